@@ -30,6 +30,8 @@ public:
     bool has(std::string_view name) const;
     ControlKind kind(std::string_view name) const;
     std::vector<std::string> controlNames() const; // in creation order
+    // The frame that holds a control ("Frame6" for "Check3(2)"); empty for the window itself.
+    const std::string& container(std::string_view name) const;
 
     const std::string& text(std::string_view name) const; // text box text or label caption
     bool value(std::string_view name) const;              // check box ticked / option selected
