@@ -1,0 +1,253 @@
+#include "protocol/config_image.h"
+
+#include "model/text_value.h"
+#include "model/tone_table.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <limits>
+#include <string>
+
+namespace velmora {
+
+namespace {
+
+enum class Encoding {
+    DigitValue,
+    TextByte,
+    ToneCode,
+    TransmitLow,
+    TransmitA,
+    TransmitHigh,
+    ReceiveLow,
+    ReceiveA,
+    ReceiveHigh,
+    MainsMask,
+    BatteryMask,
+    ModeByte,
+    LoFlag,
+    InputMask,
+    Marker,
+};
+
+using TextMember = std::string ParameterSet::*;
+using RangeMember = std::array<std::string, kRangeCount> ParameterSet::*;
+
+struct Field {
+    int byte;
+    Encoding how;
+    const char* control; // names the control in a problem
+    const char* caption;
+    TextMember text;
+};
+
+constexpr Field kByteMap[] = {
+    {1, Encoding::DigitValue, "Txtnumero", "Numero periferico", &ParameterSet::txtnumero},
+    {2, Encoding::DigitValue, "Txtnumero", "Numero periferico", &ParameterSet::txtnumero},
+    {3, Encoding::DigitValue, "Txtnumero", "Numero periferico", &ParameterSet::txtnumero},
+    {4, Encoding::DigitValue, "Txtnumero", "Numero periferico", &ParameterSet::txtnumero},
+    {5, Encoding::TextByte, "Txtmodif1", "Modificatori", &ParameterSet::txtmodif1},
+    {6, Encoding::TextByte, "Txtmodif2", "Modificatori", &ParameterSet::txtmodif2},
+    {7, Encoding::TextByte, "Txtgruppo", "Gruppo", &ParameterSet::txtgruppo},
+    {8, Encoding::ToneCode, "Combotono", "Tono subaudio", nullptr},
+    {9, Encoding::TextByte, "Textsincro", "Durata sincronismo", &ParameterSet::textsincro},
+    {10, Encoding::TextByte, "Textoutimp", "Durata attivaz. impuls.", &ParameterSet::textoutimp},
+    {11, Encoding::TransmitLow, "txttx", "Frequenza TX", &ParameterSet::txttx},
+    {12, Encoding::TransmitA, "txttx", "Frequenza TX", &ParameterSet::txttx},
+    {13, Encoding::ReceiveLow, "txtrx", "Frequenza RX", &ParameterSet::txtrx},
+    {14, Encoding::ReceiveA, "txtrx", "Frequenza RX", &ParameterSet::txtrx},
+    {15, Encoding::TextByte, "Text1", "Numero ripetizioni", &ParameterSet::text1},
+    {16, Encoding::TextByte, "Textintert", "Intertempo ripetizioni", &ParameterSet::textintert},
+    {17, Encoding::Marker, "", "", nullptr},
+    {18, Encoding::MainsMask, "Optrete", "Posizione manca rete", nullptr},
+    {19, Encoding::BatteryMask, "Optbatt", "Posizione batt.scar.", nullptr},
+    {20, Encoding::ModeByte, "Check1", "Funzione centralina", nullptr},
+    {21, Encoding::TextByte, "Txtsir", "Tempo sirena", &ParameterSet::txtsir},
+    {22, Encoding::TextByte, "txtin", "Tempo di ingresso", &ParameterSet::txtin},
+    {23, Encoding::TextByte, "Txtout", "Tempo di uscita", &ParameterSet::txtout},
+    {24, Encoding::TextByte, "Txtcodatt", "Codice attivazione", &ParameterSet::txtcodatt},
+    {25, Encoding::TransmitHigh, "txttx", "Frequenza TX", &ParameterSet::txttx},
+    {26, Encoding::ReceiveHigh, "txtrx", "Frequenza RX", &ParameterSet::txtrx},
+    {27, Encoding::LoFlag, "Check2", "Lo", nullptr},
+    {28, Encoding::InputMask, "Check3", "Input DIRETTI", nullptr},
+    {29, Encoding::Marker, "", "", nullptr},
+    {30, Encoding::Marker, "", "", nullptr},
+    {31, Encoding::Marker, "", "", nullptr},
+    {32, Encoding::Marker, "", "", nullptr},
+};
+
+// The four bytes of range k start at image byte 33 + 4k: minimum low and high byte,
+// then maximum low and high byte.
+struct RangePart {
+    RangeMember texts;
+    const char* control;
+    const char* column;
+    bool highByte;
+};
+
+constexpr RangePart kRangeParts[] = {
+    {&ParameterSet::text2, "Text2", "min", false},
+    {&ParameterSet::text2, "Text2", "min", true},
+    {&ParameterSet::text3, "Text3", "MAX", false},
+    {&ParameterSet::text3, "Text3", "MAX", true},
+};
+
+constexpr int kFirstRangeByte = 33;
+constexpr double kMarker = 0x41;
+constexpr double kNotAByte = std::numeric_limits<double>::quiet_NaN();
+
+std::string numberText(double value) {
+    char text[32];
+    const auto [end, error] = std::to_chars(text, text + sizeof text, value);
+    return error == std::errc{} ? std::string(text, end) : std::string{};
+}
+
+std::string outOfRange(const std::string& caption, double value) {
+    if (!std::isfinite(value))
+        return caption + ": valore fuori dai limiti";
+    return caption + ": valore " + numberText(value) + " fuori dai limiti";
+}
+
+// The four digits of the peripheral number: the decimal form of n + 10000 cut to its
+// last four characters only works for whole numbers 0..9999, anything else is refused.
+double peripheralDigit(double number, int byte) {
+    if (!(number >= 0.0 && number <= 9999.0) || number != std::floor(number))
+        return kNotAByte;
+    int whole = static_cast<int>(number);
+    for (int place = byte; place < 4; ++place)
+        whole /= 10;
+    return whole % 10;
+}
+
+double positionMask(const std::array<bool, kPositionCount>& selected) {
+    int mask = 0;
+    for (int bit = 0; bit < kPositionCount; ++bit)
+        if (!selected[static_cast<std::size_t>(kPositionCount - 1 - bit)])
+            mask |= 1 << bit;
+    return mask;
+}
+
+double inputMask(const std::array<bool, kPositionCount>& ticked) {
+    int mask = 0;
+    for (int bit = 0; bit < kPositionCount; ++bit)
+        if (ticked[static_cast<std::size_t>(kPositionCount - 1 - bit)])
+            mask |= 1 << bit;
+    return mask;
+}
+
+double modeByte(const ParameterSet& parameters) {
+    if (!parameters.check1)
+        return 0;
+    return (parameters.option3 ? 2 : 1) + (parameters.check4 ? 4 : 0);
+}
+
+double toneCode(int row) {
+    if (row < 0 || row >= static_cast<int>(kToneTable.size()))
+        return kNotAByte;
+    return kToneTable[static_cast<std::size_t>(row)].code;
+}
+
+class Encoder {
+public:
+    explicit Encoder(const ParameterSet& parameters)
+        : parameters_(parameters), transmit_(transmitFrequencyBytes(textValue(parameters.txttx))),
+          receive_(receiveFrequencyBytes(textValue(parameters.txtrx))) {}
+
+    void encodeField(const Field& field) {
+        const double value = quantity(field);
+        const double controlValue = field.text ? textValue(parameters_.*field.text)
+                                               : static_cast<double>(parameters_.combotonoRow);
+        put(field.byte, value, field.control, field.caption, controlValue);
+    }
+
+    void encodeRange(int k, int part) {
+        const RangePart& range = kRangeParts[part];
+        const std::size_t index = static_cast<std::size_t>(k);
+        const double value = textValue((parameters_.*range.texts)[index]);
+        const double high = std::floor(value / 256.0);
+        const double byteValue = roundHalfEven(range.highByte ? high : value - 256.0 * high);
+        const std::string control = std::string(range.control) + "(" + std::to_string(k) + ")";
+        const std::string group = k < 8 ? "Monodirezionali" : "Bidirezionali";
+        const std::string caption =
+            group + " Range " + std::to_string(k % 8 + 1) + " " + range.column;
+        put(kFirstRangeByte + 4 * k + part, byteValue, control, caption, value);
+    }
+
+    Result<Image> result() {
+        if (!problems_.empty())
+            return problems_;
+        return image_;
+    }
+
+private:
+    double quantity(const Field& field) const {
+        const ParameterSet& p = parameters_;
+        switch (field.how) {
+        case Encoding::DigitValue:
+            return peripheralDigit(textValue(p.txtnumero), field.byte);
+        case Encoding::TextByte:
+            return roundHalfEven(textValue(p.*field.text));
+        case Encoding::ToneCode:
+            return toneCode(p.combotonoRow);
+        case Encoding::TransmitLow:
+            return transmit_.nLow;
+        case Encoding::TransmitA:
+            return transmit_.aByte;
+        case Encoding::TransmitHigh:
+            return transmit_.nHigh;
+        case Encoding::ReceiveLow:
+            return receive_.nLow;
+        case Encoding::ReceiveA:
+            return receive_.aByte;
+        case Encoding::ReceiveHigh:
+            return receive_.nHigh;
+        case Encoding::MainsMask:
+            return positionMask(p.optrete);
+        case Encoding::BatteryMask:
+            return positionMask(p.optbatt);
+        case Encoding::ModeByte:
+            return modeByte(p);
+        case Encoding::LoFlag:
+            return p.check2 ? 1 : 0;
+        case Encoding::InputMask:
+            return inputMask(p.check3);
+        case Encoding::Marker:
+            return kMarker;
+        }
+        return kNotAByte;
+    }
+
+    // Stores one byte, or records the control once when its value cannot be a byte.
+    void put(int byte, double value, const std::string& control, const std::string& caption,
+             double controlValue) {
+        if (value >= 0.0 && value <= 255.0) {
+            imageByte(image_, byte) = static_cast<std::uint8_t>(value);
+            return;
+        }
+        const bool known = std::any_of(problems_.begin(), problems_.end(),
+                                       [&](const Problem& p) { return p.field == control; });
+        if (!known)
+            problems_.push_back({control, outOfRange(caption, controlValue)});
+    }
+
+    const ParameterSet& parameters_;
+    FrequencyBytes transmit_;
+    FrequencyBytes receive_;
+    Image image_{};
+    Problems problems_;
+};
+
+} // namespace
+
+Result<Image> encodeImage(const ParameterSet& parameters) {
+    Encoder encoder(parameters);
+    for (const Field& field : kByteMap)
+        encoder.encodeField(field);
+    for (int k = 0; k < kRangeCount; ++k)
+        for (int part = 0; part < 4; ++part)
+            encoder.encodeRange(k, part);
+    return encoder.result();
+}
+
+} // namespace velmora
