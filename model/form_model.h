@@ -11,7 +11,16 @@
 
 namespace velmora {
 
-enum class ControlKind { TextBox, CheckBox, OptionButton, ComboBox, Label, Frame, CommandButton, Picture };
+enum class ControlKind {
+    TextBox,
+    CheckBox,
+    OptionButton,
+    ComboBox,
+    Label,
+    Frame,
+    CommandButton,
+    Picture
+};
 
 // Back colour of a label: the system's button-face colour, green (0, 255, 0) or red (255, 0, 0).
 enum class Background { ButtonFace, Green, Red };
@@ -40,12 +49,16 @@ public:
     Background background(std::string_view name) const; // labels
     int comboRow() const;                               // selected row of `Combotono`
     bool imageLoading() const;
+    // The device-reply handling keeps the `Check1`, `Optrete` and `Optbatt` reactions out
+    // while it is set; the link's recovery path clears it.
+    void setImageLoading(bool loading);
 
     // Operations of the operator or of a program step; each runs its reactions.
     void setText(std::string_view name, std::string text);
     void setValue(std::string_view name, bool value); // tick/untick, select/deselect
     void setComboRow(int row);
-    void press(std::string_view name); // "Annulla" (Command2, Command3), "Clear" (Command7, Command8)
+    void
+    press(std::string_view name); // "Annulla" (Command2, Command3), "Clear" (Command7, Command8)
     void setEnabled(std::string_view name, bool enabled);
     void setCaption(std::string_view name, std::string caption, Background background);
 

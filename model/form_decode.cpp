@@ -1,0 +1,116 @@
+#include "model/form_state.h"
+
+#include <algorithm>
+
+namespace velmora {
+
+namespace {
+
+constexpr int kInsDisOneIndex = kPositionCount - 1;
+constexpr int kInsDisSixIndex = 0;
+
+} // namespace
+
+void FormModel::Impl::applyImage(const DecodedImage& image, ImageSource source) {
+    const bool fromDevice = source == ImageSource::DeviceReply;
+    if (fromDevice) {
+        // The band's reaction writes its default frequencies, so the decoded texts
+        // must follow it.
+        select(image.uhf ? "Option2" : "Option1");
+        deselect(image.uhf ? "Option1" : "Option2");
+    }
+    writeText("txttx", image.txttx);
+    writeText("txtrx", image.txtrx);
+    writeText("Txtnumero", image.txtnumero);
+    writeText("Txtgruppo", image.txtgruppo);
+    writeText("Txtmodif1", image.txtmodif1);
+    writeText("Txtmodif2", image.txtmodif2);
+    writeText("Txtcodatt", image.txtcodatt);
+    selectRow(image.combotonoRow);
+    writeText("Textsincro", image.textsincro);
+    writeText("Textoutimp", image.textoutimp);
+    writeText("Text1", image.text1);
+    writeText("Textintert", image.textintert);
+
+    // From here a device reply decides the mode and the positions alone.
+    if (fromDevice)
+        imageLoading = true;
+    const int bitsRead = std::clamp(image.positionBitsRead, 0, kPositionCount);
+    applyPositions("Optrete", image.reteMask, bitsRead);
+    applyPositions("Optbatt", image.battMask, bitsRead);
+    tick("Check4", image.beep);
+    applyPanelMode(image);
+    if (image.mode != PanelMode::Off) {
+        for (int i = 0; i < kPositionCount; ++i) {
+            const int index = kPositionCount - 1 - i;
+            tick(indexedName("Check3", index), image.check3[static_cast<std::size_t>(index)]);
+        }
+        writeText("Txtsir", image.txtsir);
+        writeText("txtin", image.txtin);
+        writeText("Txtout", image.txtout);
+    }
+    for (int k = 0; k < kRangeCount; ++k) {
+        writeText(indexedName("Text2", k), image.text2[static_cast<std::size_t>(k)]);
+        writeText(indexedName("Text3", k), image.text3[static_cast<std::size_t>(k)]);
+    }
+    tick("Check2", image.lo);
+    if (fromDevice)
+        imageLoading = false;
+}
+
+// Bit i clear chooses position i + 1 (member 5 - i), bit i set leaves it; the last
+// member chosen in the loop stays selected.
+void FormModel::Impl::applyPositions(std::string_view row, unsigned mask, int bitsRead) {
+    for (int i = 0; i < bitsRead; ++i) {
+        const std::string member = indexedName(row, kPositionCount - 1 - i);
+        if ((mask >> i) & 1U)
+            deselect(member);
+        else
+            select(member);
+    }
+}
+
+void FormModel::Impl::applyPanelMode(const DecodedImage& image) {
+    const std::string reteOne = indexedName("Optrete", kInsDisOneIndex);
+    const std::string battOne = indexedName("Optbatt", kInsDisOneIndex);
+    const std::string reteSix = indexedName("Optrete", kInsDisSixIndex);
+    const std::string battSix = indexedName("Optbatt", kInsDisSixIndex);
+    const std::string inputOne = indexedName("Check3", kInsDisOneIndex);
+    const std::string inputSix = indexedName("Check3", kInsDisSixIndex);
+
+    if (image.mode == PanelMode::Off) {
+        tick("Check1", false);
+        show("Check4", false);
+        tick("Check4", false);
+        for (std::string_view label : kPanelLabels)
+            enable(label, false);
+        for (std::string_view box : kPanelBoxes)
+            enable(box, false);
+        enable("Option3", false);
+        enable("Option4", false);
+        enable(battOne, true);
+        enable(reteOne, true);
+        enable(battSix, true);
+        enable(reteSix, true);
+        show(inputOne, true);
+        show(inputSix, true);
+        return;
+    }
+
+    const bool atOne = image.mode == PanelMode::InsDisOne;
+    show("Check4", true);
+    tick("Check1", true);
+    for (std::string_view label : kPanelLabels)
+        enable(label, true);
+    for (std::string_view box : kPanelBoxes)
+        enable(box, true);
+    select(atOne ? "Option4" : "Option3");
+    enable(battOne, !atOne);
+    enable(reteOne, !atOne);
+    enable(battSix, atOne);
+    enable(reteSix, atOne);
+    show(inputOne, !atOne);
+    show(inputSix, atOne);
+}
+
+} // namespace velmora

@@ -1,0 +1,137 @@
+#include "model/form_state.h"
+
+namespace velmora {
+
+namespace {
+
+constexpr int kInsDisOneIndex = kPositionCount - 1; // position 1
+constexpr int kInsDisSixIndex = 0;                  // position 6
+
+bool startsWith(std::string_view text, std::string_view prefix) {
+    return text.substr(0, prefix.size()) == prefix;
+}
+
+} // namespace
+
+void FormModel::Impl::react(const Control& changed) {
+    const std::string_view name = changed.name;
+    if (name == "Check1")
+        controlPanelReaction();
+    else if (name == "Option1")
+        bandReaction("160.0000");
+    else if (name == "Option2")
+        bandReaction("460.0000");
+    else if (name == "Option3")
+        insDisSixReaction();
+    else if (name == "Option4")
+        insDisOneReaction();
+    else if (startsWith(name, "Optrete("))
+        positionReaction("Optrete", "Optbatt");
+    else if (startsWith(name, "Optbatt("))
+        positionReaction("Optbatt", "Optrete");
+}
+
+void FormModel::Impl::controlPanelReaction() {
+    if (imageLoading)
+        return;
+    const bool on = at("Check1").value;
+    show("Check4", on);
+    for (std::string_view label : kPanelLabels)
+        enable(label, on);
+    for (std::string_view box : kPanelBoxes)
+        enable(box, on);
+    enable("Frame6", on);
+    enable(indexedName("Optrete", kInsDisOneIndex), !on);
+    enable(indexedName("Optbatt", kInsDisOneIndex), !on);
+    if (on) {
+        enable("Option4", true);
+        enable("Option3", true);
+        select("Option4"); // its own reaction runs here, before the rest of this one
+        show(indexedName("Check3", kInsDisOneIndex), false);
+    } else {
+        enable("Option4", false);
+        deselect("Option4");
+        enable("Option3", false);
+        deselect("Option3");
+    }
+    // Neither branch re-enables the direct inputs whose positions this frees.
+    for (int i = 0; i < kPositionCount; ++i) {
+        deselect(indexedName("Optbatt", i));
+        deselect(indexedName("Optrete", i));
+    }
+}
+
+void FormModel::Impl::insDisSixReaction() {
+    const std::string six = indexedName("Check3", kInsDisSixIndex);
+    const std::string one = indexedName("Check3", kInsDisOneIndex);
+    show(six, false);
+    tick(six, false);
+    show(one, true);
+    enable(one, true);
+    enable(indexedName("Optbatt", kInsDisOneIndex), true);
+    enable(indexedName("Optbatt", kInsDisSixIndex), false);
+    deselect(indexedName("Optbatt", kInsDisSixIndex));
+    enable(indexedName("Optrete", kInsDisOneIndex), true);
+    enable(indexedName("Optrete", kInsDisSixIndex), false);
+    deselect(indexedName("Optrete", kInsDisSixIndex));
+}
+
+void FormModel::Impl::insDisOneReaction() {
+    const std::string six = indexedName("Check3", kInsDisSixIndex);
+    const std::string one = indexedName("Check3", kInsDisOneIndex);
+    show(six, true);
+    enable(six, true);
+    show(one, false);
+    tick(one, false);
+    enable(indexedName("Optbatt", kInsDisOneIndex), false);
+    deselect(indexedName("Optbatt", kInsDisOneIndex));
+    enable(indexedName("Optbatt", kInsDisSixIndex), true);
+    enable(indexedName("Optrete", kInsDisOneIndex), false);
+    deselect(indexedName("Optrete", kInsDisOneIndex));
+    enable(indexedName("Optrete", kInsDisSixIndex), true);
+}
+
+// A position chosen in one row wins over the same position in the other row; a taken
+// position's direct input is disabled and unticked, a free one enabled.
+void FormModel::Impl::positionReaction(std::string_view chosenRow, std::string_view otherRow) {
+    if (imageLoading)
+        return;
+    for (int j = 0; j < kPositionCount; ++j)
+        if (at(indexedName(chosenRow, j)).value && at(indexedName(otherRow, j)).value)
+            deselect(indexedName(otherRow, j));
+    for (int j = 0; j < kPositionCount; ++j) {
+        const std::string input = indexedName("Check3", j);
+        if (at(indexedName("Optrete", j)).value || at(indexedName("Optbatt", j)).value) {
+            enable(input, false);
+            tick(input, false);
+        } else {
+            enable(input, true);
+        }
+    }
+}
+
+// "Annulla": the row loses its position; the direct inputs are re-evaluated up to
+// index 4 only, and nothing is unticked.
+void FormModel::Impl::cancelPosition(std::string_view row) {
+    for (int j = 0; j < kPositionCount; ++j)
+        deselect(indexedName(row, j));
+    for (int j = 0; j < kPositionCount - 1; ++j) {
+        const bool taken =
+            at(indexedName("Optrete", j)).value || at(indexedName("Optbatt", j)).value;
+        enable(indexedName("Check3", j), !taken);
+    }
+}
+
+void FormModel::Impl::clearRanges(int first) {
+    for (int k = first; k < first + kRangeCount / 2; ++k) {
+        writeText(indexedName("Text2", k), "0");
+        writeText(indexedName("Text3", k), "0");
+    }
+}
+
+void FormModel::Impl::bandReaction(const char* frequency) {
+    writeText("txttx", frequency);
+    writeText("txtrx", frequency);
+}
+
+} // namespace velmora
