@@ -1,0 +1,167 @@
+#include "link/serial_link.h"
+
+#include "link/open_failure.h"
+#include "protocol/frames.h"
+
+namespace velmora {
+namespace {
+
+void prepare(QTimer& timer, const char* name, int intervalMs, bool singleShot) {
+    timer.setObjectName(QString::fromLatin1(name));
+    timer.setTimerType(Qt::PreciseTimer);
+    timer.setInterval(intervalMs);
+    timer.setSingleShot(singleShot);
+}
+
+} // namespace
+
+SerialLink::SerialLink(QObject* parent) : QObject(parent), port_(this) {
+    port_.setObjectName(QStringLiteral("MSComm1"));
+    // Timer2 and Timer3 stop themselves on their tick; Timer1 and Timer4 tick on.
+    prepare(poll_, "Timer1", kPollMs, false);
+    prepare(watchdog_, "Timer2", kWatchdogMs, true);
+    prepare(receiveGap_, "Timer3", kReceiveGapMs, true);
+    prepare(pollResume_, "Timer4", kPollResumeMs, false);
+    prepare(reopen_, "ReopenTimer", kReopenMs, false);
+    for (QTimer* timer : {&poll_, &watchdog_, &receiveGap_, &pollResume_, &reopen_}) {
+        timer->setParent(this);
+    }
+
+    connect(&poll_, &QTimer::timeout, this, &SerialLink::pollTick);
+    connect(&watchdog_, &QTimer::timeout, this, &SerialLink::watchdogTick);
+    connect(&receiveGap_, &QTimer::timeout, this, &SerialLink::receiveGapTick);
+    connect(&pollResume_, &QTimer::timeout, this, &SerialLink::resumePolling);
+    connect(&reopen_, &QTimer::timeout, this, &SerialLink::tryReopen);
+    connect(&port_, &QSerialPort::readyRead, this, &SerialLink::dataArrived);
+    connect(&port_, &QSerialPort::errorOccurred, this, &SerialLink::portError);
+}
+
+std::optional<QString> SerialLink::open(const QString& device) {
+    device_ = device;
+    if (openPort()) {
+        return std::nullopt;
+    }
+    return describeOpenFailure(device, port_.error(), port_.errorString());
+}
+
+bool SerialLink::openPort() {
+    // Errors raised while opening are the open's result, not line notifications.
+    opening_ = true;
+    port_.setPortName(device_);
+    const bool opened =
+        port_.open(QIODevice::ReadWrite) && port_.setBaudRate(QSerialPort::Baud9600) &&
+        port_.setDataBits(QSerialPort::Data8) && port_.setParity(QSerialPort::NoParity) &&
+        port_.setStopBits(QSerialPort::OneStop) && port_.setFlowControl(QSerialPort::NoFlowControl);
+    if (!opened && port_.isOpen()) {
+        port_.close();
+    }
+    opening_ = false;
+    return opened;
+}
+
+void SerialLink::send(std::span<const std::uint8_t> bytes) {
+    if (!port_.isOpen()) {
+        return;
+    }
+    port_.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
+    // Hand the bytes to the driver now rather than on the next loop pass, so that the
+    // poll cadence holds.
+    port_.flush();
+}
+
+void SerialLink::resumePolling() {
+    if (port_.isOpen() && !poll_.isActive()) {
+        poll_.start();
+    }
+}
+
+void SerialLink::pollTick() {
+    const std::uint8_t poll = kPollByte;
+    send({&poll, 1});
+    watchdog_.start();
+}
+
+void SerialLink::watchdogTick() {
+    emit linkStatusChanged(false);
+}
+
+void SerialLink::receiveGapTick() {
+    replies_.clear();
+}
+
+void SerialLink::dataArrived() {
+    const QByteArray chunk = port_.readAll();
+    if (chunk.isEmpty()) {
+        return;
+    }
+    const ChunkOutcome outcome =
+        replies_.append({reinterpret_cast<const std::uint8_t*>(chunk.constData()),
+                         static_cast<std::size_t>(chunk.size())});
+    if (outcome.kind == ChunkKind::ConnectReply) {
+        watchdog_.stop();
+        emit linkStatusChanged(true);
+        return;
+    }
+    receiveGap_.start();
+    poll_.stop();
+    watchdog_.stop();
+    switch (outcome.kind) {
+    case ChunkKind::Collecting:
+        return;
+    case ChunkKind::Acknowledgement:
+        receiveGap_.stop();
+        emit acknowledged();
+        resumePolling();
+        return;
+    case ChunkKind::Image:
+        receiveGap_.stop();
+        emit imageReceived(outcome.image);
+        resumePolling();
+        replies_.clear();
+        return;
+    case ChunkKind::ConnectReply:
+        return;
+    }
+}
+
+void SerialLink::portError(QSerialPort::SerialPortError error) {
+    if (opening_ || error == QSerialPort::NoError || error == QSerialPort::TimeoutError) {
+        return;
+    }
+    if (error == QSerialPort::ResourceError) {
+        loseDevice();
+        return;
+    }
+    port_.clearError();
+    recover();
+}
+
+void SerialLink::recover() {
+    resumePolling();
+    replies_.clear();
+    emit recovered();
+}
+
+void SerialLink::loseDevice() {
+    const QString reason = port_.errorString();
+    port_.clearError();
+    port_.close();
+    poll_.stop();
+    watchdog_.stop();
+    receiveGap_.stop();
+    replies_.clear();
+    emit linkStatusChanged(false);
+    emit portLost(reason);
+    reopen_.start();
+}
+
+void SerialLink::tryReopen() {
+    if (!openPort()) {
+        return;
+    }
+    reopen_.stop();
+    emit portBack();
+    resumePolling();
+}
+
+} // namespace velmora

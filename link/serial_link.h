@@ -1,0 +1,84 @@
+#pragma once
+
+#include "protocol/config_image.h"
+#include "protocol/reply_handling.h"
+
+#include <QObject>
+#include <QSerialPort>
+#include <QString>
+#include <QTimer>
+
+#include <cstdint>
+#include <optional>
+#include <span>
+
+namespace velmora {
+
+// The one serial line to the unit and its supervision, all on the event thread:
+//   Timer1 (200 ms) sends the poll "U" and arms Timer2;
+//   Timer2 (150 ms) reports the link down when no "V" came back;
+//   Timer3 (50 ms)  drops a reply that stopped arriving;
+//   Timer4 (500 ms) once started by a programming, resumes polling for good.
+// Every received chunk goes to `RxBuffer` (the core's ReplyAssembler); a complete reply
+// is reported and polling resumed. Any port notification other than data takes the
+// recovery path. A vanished device (adapter pulled, line hung up) closes the port and
+// is looked for again every second until it is back.
+class SerialLink : public QObject {
+    Q_OBJECT
+
+public:
+    static constexpr int kPollMs = 200;
+    static constexpr int kWatchdogMs = 150;
+    static constexpr int kReceiveGapMs = 50;
+    static constexpr int kPollResumeMs = 500;
+    static constexpr int kReopenMs = 1000;
+
+    explicit SerialLink(QObject* parent = nullptr);
+
+    // Opens the device at 9600 baud, 8N1, no flow control; on failure the sentence
+    // for the operator.
+    std::optional<QString> open(const QString& device);
+    bool isOpen() const { return port_.isOpen(); }
+    const QString& device() const { return device_; }
+
+    // One write, nothing added, no waiting. Dropped while the port is closed.
+    void send(std::span<const std::uint8_t> bytes);
+    void stopPolling() { poll_.stop(); }
+    // Starts Timer1 unless it already runs: a running poll keeps its cadence.
+    void resumePolling();
+    void startPollResumeTimer() { pollResume_.start(); }
+    void clearReceiveBuffer() { replies_.clear(); }
+    const Bytes& receiveBuffer() const { return replies_.buffer(); }
+
+signals:
+    void linkStatusChanged(bool connected);
+    void acknowledged();
+    void imageReceived(const velmora::Image& image);
+    // The recovery path ran: a partial reply was dropped and polling restarted.
+    void recovered();
+    void portLost(const QString& reason);
+    void portBack();
+
+private:
+    void pollTick();
+    void watchdogTick();
+    void receiveGapTick();
+    void dataArrived();
+    void portError(QSerialPort::SerialPortError error);
+    void recover();
+    void loseDevice();
+    void tryReopen();
+    bool openPort();
+
+    QSerialPort port_;
+    QString device_;
+    ReplyAssembler replies_;
+    QTimer poll_;
+    QTimer watchdog_;
+    QTimer receiveGap_;
+    QTimer pollResume_;
+    QTimer reopen_;
+    bool opening_ = false;
+};
+
+} // namespace velmora
