@@ -1,0 +1,56 @@
+#pragma once
+
+#include "model/form_model.h"
+
+#include <QColor>
+#include <QString>
+#include <QWidget>
+
+#include <functional>
+#include <map>
+#include <string>
+#include <string_view>
+
+namespace velmora {
+
+class LeaveGuard;
+struct ControlLayout;
+
+// The one window: every control of the model at its place, showing the model's state
+// and passing the operator's actions to it. The device and file commands are not run
+// here: their buttons only ask for them through commandRequested.
+class Form1 : public QWidget {
+    Q_OBJECT
+
+public:
+    // The model is the caller's and must outlive the window; start-up steps already
+    // run on it are shown as they are.
+    explicit Form1(FormModel& model, QWidget* parent = nullptr);
+    ~Form1() override;
+
+    // The sound of a refused leave; the system beep unless replaced.
+    void setBeep(std::function<void()> beep);
+
+signals:
+    // "Command1" (Programma), "Command4" (Leggi), "Command5" (Salva file) or
+    // "Command6" (Importa file) was clicked.
+    void commandRequested(const QString& name);
+
+private:
+    QWidget* createControl(const ControlLayout& layout, double dotsPerInch);
+    QWidget* parentFor(const std::string& name);
+    void connectOperator(const std::string& name, QWidget* widget, ControlKind kind);
+    void refresh(std::string_view name);
+    QColor backgroundColour(Background background) const;
+
+    struct Control {
+        QWidget* widget;
+        ControlKind kind;
+    };
+
+    FormModel& model_;
+    std::map<std::string, Control, std::less<>> controls_;
+    LeaveGuard* leaveGuard_;
+};
+
+} // namespace velmora

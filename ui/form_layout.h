@@ -1,0 +1,45 @@
+#pragma once
+
+#include "model/form_model.h"
+
+#include <QRect>
+
+#include <string>
+#include <vector>
+
+namespace velmora {
+
+inline constexpr int kTwipsPerInch = 1440;
+inline constexpr int kClientWidthTwips = 8400;
+inline constexpr int kClientHeightTwips = 9045;
+inline constexpr double kDialogPointSize = 8.25;
+
+enum class CaptionAlignment { Left, Right, Center };
+
+struct TwipRect {
+    int left;
+    int top;
+    int width;
+    int height;
+};
+
+// Where one control of `Form1` sits and how its caption looks. Rectangles are measured
+// from the window's client area, whatever frame the control lives in.
+struct ControlLayout {
+    std::string name;
+    ControlKind kind;
+    TwipRect rect;
+    std::string caption;
+    CaptionAlignment alignment = CaptionAlignment::Left;
+    double pointSize = kDialogPointSize;
+    bool outlined = false; // frames only: an etched border around the region
+};
+
+// Every control of the window, each frame before its members, focusable controls in
+// the order the Tab key visits them.
+const std::vector<ControlLayout>& formLayout();
+
+int twipsToPixels(int twips, double dotsPerInch);
+QRect twipsToPixels(const TwipRect& rect, double dotsPerInch);
+
+} // namespace velmora

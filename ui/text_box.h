@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QLineEdit>
+
+#include <string>
+
+namespace velmora {
+
+// A numeric text box of the window. Typed characters pass the box's character filter
+// and its typing limit; the clipboard shortcuts do nothing here. Text set by the
+// program is never filtered or cut.
+class TextBox : public QLineEdit {
+    Q_OBJECT
+
+public:
+    TextBox(std::string controlName, QWidget* parent);
+
+    const std::string& controlName() const { return controlName_; }
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void inputMethodEvent(QInputMethodEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    bool accepts(const QString& typed) const;
+    bool fitsTypingLimit(qsizetype inserted) const;
+    void pasteWithinTypingLimit();
+
+    std::string controlName_;
+};
+
+} // namespace velmora
