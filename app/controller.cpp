@@ -1,0 +1,78 @@
+#include "app/controller.h"
+
+#include "protocol/image_decode.h"
+
+#include <QtGlobal>
+
+#include <array>
+#include <functional>
+
+namespace velmora {
+namespace {
+
+struct CommandEntry {
+    const char* control;
+    void (Controller::*run)();
+};
+
+constexpr std::array kCommands{
+    CommandEntry{"Command1", &Controller::program},
+    CommandEntry{"Command4", &Controller::read},
+    CommandEntry{"Command5", &Controller::saveFile},
+    CommandEntry{"Command6", &Controller::importFile},
+};
+
+} // namespace
+
+Controller::Controller(FormModel& model, SerialLink& link, OperatorDialogs& dialogs,
+                       QObject* parent)
+    : QObject(parent), model_(model), link_(link), dialogs_(dialogs) {
+    connect(&link_, &SerialLink::linkStatusChanged, this, &Controller::showLinkStatus);
+    connect(&link_, &SerialLink::acknowledged, this, &Controller::showAcknowledgement);
+    connect(&link_, &SerialLink::imageReceived, this, &Controller::writeReceivedImage);
+    connect(&link_, &SerialLink::recovered, this, [this] { model_.setImageLoading(false); });
+    connect(&link_, &SerialLink::portLost, this, [this](const QString& reason) {
+        qWarning("Porta %s persa (%s): nuovo tentativo ogni secondo",
+                 qUtf8Printable(link_.device()), qUtf8Printable(reason));
+    });
+}
+
+void Controller::runCommand(const QString& name) {
+    for (const CommandEntry& command : kCommands) {
+        if (name == QLatin1String(command.control)) {
+            std::invoke(command.run, this);
+            return;
+        }
+    }
+}
+
+void Controller::showLinkStatus(bool connected) {
+    if (connected) {
+        model_.setCaption("Label20", "Connesso", Background::Green);
+    } else {
+        model_.setCaption("Label20", "Sconnesso", Background::Red);
+    }
+}
+
+void Controller::showAcknowledgement() {
+    model_.setCaption("Label19", "Programmato", Background::Green);
+}
+
+void Controller::resetOperationStatus() {
+    model_.setCaption("Label19", "", Background::ButtonFace);
+}
+
+// An image that does not decode leaves the window as it was: the operator sees the
+// failed read instead of a half-written form.
+void Controller::writeReceivedImage(const Image& image) {
+    const Result<DecodedImage> decoded = decodeImage(image, ImageSource::DeviceReply);
+    if (!decoded) {
+        model_.setCaption("Label19", "Errore lettura", Background::Red);
+        qWarning("Immagine letta non valida: %s", describe(decoded.problems()).c_str());
+        return;
+    }
+    model_.applyDecodedImage(*decoded, ImageSource::DeviceReply);
+    model_.setImageLoading(false);
+}
+
+} // namespace velmora

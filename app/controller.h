@@ -1,0 +1,54 @@
+#pragma once
+
+#include "app/operator_dialogs.h"
+#include "link/serial_link.h"
+#include "model/form_model.h"
+#include "protocol/frames.h"
+
+#include <QObject>
+#include <QString>
+
+#include <optional>
+
+namespace velmora {
+
+// Runs the window's commands and start-up over the model and the serial link, and
+// shows what the link reports in `Label20` (link status) and `Label19` (operation
+// status). `TxFrame`, the last programming frame sent, lives here.
+class Controller : public QObject {
+    Q_OBJECT
+
+public:
+    Controller(FormModel& model, SerialLink& link, OperatorDialogs& dialogs,
+               QObject* parent = nullptr);
+
+    // Before the window is first shown: VHF, `RxBuffer` empty, the port asked for until
+    // one from 1 to 8 opens, polling, "Notone".
+    void startUp();
+
+    // "Command1" Programma, "Command4" Leggi, "Command5" Salva file, "Command6" Importa file.
+    void runCommand(const QString& name);
+
+    void program();
+    void read();
+    void saveFile();
+    void importFile();
+
+    const std::optional<Frame>& txFrame() const { return txFrame_; }
+    const QString& lastFileName() const { return lastFileName_; }
+
+private:
+    void showLinkStatus(bool connected);
+    void showAcknowledgement();
+    void writeReceivedImage(const Image& image);
+    void resetOperationStatus();
+    void refuseFile(const QString& detail);
+
+    FormModel& model_;
+    SerialLink& link_;
+    OperatorDialogs& dialogs_;
+    std::optional<Frame> txFrame_;
+    QString lastFileName_; // offered again by both file dialogs
+};
+
+} // namespace velmora

@@ -1,0 +1,37 @@
+#include "app/controller.h"
+#include "protocol/config_image.h"
+#include "protocol/range_check.h"
+
+namespace velmora {
+
+void Controller::program() {
+    link_.stopPolling();
+    link_.clearReceiveBuffer();
+    resetOperationStatus();
+    const ParameterSet parameters = model_.parameters();
+    if (firstFailingRangePair(parameters)) {
+        dialogs_.beep();
+        dialogs_.show({QStringLiteral("Avviso"), QStringLiteral("Errore nei Range REP"), {}});
+        return;
+    }
+    // A value the image cannot carry is named to the operator; nothing is sent and
+    // the last frame stays what "Salva file" would write.
+    const Result<Image> image = encodeImage(parameters);
+    if (!image) {
+        dialogs_.show(
+            {QStringLiteral("Avviso"), QString::fromStdString(describe(image.problems())), {}});
+        return;
+    }
+    txFrame_ = programmingFrame(*image);
+    link_.send(*txFrame_);
+    model_.setEnabled("Command5", true);
+    link_.startPollResumeTimer();
+}
+
+void Controller::read() {
+    link_.stopPolling();
+    resetOperationStatus();
+    link_.send(readRequest());
+}
+
+} // namespace velmora

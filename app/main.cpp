@@ -1,0 +1,26 @@
+// velmora: configures a radio unit of the alarm system over a serial line.
+#include "app/controller.h"
+#include "app/qt_operator_dialogs.h"
+#include "link/serial_link.h"
+#include "model/form_model.h"
+#include "ui/form1.h"
+
+#include <QApplication>
+
+int main(int argc, char** argv) {
+    QApplication application(argc, argv);
+    velmora::FormModel model;
+    velmora::SerialLink link;
+    velmora::QtOperatorDialogs dialogs;
+    velmora::Controller controller(model, link, dialogs);
+
+    velmora::Form1 window(model);
+    dialogs.setParentWidget(&window);
+    window.setBeep([&dialogs] { dialogs.beep(); });
+    QObject::connect(&window, &velmora::Form1::commandRequested, &controller,
+                     &velmora::Controller::runCommand);
+
+    controller.startUp();
+    window.show();
+    return application.exec();
+}

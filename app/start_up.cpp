@@ -1,0 +1,27 @@
+#include "app/controller.h"
+#include "link/port_mapping.h"
+#include "model/text_value.h"
+
+namespace velmora {
+
+void Controller::startUp() {
+    model_.selectStartBand();
+    link_.clearReceiveBuffer();
+    for (;;) {
+        const double answer = textValue(dialogs_.askPort().value_or(QString()).toStdString());
+        if (!(answer >= 1 && answer <= 8)) {
+            dialogs_.beep();
+            continue;
+        }
+        const QString device = deviceForPort(static_cast<int>(roundHalfEven(answer)));
+        if (const auto failure = link_.open(device)) {
+            dialogs_.show({QStringLiteral("Selezione seriale"), *failure, {}});
+            continue;
+        }
+        break;
+    }
+    link_.resumePolling();
+    model_.setComboRow(0);
+}
+
+} // namespace velmora
