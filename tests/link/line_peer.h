@@ -1,0 +1,53 @@
+#pragma once
+
+#include "unit_sim/pseudo_terminal.h"
+
+#include <QElapsedTimer>
+#include <QTest>
+
+#include <cstdint>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+// The unit's end of a pseudo-terminal, driven byte by byte by a test.
+class LinePeer {
+public:
+    bool open() {
+        std::string error;
+        return line_.open(error);
+    }
+    void hangUp() { line_.close(); }
+    QString device() const { return QString::fromStdString(line_.slavePath()); }
+
+    void write(const std::vector<std::uint8_t>& bytes) {
+        QVERIFY(::write(line_.masterFd(), bytes.data(), bytes.size()) ==
+                static_cast<ssize_t>(bytes.size()));
+    }
+
+    // What arrived so far, without waiting.
+    std::vector<std::uint8_t> take() {
+        std::vector<std::uint8_t> bytes;
+        std::uint8_t buffer[512];
+        for (ssize_t n; (n = ::read(line_.masterFd(), buffer, sizeof buffer)) > 0;) {
+            bytes.insert(bytes.end(), buffer, buffer + n);
+        }
+        return bytes;
+    }
+
+    // Runs the event loop until `count` bytes arrived or the time is up.
+    std::vector<std::uint8_t> await(std::size_t count, int timeoutMs = 1000) {
+        std::vector<std::uint8_t> bytes;
+        QElapsedTimer clock;
+        clock.start();
+        while (bytes.size() < count && clock.elapsed() < timeoutMs) {
+            QTest::qWait(1);
+            const auto more = take();
+            bytes.insert(bytes.end(), more.begin(), more.end());
+        }
+        return bytes;
+    }
+
+private:
+    velmora::sim::PseudoTerminal line_;
+};
