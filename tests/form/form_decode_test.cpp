@@ -11,262 +11,161 @@ constexpr ImageSource kImport = ImageSource::FileImport;
 constexpr ImageSource kDevice = ImageSource::DeviceReply;
 
 // The image of the window right after start-up, with some bytes replaced.
-Image startImage(std::initializer_list<std::pair<int, int>> bytes = {}) {
+Image startImage(std::initializer_list<std::pair<int, int>> bytes) {
     Image image = encodeImage(ParameterSet{}).value();
     for (const auto& [n, value] : bytes)
         imageByte(image, n) = static_cast<std::uint8_t>(value);
     return image;
 }
 
-void apply(FormModel& form, const Image& image, ImageSource source) {
-    const Result<DecodedImage> decoded = decodeImage(image, source);
-    ASSERT_TRUE(decoded.ok()) << describe(decoded.problems());
-    form.applyDecodedImage(decoded.value(), source);
+FormModel decodedInto(FormModel form, const Image& image, ImageSource source) {
+    form.applyDecodedImage(decodeImage(image, source).value(), source);
+    EXPECT_FALSE(form.imageLoading());
+    return form;
 }
 
+// FormModel copies share one window, so every case builds its own.
 FormModel panelForm() {
     FormModel form = startedForm();
     form.setValue("Check1", true);
     return form;
 }
 
-// Mode on, position 3 in both rows (bit 2 clear).
-const Image kPanelAtThree = startImage({{20, 1}, {18, 59}, {19, 59}});
-
-TEST(DecodeMode, PanelImageIntoAPlainWindowLosesItsPositionsOnImport) {
+FormModel uhfForm() {
     FormModel form = startedForm();
-    apply(form, kPanelAtThree, kImport);
-    EXPECT_TRUE(form.value("Check1"));
-    EXPECT_EQ(rowValues(form, "Optrete"), "......");
-    EXPECT_EQ(rowValues(form, "Optbatt"), "......");
-    EXPECT_TRUE(form.enabled("Frame6")); // the tick's reaction ran
-    EXPECT_FALSE(form.imageLoading());
+    form.setValue("Option2", true);
+    return form;
 }
 
-TEST(DecodeMode, PanelImageIntoAPlainWindowKeepsItsPositionsFromTheDevice) {
-    FormModel form = startedForm();
-    apply(form, kPanelAtThree, kDevice);
-    EXPECT_TRUE(form.value("Check1"));
-    EXPECT_EQ(rowValues(form, "Optrete"), "...x..");
-    EXPECT_EQ(rowValues(form, "Optbatt"), "...x..");
-    EXPECT_FALSE(form.enabled("Frame6")); // no reaction: the inputs stay inoperable
-    EXPECT_TRUE(form.enabled("Txtsir"));
-    EXPECT_TRUE(form.visible("Check4"));
-    EXPECT_FALSE(form.imageLoading());
-}
-
-TEST(DecodeMode, PanelImageIntoAPanelWindowKeepsItsPositionsOnImport) {
-    FormModel form = panelForm();
-    apply(form, startImage({{20, 1}, {18, 59}, {19, 61}}), kImport);
-    EXPECT_EQ(rowValues(form, "Optrete"), "...x..");
-    EXPECT_EQ(rowValues(form, "Optbatt"), "....x.");
-    EXPECT_EQ(rowEnabled(form, "Check3"), "eee--e");
-}
-
-TEST(DecodeMode, PlainImageIntoAPanelWindowLosesItsPositionsOnImport) {
-    FormModel form = panelForm();
-    apply(form, startImage({{18, 59}, {19, 61}}), kImport);
-    EXPECT_FALSE(form.value("Check1"));
-    EXPECT_EQ(rowValues(form, "Optrete"), "......");
-    EXPECT_EQ(rowValues(form, "Optbatt"), "......");
-    EXPECT_FALSE(form.enabled("Frame6"));
-}
-
-TEST(DecodeMode, PositionSixIsTakenByAnInsDisSixImage) {
-    FormModel form = panelForm();
-    apply(form, startImage({{20, 2}, {18, 31}, {19, 63}}), kImport);
-    EXPECT_TRUE(form.value("Option3"));
-    EXPECT_EQ(rowValues(form, "Optrete"), "......"); // Option3's reaction freed it
-    EXPECT_EQ(rowEnabled(form, "Optrete"), "-eeeee");
-}
-
-TEST(DecodeMode, DeviceReplyWithModeOffLeavesPositionSixAsItWas) {
+FormModel reteSixBattThree() {
     FormModel form = startedForm();
     form.setValue("Optrete(0)", true);
-    form.setValue("Optbatt(2)", true);
-    apply(form, startImage({{18, 31}, {19, 31}}), kDevice);
-    EXPECT_EQ(rowValues(form, "Optrete"), "x.....");
-    EXPECT_EQ(rowValues(form, "Optbatt"), "......");
-
-    // The same bytes imported do read bit 5: position 6 goes to the battery row,
-    // which wins over the mains row.
-    FormModel imported = startedForm();
-    apply(imported, startImage({{18, 31}, {19, 31}}), kImport);
-    EXPECT_EQ(rowValues(imported, "Optrete"), "......");
-    EXPECT_EQ(rowValues(imported, "Optbatt"), "x.....");
+    form.setValue("Optbatt(3)", true);
+    return form;
 }
 
-TEST(DecodeMode, SeveralClearBitsLeaveTheHighestPositionSelected) {
-    FormModel form = startedForm();
-    apply(form, startImage({{18, 0}, {19, 63}}), kImport);
-    EXPECT_EQ(rowValues(form, "Optrete"), "x.....");
-    apply(form, startImage({{18, 62}}), kImport);
-    EXPECT_EQ(rowValues(form, "Optrete"), ".....x");
-}
+struct PositionCase {
+    const char* name;
+    FormModel (*before)();
+    Image image;
+    ImageSource source;
+    const char* reteAndBatt;
+};
 
-TEST(DecodeMode, ModeOffLeavesTheTimesAndDirectInputsAlone) {
-    for (ImageSource source : {kImport, kDevice}) {
-        FormModel form = panelForm();
-        form.setText("Txtsir", "99");
-        form.setText("txtin", "7");
-        form.setText("Txtout", "8");
-        form.setValue("Check3(1)", true);
-        apply(form, startImage({{20, 4}, {21, 10}, {22, 20}, {23, 30}, {28, 0x3F}}), source);
-        EXPECT_EQ(form.text("Txtsir"), "99");
-        EXPECT_EQ(form.text("txtin"), "7");
-        EXPECT_EQ(form.text("Txtout"), "8");
-        EXPECT_EQ(rowValues(form, "Check3"), ".x....");
-        EXPECT_FALSE(form.value("Check4")); // beep bit ignored without the mode
-        EXPECT_FALSE(form.visible("Check4"));
-        EXPECT_FALSE(form.enabled("Txtsir"));
-        EXPECT_FALSE(form.enabled("Option4"));
+TEST(DecodePositions, AChangeOfModeClearsThemUnlessTheImageComesFromTheDevice) {
+    const Image panelAtThree = startImage({{20, 1}, {18, 59}, {19, 59}});
+    const Image plainAtFive = startImage({{18, 47}, {19, 61}});
+    const Image plainWithoutSix = startImage({{18, 31}, {19, 31}});
+    const PositionCase cases[] = {
+        {"panel image, plain window, import", startedForm, panelAtThree, kImport, "............"},
+        {"panel image, plain window, device", startedForm, panelAtThree, kDevice, "...x.....x.."},
+        {"panel image, panel window", panelForm, startImage({{20, 1}, {18, 59}, {19, 61}}), kImport,
+         "...x......x."},
+        {"plain image, panel window", panelForm, plainAtFive, kImport, "............"},
+        {"plain image, plain window", startedForm, plainAtFive, kImport, ".x........x."},
+        {"Ins/DIS 6 takes position 6", panelForm, startImage({{20, 2}, {18, 31}}), kImport,
+         "............"},
+        {"several clear bits", startedForm, startImage({{18, 0}}), kImport, "x..........."},
+        {"device, mode off: no bit 5", reteSixBattThree, plainWithoutSix, kDevice, "x..........."},
+        {"import, mode off: battery wins", reteSixBattThree, plainWithoutSix, kImport,
+         "......x....."},
+    };
+    for (const PositionCase& c : cases) {
+        const FormModel form = decodedInto(c.before(), c.image, c.source);
+        EXPECT_EQ(row(form, "Optrete") + row(form, "Optbatt"), c.reteAndBatt) << c.name;
     }
 }
 
 struct ModeCase {
     int byte20;
-    bool panel;
-    bool option3;
-    bool option4;
-    bool beep;
+    const char* state; // Check1, Check4 shown, Check4 ticked, Option3, Option4: 'x' on
     const char* inputsVisible;
-    const char* reteEnabled;
+    const char* positionsEnabled;
 };
 
-TEST(DecodeMode, ModeByteSetsTheControlPanelGroup) {
+TEST(DecodeMode, TheModeByteSetsTheControlPanelGroup) {
     const ModeCase cases[] = {
-        {5, true, false, true, true, "vvvvv-", "eeeee-"},
-        {1, true, false, true, false, "vvvvv-", "eeeee-"},
-        {3, true, false, true, false, "vvvvv-", "eeeee-"}, // bit 0 wins
-        {7, true, false, true, true, "vvvvv-", "eeeee-"},
-        {2, true, true, false, false, "-vvvvv", "-eeeee"},
-        {6, true, true, false, true, "-vvvvv", "-eeeee"},
-        {4, false, false, true, false, "vvvvvv", "eeeeee"},
-        {0, false, false, true, false, "vvvvvv", "eeeeee"},
+        {5, "xxx.x", "xxxxx.", "xxxxx."}, {1, "xx..x", "xxxxx.", "xxxxx."},
+        {3, "xx..x", "xxxxx.", "xxxxx."}, {6, "xxxx.", ".xxxxx", ".xxxxx"},
+        {4, "....x", "xxxxxx", "xxxxxx"}, {0, "....x", "xxxxxx", "xxxxxx"},
     };
     for (ImageSource source : {kImport, kDevice}) {
         for (const ModeCase& c : cases) {
-            SCOPED_TRACE("byte 20 = " + std::to_string(c.byte20) +
-                         (source == kImport ? " import" : " device"));
             FormModel form = startedForm();
-            apply(form, startImage({{20, c.byte20}, {28, 0x21}}), source);
-            EXPECT_EQ(form.value("Check1"), c.panel);
-            EXPECT_EQ(form.visible("Check4"), c.panel);
-            EXPECT_EQ(form.value("Check4"), c.beep);
-            // Only the tick's reaction enables the Ins/DIS pair; a device reply keeps it out.
-            EXPECT_EQ(form.enabled("Option3"), c.panel && source == kImport);
-            EXPECT_EQ(form.enabled("Frame6"), c.panel && source == kImport);
-            EXPECT_EQ(form.value("Option3"), c.option3);
-            EXPECT_EQ(form.value("Option4"), c.option4);
-            EXPECT_EQ(form.enabled("Label13"), c.panel);
-            EXPECT_EQ(rowVisible(form, "Check3"), c.inputsVisible);
-            EXPECT_EQ(rowEnabled(form, "Optrete"), c.reteEnabled);
-            EXPECT_EQ(rowEnabled(form, "Optbatt"), c.reteEnabled);
-            // Inputs 6 and 1 are written only in control-panel mode.
-            EXPECT_EQ(rowValues(form, "Check3"), c.panel ? "x....x" : "......");
+            form.setText("txtin", "7");
+            form.setValue("Check3(1)", true);
+            form = decodedInto(form, startImage({{20, c.byte20}, {22, 20}, {28, 0x21}}), source);
+            std::string state;
+            for (bool on : {form.value("Check1"), form.visible("Check4"), form.value("Check4"),
+                            form.value("Option3"), form.value("Option4")})
+                state += on ? 'x' : '.';
+            SCOPED_TRACE(c.byte20);
+            EXPECT_EQ(state, c.state);
+            EXPECT_EQ(row(form, "Check3", Show::Visible), c.inputsVisible);
+            EXPECT_EQ(row(form, "Optrete", Show::Enabled), c.positionsEnabled);
+            EXPECT_EQ(row(form, "Optbatt", Show::Enabled), c.positionsEnabled);
+            // Times and direct inputs are written only in control-panel mode.
+            const bool panel = c.state[0] == 'x';
+            EXPECT_EQ(row(form, "Check3"), panel ? "x....x" : ".x....");
+            EXPECT_EQ(form.text("txtin"), panel ? "20" : "7");
+            EXPECT_EQ(form.enabled("Txtsir"), panel);
+            // Only the tick's reaction makes the inputs and the Ins/DIS pair operable.
+            EXPECT_EQ(form.enabled("Frame6") && form.enabled("Option3"),
+                      panel && source == kImport);
         }
     }
 }
 
-struct BandCase {
-    int high;
-    int low;
-    int aByte;
-    bool uhf;
-    const char* txttx;
-};
-
-TEST(DecodeBand, DeviceReplyChoosesTheBandBeforeWritingTheFrequencies) {
-    const BandCase cases[] = {
-        {0, 218, 96, true, "175.0000"},
-        {0, 218, 94, false, "174.9875"},
-        {0, 200, 0, false, "160.0000"},
-        {2, 30, 51, true, "433.9187"},
+TEST(DecodeBand, OnlyADeviceReplyChoosesTheBandAndItsDefaultsAreOverwritten) {
+    const std::pair<Image, const char*> cases[] = {
+        {startImage({{25, 0}, {11, 218}, {12, 96}}), "x 175.0000"},
+        {startImage({{25, 0}, {11, 218}, {12, 94}}), ". 174.9875"},
+        {startImage({{25, 0}, {11, 200}, {12, 0}}), ". 160.0000"},
     };
-    for (const BandCase& c : cases) {
-        SCOPED_TRACE(c.txttx);
-        const Image image = startImage({{25, c.high}, {11, c.low}, {12, c.aByte}});
-        FormModel form = startedForm();
-        if (!c.uhf)
-            form.setValue("Option2", true);
-        apply(form, image, kDevice);
-        EXPECT_EQ(form.value("Option2"), c.uhf);
-        EXPECT_EQ(form.value("Option1"), !c.uhf);
-        EXPECT_EQ(form.text("txttx"), c.txttx);
-        EXPECT_EQ(form.text("txtrx"), decodeImage(image, kDevice)->txtrx);
-
-        FormModel imported = startedForm();
-        apply(imported, image, kImport);
-        EXPECT_TRUE(imported.value("Option1")); // an import leaves the band alone
-        EXPECT_EQ(imported.text("txttx"), c.txttx);
-    }
-}
-
-TEST(DecodeOrder, BandDefaultsAreOverwrittenAndImageLoadingSpansPositionsToTheEnd) {
-    FormModel form = startedForm();
-    std::vector<std::pair<std::string, bool>> seen;
-    form.setListener([&](std::string_view name) { seen.emplace_back(name, form.imageLoading()); });
-    apply(form, startImage({{25, 2}, {11, 30}, {12, 51}, {20, 1}, {18, 59}, {27, 1}}), kDevice);
-
-    ASSERT_GE(seen.size(), 7U);
-    const std::vector<std::pair<std::string, bool>> start(seen.begin(), seen.begin() + 6);
-    EXPECT_EQ(start, (std::vector<std::pair<std::string, bool>>{{"Option1", false},
-                                                                {"Option2", false},
-                                                                {"txttx", false},
-                                                                {"txtrx", false},
-                                                                {"txttx", false},
-                                                                {"txtrx", false}}));
-    for (const auto& [name, loading] : seen) {
-        const bool afterTexts = name == "Optrete(3)" || name == "Check1" || name == "Check2" ||
-                                name == "Option4" || name == "Check4";
-        if (afterTexts) {
-            EXPECT_TRUE(loading) << name;
+    for (const auto& [image, expected] : cases) {
+        for (FormModel (*before)() : {startedForm, uhfForm}) {
+            const FormModel read = decodedInto(before(), image, kDevice);
+            EXPECT_EQ((read.value("Option2") && !read.value("Option1") ? "x " : ". ") +
+                          read.text("txttx") + " " + read.text("txtrx"),
+                      expected + (" " + decodeImage(image, kDevice)->txtrx));
+            EXPECT_EQ(decodedInto(before(), image, kImport).value("Option2"), before == uhfForm);
         }
     }
-    EXPECT_EQ(seen[6], (std::pair<std::string, bool>{"Txtnumero", false}));
-    EXPECT_EQ(seen.back().first, "Check2");
-    EXPECT_FALSE(form.imageLoading());
 }
 
-TEST(DecodeOrder, ImportNeverRaisesImageLoading) {
+TEST(DecodeOrder, ImageLoadingSpansFromThePositionsToTheEnd) {
     FormModel form = startedForm();
-    bool everLoading = false;
-    form.setListener([&](std::string_view) { everLoading = everLoading || form.imageLoading(); });
-    apply(form, kPanelAtThree, kImport);
-    EXPECT_FALSE(everLoading);
+    std::vector<std::string> seen;
+    form.setListener([&](std::string_view name) {
+        seen.push_back(std::string(name) + (form.imageLoading() ? "*" : ""));
+    });
+    const Image image = startImage({{25, 2}, {11, 30}, {12, 51}, {20, 1}, {18, 59}, {27, 1}});
+    form = decodedInto(form, image, kDevice);
+    EXPECT_EQ(seen, (std::vector<std::string>{
+                        "Option1",     "Option2",     "txttx",       "txtrx",    "txttx",
+                        "txtrx",       "Txtnumero",   "Optrete(3)*", "Check4*",  "Check4*",
+                        "Check1*",     "Label6*",     "Label10*",    "Label11*", "Label12*",
+                        "Label13*",    "Label14*",    "Txtsir*",     "txtin*",   "Txtout*",
+                        "Optbatt(5)*", "Optrete(5)*", "Check3(5)*",  "Check2*"}));
 }
 
 TEST(DecodeRoundTrip, APanelWindowComesBackAsItWasProgrammed) {
     ParameterSet set;
     set.txtnumero = "1234";
-    set.txtgruppo = "7";
-    set.txtmodif1 = "12";
-    set.txtmodif2 = "255";
     set.txtcodatt = "99";
     set.combotonoRow = 32;
-    set.textsincro = "1";
-    set.textoutimp = "200";
     set.text1 = "9";
-    set.textintert = "20";
     set.txtsir = "240";
-    set.txtin = "30";
     set.txtout = "45";
-    set.optrete[2] = true;
-    set.optbatt[4] = true;
+    set.optrete[2] = set.optbatt[4] = true;
     set.check3 = {true, true, false, true, false, false};
-    set.check1 = true;
-    set.check2 = true;
+    set.check1 = set.check2 = true;
     set.check4 = false;
-    for (int k = 0; k < kRangeCount; ++k) {
-        set.text2[static_cast<std::size_t>(k)] = std::to_string(k * 100 + 1);
+    for (int k = 0; k < kRangeCount; ++k)
         set.text3[static_cast<std::size_t>(k)] = std::to_string(9999 - k);
-    }
     const Image image = encodeImage(set).value();
-    for (ImageSource source : {kImport, kDevice}) {
-        FormModel form = panelForm();
-        apply(form, image, source);
-        EXPECT_EQ(form.parameters(), set);
-    }
+    EXPECT_EQ(decodedInto(panelForm(), image, kImport).parameters(), set);
+    EXPECT_EQ(decodedInto(panelForm(), image, kDevice).parameters(), set);
 }
 
 } // namespace

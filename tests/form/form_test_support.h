@@ -2,6 +2,7 @@
 
 #include "model/form_model.h"
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -15,39 +16,29 @@ inline FormModel startedForm() {
 }
 
 // Records every control the form reports as changed, in order.
-struct ChangeLog {
-    std::vector<std::string> names;
-
-    explicit ChangeLog(FormModel& form) {
-        form.setListener([this](std::string_view name) { names.emplace_back(name); });
-    }
-};
+inline std::shared_ptr<std::vector<std::string>> recordChanges(FormModel& form) {
+    auto names = std::make_shared<std::vector<std::string>>();
+    form.setListener([names](std::string_view name) { names->emplace_back(name); });
+    return names;
+}
 
 inline std::string member(const char* array, int index) {
     return std::string(array) + '(' + std::to_string(index) + ')';
 }
 
-// Which members of a row (Optrete, Optbatt, Check3) are selected or ticked, as six
-// characters by index: "..x..." has index 2 on.
-inline std::string rowValues(const FormModel& form, const char* array) {
-    std::string row;
-    for (int i = 0; i < 6; ++i)
-        row += form.value(member(array, i)) ? 'x' : '.';
-    return row;
-}
+enum class Show { Value, Enabled, Visible };
 
-inline std::string rowEnabled(const FormModel& form, const char* array) {
-    std::string row;
-    for (int i = 0; i < 6; ++i)
-        row += form.enabled(member(array, i)) ? 'e' : '-';
-    return row;
-}
-
-inline std::string rowVisible(const FormModel& form, const char* array) {
-    std::string row;
-    for (int i = 0; i < 6; ++i)
-        row += form.visible(member(array, i)) ? 'v' : '-';
-    return row;
+// One mark per member of a six-control row by index: "..x..." has index 2 on.
+inline std::string row(const FormModel& form, const char* array, Show show = Show::Value) {
+    std::string marks;
+    for (int i = 0; i < 6; ++i) {
+        const std::string name = member(array, i);
+        const bool on = show == Show::Value     ? form.value(name)
+                        : show == Show::Enabled ? form.enabled(name)
+                                                : form.visible(name);
+        marks += on ? 'x' : '.';
+    }
+    return marks;
 }
 
 } // namespace velmora
