@@ -13,15 +13,15 @@ FormModel::Impl::Impl() : controls(startControls()) {
         indexByName.emplace(controls[i].name, i);
 }
 
-Control& FormModel::Impl::at(std::string_view name) {
+const Control& FormModel::Impl::at(std::string_view name) const {
     const auto found = indexByName.find(name);
     if (found == indexByName.end())
         throw std::out_of_range("no control named " + std::string(name));
     return controls[found->second];
 }
 
-const Control& FormModel::Impl::at(std::string_view name) const {
-    return const_cast<Impl*>(this)->at(name);
+Control& FormModel::Impl::at(std::string_view name) {
+    return const_cast<Control&>(std::as_const(*this).at(name));
 }
 
 void FormModel::Impl::notify(const Control& control) {
