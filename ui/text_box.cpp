@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMenu>
@@ -22,6 +23,17 @@ bool isClipboardShortcut(const QKeyEvent* event) {
 }
 
 } // namespace
+
+QAction* TextBox::pasteAction(const QMenu& menu) {
+    // The standard menu names its entries with the line edit's own (translated) captions.
+    const QString paste = QCoreApplication::translate("QLineEdit", "&Paste");
+    for (QAction* action : menu.actions()) {
+        if (action->text() == paste || action->text().startsWith(paste + QLatin1Char('\t'))) {
+            return action;
+        }
+    }
+    return nullptr;
+}
 
 TextBox::TextBox(std::string controlName, QWidget* parent)
     : QLineEdit(parent), controlName_(std::move(controlName)) {
@@ -73,7 +85,7 @@ void TextBox::inputMethodEvent(QInputMethodEvent* event) {
 // box is left, but it may not grow the text beyond the typing limit.
 void TextBox::contextMenuEvent(QContextMenuEvent* event) {
     QMenu* menu = createStandardContextMenu();
-    if (QAction* paste = menu->findChild<QAction*>(QStringLiteral("edit-paste"))) {
+    if (QAction* paste = pasteAction(*menu)) {
         disconnect(paste, &QAction::triggered, nullptr, nullptr);
         connect(paste, &QAction::triggered, this, &TextBox::pasteWithinTypingLimit);
     }

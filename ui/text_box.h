@@ -4,6 +4,9 @@
 
 #include <string>
 
+class QAction;
+class QMenu;
+
 namespace velmora {
 
 // A numeric text box of the window. Typed characters pass the box's character filter
@@ -16,6 +19,9 @@ public:
     TextBox(std::string controlName, QWidget* parent);
 
     const std::string& controlName() const { return controlName_; }
+
+    // The "Paste" entry of a box's context menu.
+    static QAction* pasteAction(const QMenu& menu);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
