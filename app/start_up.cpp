@@ -9,7 +9,9 @@ void Controller::startUp() {
     link_.clearReceiveBuffer();
     for (;;) {
         const double answer = textValue(dialogs_.askPort().value_or(QString()).toStdString());
-        if (!(answer >= 1 && answer <= 8)) {
+        // Fractions are allowed: the number is rounded to the port, so 8.4 opens port 8
+        // while 8.6 and 0.9 are refused.
+        if (!(answer >= 1 && roundHalfEven(answer) <= 8)) {
             dialogs_.beep();
             continue;
         }
