@@ -46,9 +46,10 @@ LeaveGuard::LeaveGuard(QWidget& window, FormModel& model)
     qApp->installEventFilter(this);
 }
 
+// The window's own focus, which it keeps while another application is active: a click
+// that brings the window back onto another control is a leave too.
 TextBox* LeaveGuard::focusedBox() const {
-    auto* box = qobject_cast<TextBox*>(QApplication::focusWidget());
-    return box != nullptr && box->window() == &window_ ? box : nullptr;
+    return qobject_cast<TextBox*>(window_.focusWidget());
 }
 
 // Pointer events are taken where the window system delivers them to the window, before

@@ -266,6 +266,18 @@ private slots:
         QVERIFY(model_.value("Check2"));
     }
 
+    void clickFromAnotherApplicationIsALeave() {
+        typeInto("Textintert", "4");
+        QWidget elsewhere;
+        elsewhere.show();
+        elsewhere.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&elsewhere));
+        QCOMPARE(beeps_, 0);
+        click("Command4");
+        QVERIFY(commands_.isEmpty());
+        QCOMPARE(beeps_, 1);
+    }
+
     void tabIsALeaveToo() {
         typeInto("Text1", "0");
         QTest::keyClick(control("Text1"), Qt::Key_Backtab, Qt::ShiftModifier);
