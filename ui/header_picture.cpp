@@ -24,7 +24,7 @@ QPixmap headerPicture() {
     painter.setPen(Qt::black);
     painter.setBrush(Qt::darkGray);
     painter.drawRoundedRect(9, 15, 27, 32, 3, 3);
-    painter.setBrush(Qt::gray);
+    painter.setBrush(Qt::lightGray);
     painter.drawRect(11, 17, 23, 28);
 
     // Display and channel knob.
