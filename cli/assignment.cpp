@@ -1,0 +1,121 @@
+#include "cli/assignment.h"
+
+#include "cli/parameter_listing.h"
+#include "model/input_rules.h"
+#include "model/tone_table.h"
+
+#include <string>
+
+namespace velmora::cli {
+namespace {
+
+Problem refusal(std::string_view control, const std::string& why) {
+    return {std::string(control), std::string(control) + ": " + why};
+}
+
+// Whether the operator can reach the control: it and every frame around it enabled,
+// the control shown.
+std::optional<std::string> unreachable(const FormModel& form, std::string_view control) {
+    if (!form.visible(control))
+        return "hidden on the window (control-panel mode or Ins/DIS position)";
+    for (std::string name(control); !name.empty(); name = form.container(name))
+        if (!form.enabled(name))
+            return name == control ? "disabled on the window"
+                                   : "disabled on the window (" + name + " is disabled)";
+    return std::nullopt;
+}
+
+std::optional<bool> tickValue(std::string_view value) {
+    if (value == "1")
+        return true;
+    if (value == "0")
+        return false;
+    return std::nullopt;
+}
+
+std::optional<Problem> typeInto(FormModel& form, std::string_view box, std::string_view text) {
+    for (const char character : text)
+        if (!acceptsTypedCharacter(box, static_cast<unsigned char>(character)))
+            return refusal(box, "the character '" + std::string(1, character) +
+                                    "' cannot be typed into this box");
+    const int limit = typingLimit(box);
+    if (limit > 0 && static_cast<int>(text.size()) > limit)
+        return refusal(box, "takes at most " + std::to_string(limit) + " characters");
+    if (leaveCheck(box, text, form.value("Option1")) != LeaveVerdict::Pass) {
+        const Listing listing = listParameters(form);
+        const ListedParameter* parameter = parameterOf(listing, box);
+        return refusal(box, std::string(text) + " is out of range for \"" +
+                                (parameter ? parameter->caption : std::string(box)) + "\"" +
+                                (box == "txttx" || box == "txtrx"
+                                     ? std::string(form.value("Option1") ? " in VHF" : " in UHF")
+                                     : std::string()));
+    }
+    form.setText(box, std::string(text));
+    return std::nullopt;
+}
+
+std::optional<Problem> chooseTone(FormModel& form, std::string_view text) {
+    for (std::size_t row = 0; row < kToneTable.size(); ++row)
+        if (text == kToneTable[row].text) {
+            form.setComboRow(static_cast<int>(row));
+            return std::nullopt;
+        }
+    return refusal("Combotono", "no tone \"" + std::string(text) +
+                                    "\" in the list (Notone, 67, 71.9 ... 203.5)");
+}
+
+std::optional<Problem> chooseOption(FormModel& form, std::string_view option, bool select) {
+    if (select) {
+        form.setValue(option, true);
+        return std::nullopt;
+    }
+    // An operator deselects a position only with the row's "Annulla".
+    for (const auto& [row, cancel] : {std::pair{"Optrete(", "Command2"}, {"Optbatt(", "Command3"}})
+        if (option.starts_with(row)) {
+            if (form.value(option))
+                form.press(cancel);
+            return std::nullopt;
+        }
+    return refusal(option, "cannot be switched off; select the other option of its group");
+}
+
+} // namespace
+
+std::optional<Problem> applyAssignment(FormModel& form, std::string_view assignment) {
+    const auto equals = assignment.find('=');
+    if (equals == std::string_view::npos || equals == 0)
+        return Problem{std::string(assignment),
+                       "\"" + std::string(assignment) + "\": expected NAME=VALUE"};
+    const std::string_view name = assignment.substr(0, equals);
+    const std::string_view value = assignment.substr(equals + 1);
+    if (!form.has(name))
+        return refusal(name, "no such control on the window");
+    const ControlKind kind = form.kind(name);
+    const bool settable = kind == ControlKind::TextBox || kind == ControlKind::CheckBox ||
+                          kind == ControlKind::OptionButton || kind == ControlKind::ComboBox;
+    if (!settable)
+        return refusal(name, "holds no parameter");
+    if (const auto why = unreachable(form, name))
+        return refusal(name, *why);
+
+    switch (kind) {
+    case ControlKind::TextBox:
+        return typeInto(form, name, value);
+    case ControlKind::ComboBox:
+        return chooseTone(form, value);
+    case ControlKind::CheckBox:
+    case ControlKind::OptionButton: {
+        const auto on = tickValue(value);
+        if (!on)
+            return refusal(name, "takes 1 or 0, not \"" + std::string(value) + "\"");
+        if (kind == ControlKind::OptionButton)
+            return chooseOption(form, name, *on);
+        form.setValue(name, *on);
+        return std::nullopt;
+    }
+    default:
+        return refusal(name, "holds no parameter");
+    }
+}
+
+} // namespace velmora::cli

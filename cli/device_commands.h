@@ -1,0 +1,21 @@
+#pragma once
+
+#include "cli/command_line.h"
+#include "cli/exit_status.h"
+
+namespace velmora::cli {
+
+// The commands that talk to a unit through --port N (1 to 8, mapped as the window maps
+// it) or --device PATH, each exchange ended by --timeout SECONDS (2 by default).
+// Results go to standard output, messages to standard error.
+
+// read -o FILE.prg: the unit's image, saved as a programming file.
+ExitStatus readCommand(const Arguments& arguments);
+
+// program FILE.prg [--verify]: the file's frame, acknowledged; then read back.
+ExitStatus programCommand(const Arguments& arguments);
+
+// batch FILE.prg --number-from N --count C [--verify]: unit after unit.
+ExitStatus batchCommand(const Arguments& arguments);
+
+} // namespace velmora::cli

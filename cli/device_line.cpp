@@ -1,0 +1,67 @@
+#include "cli/device_line.h"
+
+#include "link/port_mapping.h"
+
+#include <QFileInfo>
+
+#include <cstdio>
+
+namespace velmora::cli {
+
+std::variant<LineChoice, Failure> chooseLine(const Arguments& arguments) {
+    const auto port = arguments.options.find("--port");
+    const auto device = arguments.options.find("--device");
+    const auto timeout = arguments.options.find("--timeout");
+    LineChoice line{{}, kDefaultTimeout};
+    if ((port == arguments.options.end()) == (device == arguments.options.end()))
+        return Failure{ExitStatus::BadInput, "give either --port N (1 to 8) or --device PATH"};
+    if (port != arguments.options.end()) {
+        const auto number = wholeNumber(port->second, 1, 8);
+        if (!number)
+            return Failure{ExitStatus::BadInput,
+                           "--port takes a port number from 1 to 8, not \"" + port->second + "\""};
+        line.device = deviceForPort(static_cast<int>(*number));
+    } else {
+        // A path relative to the working folder; a bare name is the serial layer's own.
+        const QFileInfo path(QString::fromLocal8Bit(device->second.c_str()));
+        line.device = path.exists() ? path.absoluteFilePath() : path.filePath();
+    }
+    if (timeout != arguments.options.end()) {
+        const auto wait = seconds(timeout->second);
+        if (!wait)
+            return Failure{ExitStatus::BadInput,
+                           "--timeout takes seconds above 0, not \"" + timeout->second + "\""};
+        line.timeout = *wait;
+    }
+    return line;
+}
+
+std::variant<std::unique_ptr<UnitSession>, Failure> openSession(const LineChoice& line) {
+    auto session = std::make_unique<UnitSession>(line.timeout);
+    if (const auto error = session->open(line.device))
+        return Failure{ExitStatus::PortUnusable, error->toStdString()};
+    return session;
+}
+
+Failure troubleFailure(LineTrouble trouble, const LineChoice& line, const std::string& exchange) {
+    const std::string device = line.device.toStdString();
+    switch (trouble) {
+    case LineTrouble::WrongAnswer:
+        return {ExitStatus::NoAnswer,
+                "the unit on " + device + " gave the wrong answer to " + exchange};
+    case LineTrouble::PortLost:
+        return {ExitStatus::PortUnusable, "the line to " + device + " was lost"};
+    case LineTrouble::NoAnswer:
+        break;
+    }
+    return {ExitStatus::NoAnswer, "no complete answer from the unit on " + device + " to " +
+                                      exchange + " within " + std::to_string(line.timeout.count()) +
+                                      " ms"};
+}
+
+ExitStatus report(const Failure& failure) {
+    std::fprintf(stderr, "velmora-cli: %s\n", failure.message.c_str());
+    return failure.status;
+}
+
+} // namespace velmora::cli

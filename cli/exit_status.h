@@ -1,0 +1,26 @@
+#pragma once
+
+#include <string>
+
+namespace velmora::cli {
+
+// What the program tells its caller; scripts on the production line test these.
+enum class ExitStatus : int {
+    Done = 0,
+    Differs = 1,      // the files differ, a verify found another image, a unit of a batch failed
+    BadInput = 2,     // bad arguments, a file the window would refuse, a value it would not take
+    NoAnswer = 3,     // the unit did not answer in time, or not as it should
+    PortUnusable = 4, // the port could not be opened, or was lost while in use
+};
+
+// A command that could not do its work: the status and a sentence for standard error.
+struct Failure {
+    ExitStatus status;
+    std::string message;
+};
+
+inline int exitCode(ExitStatus status) {
+    return static_cast<int>(status);
+}
+
+} // namespace velmora::cli

@@ -1,0 +1,96 @@
+#include "cli/file_commands.h"
+
+#include "cli/assignment.h"
+#include "cli/configuration_diff.h"
+#include "cli/form_loading.h"
+#include "cli/json_text.h"
+#include "cli/parameter_listing.h"
+#include "progfile/programming_file.h"
+
+#include <string>
+
+namespace velmora::cli {
+namespace {
+
+ExitStatus refuse(std::ostream& err, ExitStatus status, const std::string& message) {
+    err << "velmora-cli: " << message << "\n";
+    return status;
+}
+
+ExitStatus usage(std::ostream& err, const char* form) {
+    return refuse(err, ExitStatus::BadInput, std::string("usage: velmora-cli ") + form);
+}
+
+// The file as "Importa file" takes it; a refusal gives the window's reasons.
+std::optional<LoadedFile> load(const std::string& path, std::ostream& err) {
+    Result<LoadedFile> loaded = loadConfiguration(path);
+    if (!loaded) {
+        refuse(err, ExitStatus::BadInput, path + ": " + describe(loaded.problems()));
+        return std::nullopt;
+    }
+    return loaded.value();
+}
+
+void printDifferences(std::ostream& out, const std::vector<Difference>& found) {
+    for (const Difference& difference : found)
+        out << difference.caption << ": " << difference.first << " -> " << difference.second
+            << "\n";
+}
+
+} // namespace
+
+ExitStatus showCommand(const Arguments& arguments, std::ostream& out, std::ostream& err) {
+    if (arguments.plain.size() != 1)
+        return usage(err, "show FILE.prg [--json]");
+    const std::string& path = arguments.plain[0];
+    const auto loaded = load(path, err);
+    if (!loaded)
+        return ExitStatus::BadInput;
+    const Listing listing = listParameters(loaded->form);
+    if (arguments.has("--json"))
+        out << configurationJson(path, listing, imageOfFrame(loaded->frame));
+    else
+        out << formatListing(listing);
+    return ExitStatus::Done;
+}
+
+ExitStatus diffCommand(const Arguments& arguments, std::ostream& out, std::ostream& err) {
+    if (arguments.plain.size() != 2)
+        return usage(err, "diff A.prg B.prg");
+    const auto first = load(arguments.plain[0], err);
+    const auto second = first ? load(arguments.plain[1], err) : std::nullopt;
+    if (!second)
+        return ExitStatus::BadInput;
+    const std::vector<Difference> found =
+        differences(imageOfFrame(first->frame), listParameters(first->form),
+                    imageOfFrame(second->frame), listParameters(second->form));
+    printDifferences(out, found);
+    return found.empty() ? ExitStatus::Done : ExitStatus::Differs;
+}
+
+ExitStatus setCommand(const Arguments& arguments, std::ostream& out, std::ostream& err) {
+    const auto target = arguments.options.find("-o");
+    if (arguments.plain.size() < 2 || target == arguments.options.end())
+        return usage(err, "set FILE.prg NAME=VALUE ... -o OUT.prg");
+    const std::string& path = arguments.plain[0];
+    auto loaded = load(path, err);
+    if (!loaded)
+        return ExitStatus::BadInput;
+    const Listing before = listParameters(loaded->form);
+    for (std::size_t i = 1; i < arguments.plain.size(); ++i)
+        if (const auto problem = applyAssignment(loaded->form, arguments.plain[i]))
+            return refuse(err, ExitStatus::BadInput, problem->message + "; nothing written");
+    const Result<Frame> frame = frameOfForm(loaded->form);
+    if (!frame)
+        return refuse(err, ExitStatus::BadInput, describe(frame.problems()) + "; nothing written");
+    const Result<bool> written = saveProgrammingFile(target->second, *frame);
+    if (!written)
+        return refuse(err, ExitStatus::BadInput, describe(written.problems()));
+    // What changed, as the saved file shows it, so that a script's log tells what it did.
+    const Result<FormModel> reloaded = formFromImage(imageOfFrame(*frame));
+    printDifferences(out, differences(imageOfFrame(loaded->frame), before, imageOfFrame(*frame),
+                                      reloaded ? listParameters(*reloaded) : Listing{}));
+    return ExitStatus::Done;
+}
+
+} // namespace velmora::cli

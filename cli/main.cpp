@@ -1,0 +1,108 @@
+// velmora-cli: the window's knowledge of a unit's configuration, scripted.
+#include "cli/command_line.h"
+#include "cli/device_commands.h"
+#include "cli/exit_status.h"
+#include "cli/file_commands.h"
+
+#include <QCoreApplication>
+
+#include <algorithm>
+#include <cstdio>
+#include <iostream>
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace velmora::cli;
+
+constexpr const char* kUsage =
+    "usage: velmora-cli COMMAND ...\n"
+    "\n"
+    "Files (.prg programming files, as the window saves and imports them):\n"
+    "  show FILE.prg [--json]            every parameter, by the window's caption\n"
+    "  diff A.prg B.prg                  the parameters that differ, with both values\n"
+    "  set FILE.prg NAME=VALUE ... -o OUT.prg\n"
+    "                                    change controls by name as the window allows:\n"
+    "                                    Txtnumero=101 Combotono=123 Check1=1 Text2(3)=300\n"
+    "                                    Optrete(3)=1 Option2=1 txttx=433.5\n"
+    "\n"
+    "The unit (--port N for port 1 to 8, or --device PATH; --timeout SECONDS, default 2):\n"
+    "  read -o FILE.prg                  save the unit's configuration\n"
+    "  program FILE.prg [--verify]       program the unit; --verify reads it back\n"
+    "  batch FILE.prg --number-from N --count C [--verify]\n"
+    "                                    program unit after unit, numbers counting up;\n"
+    "                                    connect each unit when asked\n"
+    "\n"
+    "Port N is the device named by VELMORA_COM<N>, else /dev/ttyS<N-1>.\n"
+    "Exit status: 0 done, 1 a difference or a failed verify, 2 bad input,\n"
+    "3 no answer from the unit, 4 the port could not be opened.\n";
+
+struct Command {
+    const char* name;
+    Accepted accepted;
+    bool needsEventLoop;
+};
+
+const std::vector<Command>& commands() {
+    static const std::vector<Command> kCommands{
+        {"show", {{}, {"--json"}}, false},
+        {"diff", {{}, {}}, false},
+        {"set", {{"-o"}, {}}, false},
+        {"read", {{"-o", "--port", "--device", "--timeout"}, {}}, true},
+        {"program", {{"--port", "--device", "--timeout"}, {"--verify"}}, true},
+        {"batch",
+         {{"--port", "--device", "--timeout", "--number-from", "--count"}, {"--verify"}},
+         true},
+    };
+    return kCommands;
+}
+
+ExitStatus run(const std::string& name, const Arguments& arguments) {
+    if (name == "show")
+        return showCommand(arguments, std::cout, std::cerr);
+    if (name == "diff")
+        return diffCommand(arguments, std::cout, std::cerr);
+    if (name == "set")
+        return setCommand(arguments, std::cout, std::cerr);
+    if (name == "read")
+        return readCommand(arguments);
+    if (name == "program")
+        return programCommand(arguments);
+    return batchCommand(arguments);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const std::vector<std::string> words(argv + 1, argv + argc);
+    if (words.empty()) {
+        std::fputs(kUsage, stderr);
+        return exitCode(ExitStatus::BadInput);
+    }
+    const bool helpAsked = std::find(words.begin(), words.end(), "--help") != words.end();
+    if (helpAsked || words[0] == "-h" || words[0] == "help") {
+        std::fputs(kUsage, stdout);
+        return exitCode(ExitStatus::Done);
+    }
+    if (words[0] == "--version") {
+        std::printf("velmora-cli %s\n", VELMORA_VERSION);
+        return exitCode(ExitStatus::Done);
+    }
+    for (const Command& command : commands()) {
+        if (words[0] != command.name)
+            continue;
+        const auto parsed = parseArguments({words.begin() + 1, words.end()}, command.accepted);
+        if (const auto* error = std::get_if<std::string>(&parsed)) {
+            std::fprintf(stderr, "velmora-cli %s: %s\n", command.name, error->c_str());
+            return exitCode(ExitStatus::BadInput);
+        }
+        const Arguments& arguments = std::get<Arguments>(parsed);
+        if (!command.needsEventLoop)
+            return exitCode(run(command.name, arguments));
+        QCoreApplication application(argc, argv);
+        return exitCode(run(command.name, arguments));
+    }
+    std::fprintf(stderr, "velmora-cli: unknown command \"%s\"\n\n%s", words[0].c_str(), kUsage);
+    return exitCode(ExitStatus::BadInput);
+}

@@ -1,0 +1,95 @@
+#include "cli/unit_session.h"
+
+#include <QEventLoop>
+#include <QTimer>
+
+namespace velmora::cli {
+
+UnitSession::UnitSession(std::chrono::milliseconds timeout, QObject* parent)
+    : QObject(parent), link_(this), timeout_(timeout) {}
+
+std::optional<QString> UnitSession::open(const QString& device) {
+    return link_.open(device);
+}
+
+UnitSession::Outcome UnitSession::exchange(const Frame& frame) {
+    QEventLoop loop;
+    Outcome outcome = Outcome::TimedOut;
+    const auto finish = [&](Outcome how) {
+        outcome = how;
+        loop.quit();
+    };
+    QTimer deadline;
+    deadline.setTimerType(Qt::PreciseTimer);
+    deadline.setSingleShot(true);
+    connect(&deadline, &QTimer::timeout, &loop, [&] { finish(Outcome::TimedOut); });
+    connect(&link_, &SerialLink::acknowledged, &loop, [&] { finish(Outcome::Acknowledged); });
+    connect(&link_, &SerialLink::imageReceived, &loop, [&](const Image& image) {
+        lastImage_ = image;
+        finish(Outcome::ImageCame);
+    });
+    connect(&link_, &SerialLink::portLost, &loop, [&] { finish(Outcome::Lost); });
+
+    // Polls stay off during the exchange, as "Programma" and "Leggi" keep them off;
+    // nothing collected before belongs to this answer.
+    link_.stopPolling();
+    link_.clearReceiveBuffer();
+    link_.send(frame);
+    deadline.start(timeout_);
+    loop.exec();
+    // A complete reply makes the link resume polling; the next exchange decides.
+    link_.stopPolling();
+    return outcome;
+}
+
+std::optional<LineTrouble> UnitSession::program(const Frame& frame) {
+    switch (exchange(frame)) {
+    case Outcome::Acknowledged:
+        return std::nullopt;
+    case Outcome::ImageCame:
+        return LineTrouble::WrongAnswer;
+    case Outcome::Lost:
+        return LineTrouble::PortLost;
+    case Outcome::TimedOut:
+        break;
+    }
+    return LineTrouble::NoAnswer;
+}
+
+std::variant<Image, LineTrouble> UnitSession::read() {
+    switch (exchange(readRequest())) {
+    case Outcome::ImageCame:
+        return lastImage_;
+    case Outcome::Acknowledged:
+        return LineTrouble::WrongAnswer;
+    case Outcome::Lost:
+        return LineTrouble::PortLost;
+    case Outcome::TimedOut:
+        break;
+    }
+    return LineTrouble::NoAnswer;
+}
+
+std::optional<LineTrouble> UnitSession::awaitUnit(bool present, int polls) {
+    QEventLoop loop;
+    int inARow = 0;
+    bool lost = false;
+    connect(&link_, &SerialLink::linkStatusChanged, &loop, [&](bool connected) {
+        inARow = connected == present ? inARow + 1 : 0;
+        if (inARow >= polls)
+            loop.quit();
+    });
+    connect(&link_, &SerialLink::portLost, &loop, [&] {
+        lost = true;
+        loop.quit();
+    });
+    link_.clearReceiveBuffer();
+    link_.resumePolling();
+    loop.exec();
+    link_.stopPolling();
+    if (lost)
+        return LineTrouble::PortLost;
+    return std::nullopt;
+}
+
+} // namespace velmora::cli

@@ -1,0 +1,52 @@
+#pragma once
+
+#include "link/serial_link.h"
+#include "protocol/frames.h"
+
+#include <QObject>
+#include <QString>
+
+#include <chrono>
+#include <optional>
+#include <variant>
+
+namespace velmora::cli {
+
+// How an exchange with the unit ended when it did not end as it should.
+enum class LineTrouble {
+    NoAnswer,    // nothing complete came back within the time-out
+    WrongAnswer, // an image where an acknowledgement was due, or the reverse
+    PortLost,    // the device vanished (adapter pulled, line hung up)
+};
+
+// The window's serial link driven one exchange at a time, each waited for in an event
+// loop of its own and ended by a time-out, never by a hang. Replies are assembled by
+// the link exactly as in the window (chunks collected, dropped after 50 ms of silence).
+class UnitSession : public QObject {
+    Q_OBJECT
+
+public:
+    explicit UnitSession(std::chrono::milliseconds timeout, QObject* parent = nullptr);
+
+    // The sentence for the operator when the device cannot be opened.
+    std::optional<QString> open(const QString& device);
+
+    // Sends the programming frame and waits for the 96 "U".
+    std::optional<LineTrouble> program(const Frame& frame);
+    // Sends the read request and waits for the 96-byte image.
+    std::variant<Image, LineTrouble> read();
+
+    // Polls with "U" every 200 ms until `polls` polls in a row were answered with "V"
+    // (present) or went unanswered (absent). Only a lost port ends it otherwise.
+    std::optional<LineTrouble> awaitUnit(bool present, int polls);
+
+private:
+    enum class Outcome { Acknowledged, ImageCame, TimedOut, Lost };
+    Outcome exchange(const Frame& frame);
+
+    SerialLink link_;
+    std::chrono::milliseconds timeout_;
+    Image lastImage_{};
+};
+
+} // namespace velmora::cli

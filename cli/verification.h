@@ -1,0 +1,20 @@
+#pragma once
+
+#include "cli/configuration_diff.h"
+#include "cli/unit_session.h"
+
+#include <string>
+#include <variant>
+#include <vector>
+
+namespace velmora::cli {
+
+// Reads the unit back and compares its image with the one sent: empty when the write
+// landed byte for byte, otherwise every parameter (or byte) that differs.
+std::variant<std::vector<Difference>, LineTrouble> readBack(UnitSession& session,
+                                                            const Image& sent);
+
+// "Numero periferico: sent 101, unit holds 102"
+std::string describeReadBack(const Difference& difference);
+
+} // namespace velmora::cli
