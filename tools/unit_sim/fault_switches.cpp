@@ -48,6 +48,7 @@ constexpr std::array kFlagSwitches{
     FlagSwitch{"silent", &FaultSwitches::silent},
     FlagSwitch{"noack", &FaultSwitches::noAcknowledgement},
     FlagSwitch{"garbage", &FaultSwitches::garbage},
+    FlagSwitch{"misstore", &FaultSwitches::misstore},
 };
 
 constexpr std::array kNumberSwitches{

@@ -13,6 +13,7 @@ namespace velmora::sim {
 //   short N           sends only the first N bytes of a 96-byte reply (0: whole reply)
 //   gap MS            pauses MS milliseconds in the middle of a 96-byte reply (0: none)
 //   garbage on|off    sends as many pseudo-random bytes instead of each reply
+//   misstore on|off   acknowledges a programming frame but keeps another image
 //   hangup MS         closes the line now and opens it again MS milliseconds later
 struct FaultSwitches {
     bool silent = false;
@@ -20,6 +21,7 @@ struct FaultSwitches {
     int shortReplyBytes = 0;
     int gapMs = 0;
     bool garbage = false;
+    bool misstore = false;
 };
 
 struct ControlOutcome {

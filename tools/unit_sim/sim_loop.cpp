@@ -135,6 +135,8 @@ void SimLoop::readLine() {
     log_.received(now, chunk);
     for (const std::uint8_t byte : chunk) {
         if (const auto reply = unit_.receive(byte)) {
+            if (reply->kind == ReplyKind::Acknowledgement && options_.faults.misstore)
+                unit_.spoilStoredImage();
             pacer_.queue(*reply, options_.faults, now);
         }
     }

@@ -14,11 +14,9 @@ struct FaultFlag {
 };
 
 constexpr std::array kFaultFlags{
-    FaultFlag{"--silent", "silent on", false},
-    FaultFlag{"--no-ack", "noack on", false},
-    FaultFlag{"--garbage", "garbage on", false},
-    FaultFlag{"--short", "short ", true},
-    FaultFlag{"--gap", "gap ", true},
+    FaultFlag{"--silent", "silent on", false},   FaultFlag{"--no-ack", "noack on", false},
+    FaultFlag{"--garbage", "garbage on", false}, FaultFlag{"--misstore", "misstore on", false},
+    FaultFlag{"--short", "short ", true},        FaultFlag{"--gap", "gap ", true},
 };
 
 std::optional<int> wholeNumber(std::string_view text) {

@@ -31,10 +31,10 @@ ParsedOptions parseOptions(const std::vector<std::string>& arguments);
 
 inline constexpr const char* kUsage =
     "usage: velmora-unit-sim [--link PATH] [--image FILE.prg] [--log FILE] [--chunk-ms MS]\n"
-    "                        [--silent] [--no-ack] [--garbage] [--short N] [--gap MS]\n"
-    "                        [--hangup AFTER_MS:DOWN_MS]\n"
+    "                        [--silent] [--no-ack] [--garbage] [--misstore] [--short N]\n"
+    "                        [--gap MS] [--hangup AFTER_MS:DOWN_MS]\n"
     "Prints the device of the line on its first output line. Reads control lines on\n"
-    "standard input (silent on|off, noack on|off, garbage on|off, short N, gap MS,\n"
-    "hangup MS) and answers each with \"ok\" or \"error: ...\".\n";
+    "standard input (silent on|off, noack on|off, garbage on|off, misstore on|off,\n"
+    "short N, gap MS, hangup MS) and answers each with \"ok\" or \"error: ...\".\n";
 
 } // namespace velmora::sim

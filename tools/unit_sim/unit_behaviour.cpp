@@ -40,4 +40,9 @@ std::optional<UnitReply> UnitBehaviour::frameComplete() {
     return UnitReply{ReplyKind::Acknowledgement, Bytes(kImageSize, kAcknowledgeByte)};
 }
 
+void UnitBehaviour::spoilStoredImage() {
+    std::uint8_t& units = imageByte(stored_, 4);
+    units = static_cast<std::uint8_t>((units + 1) % 10);
+}
+
 } // namespace velmora::sim

@@ -32,6 +32,9 @@ public:
     bool collectingFrame() const { return !frame_.empty(); }
     // A hang-up loses a half-received frame.
     void forgetPartialFrame() { frame_.clear(); }
+    // A faulty unit: the units digit of the stored peripheral number moves on by one,
+    // whatever was acknowledged.
+    void spoilStoredImage();
 
 private:
     std::optional<UnitReply> frameComplete();
