@@ -113,7 +113,10 @@ void FormModel::Impl::deselect(std::string_view name) {
     notify(control);
 }
 
-FormModel::FormModel() : impl_(std::make_shared<Impl>()) {}
+FormModel::FormModel() : impl_(std::make_unique<Impl>()) {}
+FormModel::~FormModel() = default;
+FormModel::FormModel(FormModel&&) noexcept = default;
+FormModel& FormModel::operator=(FormModel&&) noexcept = default;
 
 bool FormModel::has(std::string_view name) const {
     return impl_->indexByName.contains(name);

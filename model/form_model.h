@@ -35,6 +35,12 @@ class FormModel {
 public:
     // The window as created, before start-up: start texts, no band selected.
     FormModel();
+    ~FormModel();
+    // One model is one window: it is moved, never copied.
+    FormModel(const FormModel&) = delete;
+    FormModel& operator=(const FormModel&) = delete;
+    FormModel(FormModel&&) noexcept;
+    FormModel& operator=(FormModel&&) noexcept;
 
     bool has(std::string_view name) const;
     ControlKind kind(std::string_view name) const;
@@ -79,7 +85,7 @@ public:
 
 private:
     struct Impl;
-    std::shared_ptr<Impl> impl_;
+    std::unique_ptr<Impl> impl_;
 };
 
 } // namespace velmora
