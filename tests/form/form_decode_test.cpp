@@ -24,7 +24,6 @@ FormModel decodedInto(FormModel form, const Image& image, ImageSource source) {
     return form;
 }
 
-// FormModel copies share one window, so every case builds its own.
 FormModel panelForm() {
     FormModel form = startedForm();
     form.setValue("Check1", true);
@@ -94,7 +93,8 @@ TEST(DecodeMode, TheModeByteSetsTheControlPanelGroup) {
             FormModel form = startedForm();
             form.setText("txtin", "7");
             form.setValue("Check3(1)", true);
-            form = decodedInto(form, startImage({{20, c.byte20}, {22, 20}, {28, 0x21}}), source);
+            form = decodedInto(std::move(form), startImage({{20, c.byte20}, {22, 20}, {28, 0x21}}),
+                               source);
             std::string state;
             for (bool on : {form.value("Check1"), form.visible("Check4"), form.value("Check4"),
                             form.value("Option3"), form.value("Option4")})
@@ -140,7 +140,7 @@ TEST(DecodeOrder, ImageLoadingSpansFromThePositionsToTheEnd) {
         seen.push_back(std::string(name) + (form.imageLoading() ? "*" : ""));
     });
     const Image image = startImage({{25, 2}, {11, 30}, {12, 51}, {20, 1}, {18, 59}, {27, 1}});
-    form = decodedInto(form, image, kDevice);
+    form.applyDecodedImage(decodeImage(image, kDevice).value(), kDevice);
     EXPECT_EQ(seen, (std::vector<std::string>{
                         "Option1",     "Option2",     "txttx",       "txtrx",    "txttx",
                         "txtrx",       "Txtnumero",   "Optrete(3)*", "Check4*",  "Check4*",
