@@ -28,7 +28,7 @@ std::optional<LoadedFile> load(const std::string& path, std::ostream& err) {
         refuse(err, ExitStatus::BadInput, path + ": " + describe(loaded.problems()));
         return std::nullopt;
     }
-    return loaded.value();
+    return std::move(loaded.value());
 }
 
 void printDifferences(std::ostream& out, const std::vector<Difference>& found) {

@@ -35,7 +35,7 @@ Result<LoadedFile> loadConfiguration(const std::filesystem::path& path) {
     Result<FormModel> form = formFromImage(imageOfFrame(*frame));
     if (!form)
         return form.problems();
-    return LoadedFile{*frame, form.value()};
+    return LoadedFile{*frame, std::move(form.value())};
 }
 
 Result<Frame> frameOfForm(const FormModel& form) {

@@ -1,0 +1,81 @@
+#pragma once
+
+#include "model/form_model.h"
+#include "progfile/programming_file.h"
+#include "protocol/config_image.h"
+#include "protocol/frames.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <sstream>
+#include <string>
+#include <unistd.h>
+
+namespace velmora::cli_test {
+
+// The window right after start-up.
+inline FormModel startedWindow() {
+    FormModel form;
+    form.selectStartBand();
+    return form;
+}
+
+// What "Programma" sends for the form as it stands.
+inline Frame windowFrame(const FormModel& form) {
+    const Result<Image> image = encodeImage(form.parameters());
+    EXPECT_TRUE(image.ok()) << (image.ok() ? "" : describe(image.problems()));
+    return programmingFrame(image.ok() ? *image : Image{});
+}
+
+// The window's "Salva file" after programming the form: the file's exact text.
+inline std::string windowFileText(const FormModel& form) {
+    return formatProgrammingFile(windowFrame(form));
+}
+
+inline std::string fileText(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+inline void writeText(const std::filesystem::path& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+// A folder of its own for each test, removed afterwards.
+class Folder {
+public:
+    Folder() {
+        const auto* test = testing::UnitTest::GetInstance()->current_test_info();
+        path_ = std::filesystem::temp_directory_path() /
+                ("velmora-cli-" + std::string(test->name()) + "-" + std::to_string(::getpid()));
+        std::filesystem::remove_all(path_);
+        std::filesystem::create_directories(path_);
+    }
+    ~Folder() { std::filesystem::remove_all(path_); }
+    std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
+
+    // Saves the form as the window would, under `name`; returns the path.
+    std::filesystem::path save(const std::string& name, const FormModel& form) const {
+        writeText(path_ / name, windowFileText(form));
+        return path_ / name;
+    }
+
+private:
+    std::filesystem::path path_;
+};
+
+// Window sessions used by several tests: each changes a started window as an operator.
+using WindowChanges = std::function<void(FormModel&)>;
+
+inline FormModel windowAfter(const WindowChanges& changes) {
+    FormModel form = startedWindow();
+    changes(form);
+    return form;
+}
+
+} // namespace velmora::cli_test

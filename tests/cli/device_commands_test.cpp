@@ -1,0 +1,136 @@
+#include "cli_process.h"
+#include "cli_test_support.h"
+
+#include <gtest/gtest.h>
+
+namespace velmora::cli_test {
+namespace {
+
+Bytes bytesOf(const Frame& frame) {
+    return Bytes(frame.begin(), frame.end());
+}
+
+void numberedPanel(FormModel& form) {
+    form.setText("Txtnumero", "101");
+    form.setValue("Check1", true);
+    form.setValue("Optrete(2)", true);
+    form.setText("Text2(4)", "10");
+    form.setText("Text3(4)", "20");
+}
+
+TEST(DeviceCommands, ReadThenProgramThenVerifyFindsNoDifference) {
+    Folder folder;
+    const FormModel held = windowAfter(numberedPanel);
+    const FormModel wanted = windowAfter([](FormModel& form) {
+        form.setValue("Option2", true);
+        form.setComboRow(5);
+        form.setText("Txtnumero", "2024");
+    });
+    const auto heldFile = folder.save("held.prg", held);
+    const auto wantedFile = folder.save("wanted.prg", wanted);
+    SimulatedUnit unit({"--image", QString::fromStdString(heldFile.string())});
+    ASSERT_TRUE(unit.started());
+
+    const CliRun read =
+        runCli({"read", "--port", "1", "-o", QString::fromStdString((folder / "got.prg").string())},
+               unit.link());
+    ASSERT_EQ(read.exitCode, 0) << read.err;
+    EXPECT_EQ(fileText(folder / "got.prg"), fileText(heldFile));
+
+    const CliRun program =
+        runCli({"program", "--port", "1", QString::fromStdString(wantedFile.string()), "--verify"},
+               unit.link());
+    ASSERT_EQ(program.exitCode, 0) << program.err;
+    EXPECT_EQ(program.out, "programmed and verified\n");
+
+    const CliRun readBack = runCli({"read", "--device", unit.link(), "-o",
+                                    QString::fromStdString((folder / "back.prg").string())});
+    ASSERT_EQ(readBack.exitCode, 0) << readBack.err;
+    const CliRun diff = runCli({"diff", QString::fromStdString(wantedFile.string()),
+                                QString::fromStdString((folder / "back.prg").string())});
+    EXPECT_EQ(diff.exitCode, 0) << diff.out;
+    EXPECT_EQ(diff.out, "");
+
+    // On the line: read request; programming frame; read request of the verify; read.
+    const std::vector<Bytes> frames = unit.framesReceived();
+    ASSERT_EQ(frames.size(), 4u);
+    EXPECT_EQ(frames[0], bytesOf(readRequest()));
+    EXPECT_EQ(frames[1], bytesOf(windowFrame(wanted)));
+    EXPECT_EQ(frames[2], bytesOf(readRequest()));
+    EXPECT_EQ(frames[3], bytesOf(readRequest()));
+}
+
+TEST(DeviceCommands, VerifyCatchesAUnitThatAcknowledgesButStoresSomethingElse) {
+    Folder folder;
+    const auto file = folder.save("unit.prg", windowAfter(numberedPanel));
+    SimulatedUnit unit({"--misstore"});
+    ASSERT_TRUE(unit.started());
+    const CliRun program = runCli(
+        {"program", "--port", "1", QString::fromStdString(file.string()), "--verify"}, unit.link());
+    EXPECT_EQ(program.exitCode, 1);
+    EXPECT_EQ(program.out, "Numero periferico: sent 101, unit holds 102\n");
+    EXPECT_NE(program.err.find("verify failed"), std::string::npos) << program.err;
+
+    // Without --verify the acknowledgement is all there is to go by.
+    const CliRun trusting =
+        runCli({"program", "--port", "1", QString::fromStdString(file.string())}, unit.link());
+    EXPECT_EQ(trusting.exitCode, 0) << trusting.err;
+}
+
+// A unit that stays silent, answers in part or answers wrongly ends the command with
+// status 3 once the time-out has passed, never later and never in a hang.
+TEST(DeviceCommands, AUnitThatDoesNotAnswerEndsInATimeOut) {
+    Folder folder;
+    const auto file = folder.save("unit.prg", startedWindow());
+    const QString target = QString::fromStdString((folder / "out.prg").string());
+    const QString input = QString::fromStdString(file.string());
+    struct Case {
+        QStringList unitOptions;
+        QStringList command;
+        const char* message;
+        int atLeastMs;
+    };
+    const std::vector<Case> cases{
+        {{"--silent"}, {"read", "-o", target}, "no complete answer", 500},
+        {{"--silent"}, {"program", input}, "no complete answer", 500},
+        {{"--no-ack"}, {"program", input, "--verify"}, "no complete answer", 500},
+        {{"--short", "40"}, {"read", "-o", target}, "no complete answer", 500},
+        {{"--garbage"}, {"program", input}, "wrong answer", 0},
+    };
+    for (const Case& test : cases) {
+        SimulatedUnit unit(test.unitOptions);
+        ASSERT_TRUE(unit.started());
+        const CliRun run = runCli(QStringList{test.command[0], "--port", "1", "--timeout", "0.5"} +
+                                      test.command.mid(1),
+                                  unit.link());
+        EXPECT_EQ(run.exitCode, 3) << test.message << run.err;
+        EXPECT_NE(run.err.find(test.message), std::string::npos) << run.err;
+        EXPECT_GE(run.elapsedMs, test.atLeastMs);
+        EXPECT_LT(run.elapsedMs, 2000) << test.message;
+    }
+    EXPECT_FALSE(std::filesystem::exists(folder / "out.prg"));
+}
+
+TEST(DeviceCommands, PortProblemsAndBadArgumentsHaveTheirOwnStatus) {
+    Folder folder;
+    const QString input = QString::fromStdString(folder.save("unit.prg", startedWindow()).string());
+    const QString absent = QString::fromStdString((folder / "no-such-port").string());
+    const std::vector<std::pair<QStringList, int>> cases{
+        {{"program", "--port", "1", input}, 4},
+        {{"read", "--device", absent, "-o", input}, 4},
+        {{"program", "--port", "9", input}, 2},
+        {{"program", "--port", "1", "--device", absent, input}, 2},
+        {{"program", input}, 2},
+        {{"program", "--port", "1", "--timeout", "0,5", input}, 2},
+        {{"read", "--port", "1"}, 2},
+        {{"frobnicate"}, 2},
+    };
+    for (const auto& [arguments, status] : cases) {
+        const CliRun run = runCli(arguments, absent);
+        EXPECT_EQ(run.exitCode, status) << arguments.join(' ').toStdString() << run.err;
+        EXPECT_FALSE(run.err.empty());
+    }
+}
+
+} // namespace
+} // namespace velmora::cli_test

@@ -1,0 +1,192 @@
+#include "cli/file_commands.h"
+#include "cli/form_loading.h"
+#include "cli_test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <vector>
+
+namespace velmora::cli {
+namespace {
+
+using cli_test::Folder;
+using cli_test::startedWindow;
+using cli_test::windowAfter;
+using cli_test::windowFrame;
+
+struct CommandRun {
+    ExitStatus status;
+    std::string out;
+    std::string err;
+};
+
+CommandRun run(ExitStatus (*command)(const Arguments&, std::ostream&, std::ostream&),
+               std::vector<std::string> plain, std::map<std::string, std::string> options = {},
+               std::set<std::string> switches = {}) {
+    std::ostringstream out;
+    std::ostringstream err;
+    const ExitStatus status =
+        command({std::move(plain), std::move(options), std::move(switches)}, out, err);
+    return {status, out.str(), err.str()};
+}
+
+// A control-panel configuration on UHF with positions, tone, direct inputs and a range.
+void busyWindow(FormModel& form) {
+    form.setText("Txtnumero", "0101");
+    form.setComboRow(18); // "123"
+    form.setValue("Option2", true);
+    form.setText("txttx", "433.5");
+    form.setValue("Check1", true);
+    form.setValue("Option3", true);
+    form.setValue("Optrete(3)", true);
+    form.setValue("Optbatt(1)", true);
+    form.setValue("Check3(5)", true);
+    form.setText("Txtsir", "30");
+    form.setText("Text2(9)", "300");
+    form.setText("Text3(9)", "1200");
+}
+
+TEST(ShowCommand, ListsAWindowSavedFileByCaption) {
+    Folder folder;
+    const auto file = folder.save("busy.prg", windowAfter(busyWindow));
+    const CommandRun shown = run(showCommand, {file.string()});
+    ASSERT_EQ(shown.status, ExitStatus::Done) << shown.err;
+    for (const char* line :
+         {"Numero periferico: 101\n", "Tono subaudio: 123\n", "Frequenza TX: 433.5000\n",
+          "Frequenza RX: 460\n", "Posizione manca rete: 3\n", "Posizione batt.scar.: 5\n",
+          "Funzione centralina: sì\n", "Beep ON: sì\n", "Posizione Ins/DIS: 6\n",
+          "Tempo sirena: 30\n", "Input DIRETTI: 1\n", "Monodirezionali Range 1: 0 - 0\n",
+          "Bidirezionali Range 2: 300 - 1200\n", "Modificatori: 0 / 0\n"})
+        EXPECT_NE(shown.out.find(line), std::string::npos) << line << shown.out;
+    EXPECT_EQ(std::count(shown.out.begin(), shown.out.end(), '\n'), 21 + 16);
+}
+
+TEST(ShowCommand, JsonNamesCaptionControlsValueAndImage) {
+    Folder folder;
+    const auto file = folder.save("busy.prg", windowAfter(busyWindow));
+    const CommandRun shown = run(showCommand, {file.string()}, {}, {"--json"});
+    ASSERT_EQ(shown.status, ExitStatus::Done);
+    EXPECT_NE(shown.out.find(R"({"caption": "Numero periferico", "controls": ["Txtnumero"], )"
+                             R"("value": "101"})"),
+              std::string::npos)
+        << shown.out;
+    EXPECT_NE(shown.out.find(R"("controls": ["Txtmodif1", "Txtmodif2"], "value": "0 / 0")"),
+              std::string::npos);
+    // The image as numbers: the peripheral digits open it.
+    EXPECT_NE(shown.out.find(R"("image": [0, 1, 0, 1, 0, 0, 0, 17, )"), std::string::npos);
+}
+
+TEST(ShowCommand, RefusesWhatTheWindowRefusesWithItsReason) {
+    Folder folder;
+    const std::string good = cli_test::windowFileText(startedWindow());
+    struct Case {
+        const char* name;
+        std::string text;
+        const char* reason;
+    } cases[] = {
+        {"short.prg", good.substr(0, good.rfind(" 85 ")), "ne servono 98"},
+        {"tone.prg",
+         [&] {
+             std::string text = good;
+             const auto line9 = text.find(" 255 ");
+             return text.replace(line9, 5, " 40 ");
+         }(),
+         "Tono subaudio: codice 40 sconosciuto"},
+        {"word.prg", "abc\r\n" + good, "Riga 1"},
+    };
+    for (const Case& broken : cases) {
+        cli_test::writeText(folder / broken.name, broken.text);
+        const CommandRun shown = run(showCommand, {(folder / broken.name).string()});
+        EXPECT_EQ(shown.status, ExitStatus::BadInput) << broken.name;
+        EXPECT_TRUE(shown.out.empty());
+        EXPECT_NE(shown.err.find(broken.reason), std::string::npos) << broken.name << shown.err;
+    }
+    EXPECT_EQ(run(showCommand, {(folder / "missing.prg").string()}).status, ExitStatus::BadInput);
+}
+
+TEST(DiffCommand, NamesOnlyTheDifferingParametersWithBothValues) {
+    Folder folder;
+    const auto a = folder.save("a.prg", startedWindow());
+    const auto b = folder.save("b.prg", windowAfter([](FormModel& form) {
+                                   form.setText("Txtnumero", "7");
+                                   form.setComboRow(1);
+                                   form.setText("Text2(0)", "5");
+                                   form.setText("Text3(0)", "9");
+                               }));
+    const CommandRun equal = run(diffCommand, {a.string(), folder.save("a2.prg", startedWindow())});
+    EXPECT_EQ(equal.status, ExitStatus::Done);
+    EXPECT_EQ(equal.out, "");
+
+    const CommandRun differ = run(diffCommand, {a.string(), b.string()});
+    EXPECT_EQ(differ.status, ExitStatus::Differs);
+    EXPECT_EQ(differ.out, "Numero periferico: 1 -> 7\n"
+                          "Tono subaudio: Notone -> 67\n"
+                          "Monodirezionali Range 1: 0 - 0 -> 5 - 9\n");
+}
+
+TEST(DiffCommand, ABytetThatNoParameterShowsIsNamedByNumber) {
+    Folder folder;
+    const auto a = folder.save("a.prg", startedWindow());
+    Frame frame = windowFrame(startedWindow());
+    frame[17] = 0x42;                    // the marker, image byte 17
+    frame[20] = static_cast<uint8_t>(8); // mode byte: a bit nothing reads
+    cli_test::writeText(folder / "b.prg", formatProgrammingFile(frame));
+    const CommandRun differ = run(diffCommand, {a.string(), (folder / "b.prg").string()});
+    EXPECT_EQ(differ.status, ExitStatus::Differs);
+    EXPECT_EQ(differ.out, "image byte 17: 65 -> 66\nimage byte 20: 0 -> 8\n");
+}
+
+// The CLI loads a file as a window would that already matches its band and mode:
+// encoding the loaded form gives back the very frame the window saved.
+TEST(FormLoading, WindowSavedFilesComeBackByteForByte) {
+    const std::vector<std::pair<const char*, cli_test::WindowChanges>> windows{
+        {"start-up", [](FormModel&) {}},
+        {"busy control panel on UHF", busyWindow},
+        {"panel on, Ins/DIS 1, positions",
+         [](FormModel& form) {
+             form.setValue("Check1", true);
+             form.setValue("Optrete(2)", true);
+             form.setValue("Optbatt(4)", true);
+             form.setValue("Check3(0)", true);
+             form.setValue("Check4", false);
+         }},
+        {"panel switched off after setting its times",
+         [](FormModel& form) {
+             form.setValue("Check1", true);
+             form.setValue("Option3", true);
+             form.setValue("Check3(5)", true);
+             form.setText("txtin", "17");
+             form.setText("Txtout", "240");
+             form.setValue("Check1", false);
+             form.setValue("Optrete(0)", true);
+             form.setValue("Check2", true);
+         }},
+        {"odd frequencies",
+         [](FormModel& form) {
+             form.setText("txttx", "165.1975");
+             form.setText("txtrx", "150.0125");
+         }},
+    };
+    for (const auto& [name, changes] : windows) {
+        const FormModel window = windowAfter(changes);
+        const Frame saved = windowFrame(window);
+        const Result<FormModel> loaded = formFromImage(imageOfFrame(saved));
+        ASSERT_TRUE(loaded.ok()) << name;
+        const Result<Frame> again = frameOfForm(*loaded);
+        ASSERT_TRUE(again.ok()) << name;
+        EXPECT_EQ(*again, saved) << name;
+    }
+}
+
+TEST(FormLoading, ControlPanelPositionsSurviveTheImport) {
+    const FormModel window = windowAfter(busyWindow);
+    const Result<FormModel> loaded = formFromImage(imageOfFrame(windowFrame(window)));
+    ASSERT_TRUE(loaded.ok());
+    EXPECT_TRUE(loaded->value("Optrete(3)"));
+    EXPECT_TRUE(loaded->value("Optbatt(1)"));
+    EXPECT_TRUE(loaded->value("Option2")); // the band of the file, for the leave checks
+}
+
+} // namespace
+} // namespace velmora::cli
