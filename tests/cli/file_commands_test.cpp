@@ -156,6 +156,7 @@ TEST(FormLoading, WindowSavedFilesComeBackByteForByte) {
              form.setValue("Check1", true);
              form.setValue("Option3", true);
              form.setValue("Check3(5)", true);
+             form.setText("Txtsir", "99");
              form.setText("txtin", "17");
              form.setText("Txtout", "240");
              form.setValue("Check1", false);

@@ -69,6 +69,10 @@ TEST(SetCommand, WritesTheFrameTheWindowBuildsForTheSameChanges) {
              form.setText("txttx", "433.9187");
              form.setText("txtrx", "470");
          }},
+        {"a frequency of a UHF file",
+         [](FormModel& form) { form.setValue("Option2", true); },
+         {"txttx=401.0125"},
+         [](FormModel& form) { form.setText("txttx", "401.0125"); }},
         {"ranges and a cancelled position",
          [](FormModel& form) { form.setValue("Optrete(1)", true); },
          {"Text2(3)=300", "Text3(3)=1200", "Optrete(1)=0", "Optbatt(1)=1"},
