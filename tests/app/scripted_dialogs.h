@@ -6,7 +6,6 @@
 
 #include <deque>
 #include <optional>
-#include <vector>
 
 // The start-up prompt asked once more than the test scripted.
 struct ScriptExhausted {};
@@ -20,10 +19,10 @@ public:
     QString saveAnswer;                             // empty: cancelled
     QString importAnswer;
     QStringList events;
-    std::vector<velmora::Notice> notices;
+    QString lastDetail;
 
     std::optional<QString> askPort() override {
-        events << QStringLiteral("prompt");
+        events << "prompt";
         if (portAnswers.empty()) {
             throw ScriptExhausted{};
         }
@@ -31,19 +30,17 @@ public:
         portAnswers.pop_front();
         return answer;
     }
-    void beep() override { events << QStringLiteral("beep"); }
+    void beep() override { events << "beep"; }
     void show(const velmora::Notice& notice) override {
         events << QStringLiteral("notice %1: %2").arg(notice.title, notice.text);
-        notices.push_back(notice);
+        lastDetail = notice.detail;
     }
     QString chooseSaveFile(const QString& lastName) override {
-        events << QStringLiteral("save %1").arg(lastName);
+        events << "save " + lastName;
         return saveAnswer;
     }
     QString chooseImportFile(const QString& lastName) override {
-        events << QStringLiteral("import %1").arg(lastName);
+        events << "import " + lastName;
         return importAnswer;
     }
-
-    int count(const QString& event) const { return static_cast<int>(events.count(event)); }
 };

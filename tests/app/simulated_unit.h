@@ -8,7 +8,6 @@
 #include <QTest>
 
 #include <cstdint>
-#include <memory>
 #include <vector>
 
 using Bytes = std::vector<std::uint8_t>;
@@ -17,82 +16,63 @@ using Bytes = std::vector<std::uint8_t>;
 // log, switched through its control channel.
 class SimulatedUnit {
 public:
-    explicit SimulatedUnit(const QStringList& options = {}) {
-        link_ = folder_.filePath(QStringLiteral("com1"));
-        log_ = folder_.filePath(QStringLiteral("unit.log"));
-        process_.start(QStringLiteral(VELMORA_UNIT_SIM),
-                       QStringList{"--link", link_, "--log", log_} + options);
-        device_ = readLine();
+    explicit SimulatedUnit(const QStringList& options) {
+        process_.start(VELMORA_UNIT_SIM, QStringList{"--link", link(), "--log", log()} + options);
+        readLine(); // the device
     }
     ~SimulatedUnit() {
         process_.terminate();
         process_.waitForFinished(2000);
     }
-
-    bool running() const { return !device_.isEmpty(); }
-    const QString& link() const { return link_; }
+    QString link() const { return folder_.filePath("com1"); }
+    QString log() const { return folder_.filePath("unit.log"); }
     QString folder() const { return folder_.path(); }
 
-    // Sends one control line and waits for its "ok".
     bool control(const QString& line) {
         process_.write((line + '\n').toUtf8());
-        return readLine() == QLatin1String("ok");
+        return readLine() == "ok";
     }
 
-    // Every chunk the unit took from the line ("rx") or handed to it ("tx"), in order.
-    std::vector<Bytes> chunks(const char* direction) const {
-        QFile file(log_);
-        std::vector<Bytes> result;
-        if (!file.open(QIODevice::ReadOnly)) {
-            return result;
-        }
+    // Every chunk the unit took from the line, in order.
+    std::vector<Bytes> received() const {
+        QFile file(log());
+        std::vector<Bytes> chunks;
+        file.open(QIODevice::ReadOnly);
         for (const QByteArray& line : file.readAll().split('\n')) {
             const QList<QByteArray> words = line.split(' ');
-            if (words.size() < 2 || words[1] != direction) {
-                continue;
+            if (words.size() > 2 && words[1] == "rx") {
+                Bytes& chunk = chunks.emplace_back();
+                for (qsizetype i = 2; i < words.size(); ++i) {
+                    chunk.push_back(static_cast<std::uint8_t>(words[i].toUInt(nullptr, 16)));
+                }
             }
-            Bytes chunk;
-            for (qsizetype i = 2; i < words.size(); ++i) {
-                chunk.push_back(static_cast<std::uint8_t>(words[i].toUInt(nullptr, 16)));
-            }
-            result.push_back(chunk);
         }
-        return result;
-    }
-    Bytes received() const {
-        Bytes all;
-        for (const Bytes& chunk : chunks("rx")) {
-            all.insert(all.end(), chunk.begin(), chunk.end());
-        }
-        return all;
+        return chunks;
     }
 
 private:
     QString readLine() {
-        while (!process_.canReadLine()) {
-            if (!process_.waitForReadyRead(3000)) {
-                return {};
-            }
+        while (!process_.canReadLine() && process_.waitForReadyRead(3000)) {
         }
         return QString::fromUtf8(process_.readLine()).trimmed();
     }
 
     QTemporaryDir folder_;
-    QString link_;
-    QString log_;
-    QString device_;
     QProcess process_;
 };
 
-// The program's parts around one simulated unit, started on port 1.
+// The program's parts around one simulated unit.
 struct Rig {
     explicit Rig(const QStringList& unitOptions = {}) : unit(unitOptions) {}
 
     bool startOnPort1() {
         qputenv("VELMORA_COM1", unit.link().toUtf8());
-        dialogs.portAnswers = {QStringLiteral("1")};
+        dialogs.portAnswers = {"1"};
         controller.startUp();
         return link.isOpen();
+    }
+    bool shows(const char* label, const std::string& caption, int timeoutMs = 800) {
+        return QTest::qWaitFor([&] { return model.text(label) == caption; }, timeoutMs);
     }
     QTimer* timer(const char* name) { return link.findChild<QTimer*>(name); }
 
@@ -107,30 +87,30 @@ struct Rig {
 inline QStringList windowState(const velmora::FormModel& model) {
     QStringList state{QString::number(model.comboRow())};
     for (const std::string& name : model.controlNames()) {
-        if (name == "Label19" || name == "Label20") {
-            continue;
+        if (name != "Label19" && name != "Label20") {
+            state << QStringLiteral("%1|%2|%3%4%5%6")
+                         .arg(QString::fromStdString(name),
+                              QString::fromStdString(model.text(name)))
+                         .arg(model.value(name))
+                         .arg(model.enabled(name))
+                         .arg(model.visible(name))
+                         .arg(static_cast<int>(model.background(name)));
         }
-        state << QStringLiteral("%1|%2|%3|%4|%5|%6")
-                     .arg(QString::fromStdString(name), QString::fromStdString(model.text(name)))
-                     .arg(model.value(name))
-                     .arg(model.enabled(name))
-                     .arg(model.visible(name))
-                     .arg(static_cast<int>(model.background(name)));
     }
     return state;
 }
 
-// The image of the form right after start-up, byte by byte as the unit must get it.
-inline Bytes defaultImage() {
-    Bytes image{0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0xFF, 0x50, 0x00, 0xC8,
-                0x00, 0xE2, 0x60, 0x05, 0x05, 0x41, 0x3F, 0x3F, 0x00, 0x05, 0x00,
-                0x00, 0x18, 0x00, 0x00, 0x00, 0x00, 0x41, 0x41, 0x41, 0x41};
-    image.resize(96, 0x00);
-    return image;
+// The programming frame of the form right after start-up, as the unit must get it.
+inline Bytes defaultFrame() {
+    Bytes frame{0xAA, 0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0xFF, 0x50, 0x00,
+                0xC8, 0x00, 0xE2, 0x60, 0x05, 0x05, 0x41, 0x3F, 0x3F, 0x00, 0x05,
+                0x00, 0x00, 0x18, 0x00, 0x00, 0x00, 0x00, 0x41, 0x41, 0x41, 0x41};
+    frame.resize(97, 0x00);
+    frame.push_back(0x55);
+    return frame;
 }
 
-inline Bytes framed(Bytes image) {
-    image.insert(image.begin(), 0xAA);
-    image.push_back(0x55);
-    return image;
+inline bool onlyPolls(const std::vector<Bytes>& chunks, std::size_t from = 0) {
+    return std::all_of(chunks.begin() + static_cast<long>(from), chunks.end(),
+                       [](const Bytes& chunk) { return chunk == Bytes{0x55}; });
 }

@@ -17,22 +17,10 @@ public:
         std::string error;
         return line_.open(error);
     }
-    void hangUp() { line_.close(); }
     QString device() const { return QString::fromStdString(line_.slavePath()); }
-
     void write(const std::vector<std::uint8_t>& bytes) {
-        QVERIFY(::write(line_.masterFd(), bytes.data(), bytes.size()) ==
-                static_cast<ssize_t>(bytes.size()));
-    }
-
-    // What arrived so far, without waiting.
-    std::vector<std::uint8_t> take() {
-        std::vector<std::uint8_t> bytes;
-        std::uint8_t buffer[512];
-        for (ssize_t n; (n = ::read(line_.masterFd(), buffer, sizeof buffer)) > 0;) {
-            bytes.insert(bytes.end(), buffer, buffer + n);
-        }
-        return bytes;
+        QCOMPARE(::write(line_.masterFd(), bytes.data(), bytes.size()),
+                 static_cast<ssize_t>(bytes.size()));
     }
 
     // Runs the event loop until `count` bytes arrived or the time is up.
@@ -40,10 +28,12 @@ public:
         std::vector<std::uint8_t> bytes;
         QElapsedTimer clock;
         clock.start();
+        std::uint8_t buffer[512];
         while (bytes.size() < count && clock.elapsed() < timeoutMs) {
             QTest::qWait(1);
-            const auto more = take();
-            bytes.insert(bytes.end(), more.begin(), more.end());
+            for (ssize_t n; (n = ::read(line_.masterFd(), buffer, sizeof buffer)) > 0;) {
+                bytes.insert(bytes.end(), buffer, buffer + n);
+            }
         }
         return bytes;
     }

@@ -117,6 +117,11 @@ bool SimLoop::openLine() {
 }
 
 void SimLoop::hangUp(int downMs) {
+    // While the line is down the link leads nowhere: the number of the closed
+    // pseudo-terminal may be handed to someone else's in the meantime.
+    if (!options_.linkPath.empty()) {
+        ::unlink(options_.linkPath.c_str());
+    }
     line_.close();
     pacer_.clear();
     unit_.forgetPartialFrame();
