@@ -26,6 +26,7 @@ constexpr const char* kUsage =
     "                                    change controls by name as the window allows:\n"
     "                                    Txtnumero=101 Combotono=123 Check1=1 Text2(3)=300\n"
     "                                    Optrete(3)=1 Option2=1 txttx=433.5\n"
+    "                                    (quote names with brackets for the shell)\n"
     "\n"
     "The unit (--port N for port 1 to 8, or --device PATH; --timeout SECONDS, default 2):\n"
     "  read -o FILE.prg                  save the unit's configuration\n"
