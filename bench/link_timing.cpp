@@ -1,6 +1,6 @@
 // link_timing: how well the serial link keeps the protocol's timing against the
 // simulated unit paced at 9600 baud. Measures the distance of each poll interval from
-// 200 ms (as the unit saw the polls arrive) and the time from the unit's writing of
+// 200 ms (as the unit saw the polls arrive, Timer4 running) and the time from the unit's writing of
 // the last acknowledgement byte to "Programmato" in the window's model.
 //
 //   link_timing [POLLS] [PROGRAMMINGS]      defaults: 110 polls, 30 programmings
@@ -104,20 +104,6 @@ int main(int argc, char** argv) {
     qputenv("VELMORA_COM1", link.toUtf8());
     controller.startUp();
 
-    // Poll cadence, as the unit saw the polls arrive.
-    runFor((polls + 1) * velmora::SerialLink::kPollMs + 100);
-    std::vector<double> pollTimes;
-    for (const LogLine& line : readLog(log)) {
-        if (line.direction == "rx" && line.bytes == "55") {
-            pollTimes.push_back(line.ms);
-        }
-    }
-    std::vector<double> pollError;
-    for (std::size_t i = 1; i < pollTimes.size(); ++i) {
-        pollError.push_back(
-            std::abs(pollTimes[i] - pollTimes[i - 1] - velmora::SerialLink::kPollMs));
-    }
-
     // Last acknowledgement byte written by the unit to "Programmato" in the model.
     double shownAt = 0;
     model.setListener([&](std::string_view control) {
@@ -144,6 +130,22 @@ int main(int argc, char** argv) {
         });
         acknowledgement.push_back(shownAt - lastSent->ms);
         runFor(300);
+    }
+
+    // Poll cadence, as the unit saw the polls arrive, with Timer4 running after the
+    // programmings: its restarts must not shift the polls.
+    const double cadenceFrom = monotonicMs() + 250;
+    runFor((polls + 1) * velmora::SerialLink::kPollMs + 100);
+    std::vector<double> pollTimes;
+    for (const LogLine& line : readLog(log)) {
+        if (line.direction == "rx" && line.bytes == "55" && line.ms > cadenceFrom) {
+            pollTimes.push_back(line.ms);
+        }
+    }
+    std::vector<double> pollError;
+    for (std::size_t i = 1; i < pollTimes.size(); ++i) {
+        pollError.push_back(
+            std::abs(pollTimes[i] - pollTimes[i - 1] - velmora::SerialLink::kPollMs));
     }
 
     std::printf(
