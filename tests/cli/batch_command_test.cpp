@@ -123,16 +123,5 @@ TEST(BatchCommand, AFailedUnitLeavesItsNumberForTheNextOne) {
         << batch.out();
 }
 
-TEST(BatchCommand, NumbersBeyondWhatTheWindowTakesAreRefusedBeforeStarting) {
-    Folder folder;
-    const QString file = QString::fromStdString(folder.save("site.prg", startedWindow()).string());
-    for (const QStringList& range : {QStringList{"--number-from", "9999", "--count", "2"},
-                                     QStringList{"--number-from", "-1", "--count", "1"},
-                                     QStringList{"--number-from", "1", "--count", "0"}}) {
-        const CliRun run = runCli(QStringList{"batch", "--port", "1", file} + range);
-        EXPECT_EQ(run.exitCode, 2) << range.join(' ').toStdString();
-    }
-}
-
 } // namespace
 } // namespace velmora::cli_test

@@ -47,7 +47,6 @@ public:
 
     bool started() const { return started_; }
     const QString& link() const { return link_; }
-    QString path(const char* name) const { return folder_.filePath(QString::fromLatin1(name)); }
 
     // One control line ("silent on"), answered with "ok".
     bool control(const QString& line) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "cli/file_commands.h"
 #include "model/form_model.h"
 #include "progfile/programming_file.h"
 #include "protocol/config_image.h"
@@ -10,9 +11,12 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <map>
+#include <set>
 #include <sstream>
 #include <string>
 #include <unistd.h>
+#include <vector>
 
 namespace velmora::cli_test {
 
@@ -76,6 +80,24 @@ inline FormModel windowAfter(const WindowChanges& changes) {
     FormModel form = startedWindow();
     changes(form);
     return form;
+}
+
+struct CommandRun {
+    cli::ExitStatus status;
+    std::string out;
+    std::string err;
+};
+
+// Runs a file command in-process: plain words, "-o"-style options, switches.
+inline CommandRun
+run(cli::ExitStatus (*command)(const cli::Arguments&, std::ostream&, std::ostream&),
+    std::vector<std::string> plain, std::map<std::string, std::string> options = {},
+    std::set<std::string> switches = {}) {
+    std::ostringstream out;
+    std::ostringstream err;
+    const cli::ExitStatus status =
+        command({std::move(plain), std::move(options), std::move(switches)}, out, err);
+    return {status, out.str(), err.str()};
 }
 
 } // namespace velmora::cli_test

@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <sstream>
 #include <vector>
 
 namespace velmora::cli {
@@ -15,21 +14,8 @@ using cli_test::startedWindow;
 using cli_test::windowAfter;
 using cli_test::windowFrame;
 
-struct CommandRun {
-    ExitStatus status;
-    std::string out;
-    std::string err;
-};
-
-CommandRun run(ExitStatus (*command)(const Arguments&, std::ostream&, std::ostream&),
-               std::vector<std::string> plain, std::map<std::string, std::string> options = {},
-               std::set<std::string> switches = {}) {
-    std::ostringstream out;
-    std::ostringstream err;
-    const ExitStatus status =
-        command({std::move(plain), std::move(options), std::move(switches)}, out, err);
-    return {status, out.str(), err.str()};
-}
+using cli_test::CommandRun;
+using cli_test::run;
 
 // A control-panel configuration on UHF with positions, tone, direct inputs and a range.
 void busyWindow(FormModel& form) {
@@ -60,21 +46,13 @@ TEST(ShowCommand, ListsAWindowSavedFileByCaption) {
           "Bidirezionali Range 2: 300 - 1200\n", "Modificatori: 0 / 0\n"})
         EXPECT_NE(shown.out.find(line), std::string::npos) << line << shown.out;
     EXPECT_EQ(std::count(shown.out.begin(), shown.out.end(), '\n'), 21 + 16);
-}
 
-TEST(ShowCommand, JsonNamesCaptionControlsValueAndImage) {
-    Folder folder;
-    const auto file = folder.save("busy.prg", windowAfter(busyWindow));
-    const CommandRun shown = run(showCommand, {file.string()}, {}, {"--json"});
-    ASSERT_EQ(shown.status, ExitStatus::Done);
-    EXPECT_NE(shown.out.find(R"({"caption": "Numero periferico", "controls": ["Txtnumero"], )"
-                             R"("value": "101"})"),
+    const CommandRun json = run(showCommand, {file.string()}, {}, {"--json"});
+    EXPECT_NE(json.out.find(R"({"caption": "Numero periferico", "controls": ["Txtnumero"], )"
+                            R"("value": "101"})"),
               std::string::npos)
-        << shown.out;
-    EXPECT_NE(shown.out.find(R"("controls": ["Txtmodif1", "Txtmodif2"], "value": "0 / 0")"),
-              std::string::npos);
-    // The image as numbers: the peripheral digits open it.
-    EXPECT_NE(shown.out.find(R"("image": [0, 1, 0, 1, 0, 0, 0, 17, )"), std::string::npos);
+        << json.out;
+    EXPECT_NE(json.out.find(R"("image": [0, 1, 0, 1, 0, 0, 0, 17, )"), std::string::npos);
 }
 
 TEST(ShowCommand, RefusesWhatTheWindowRefusesWithItsReason) {
@@ -93,7 +71,6 @@ TEST(ShowCommand, RefusesWhatTheWindowRefusesWithItsReason) {
              return text.replace(line9, 5, " 40 ");
          }(),
          "Tono subaudio: codice 40 sconosciuto"},
-        {"word.prg", "abc\r\n" + good, "Riga 1"},
     };
     for (const Case& broken : cases) {
         cli_test::writeText(folder / broken.name, broken.text);
@@ -123,18 +100,15 @@ TEST(DiffCommand, NamesOnlyTheDifferingParametersWithBothValues) {
     EXPECT_EQ(differ.out, "Numero periferico: 1 -> 7\n"
                           "Tono subaudio: Notone -> 67\n"
                           "Monodirezionali Range 1: 0 - 0 -> 5 - 9\n");
-}
 
-TEST(DiffCommand, ABytetThatNoParameterShowsIsNamedByNumber) {
-    Folder folder;
-    const auto a = folder.save("a.prg", startedWindow());
+    // Bytes that no parameter shows are named by their number.
     Frame frame = windowFrame(startedWindow());
-    frame[17] = 0x42;                    // the marker, image byte 17
-    frame[20] = static_cast<uint8_t>(8); // mode byte: a bit nothing reads
-    cli_test::writeText(folder / "b.prg", formatProgrammingFile(frame));
-    const CommandRun differ = run(diffCommand, {a.string(), (folder / "b.prg").string()});
-    EXPECT_EQ(differ.status, ExitStatus::Differs);
-    EXPECT_EQ(differ.out, "image byte 17: 65 -> 66\nimage byte 20: 0 -> 8\n");
+    frame[17] = 0x42; // the marker, image byte 17
+    frame[20] = 8;    // the mode byte: a bit nothing reads
+    cli_test::writeText(folder / "c.prg", formatProgrammingFile(frame));
+    const CommandRun bytes = run(diffCommand, {a.string(), (folder / "c.prg").string()});
+    EXPECT_EQ(bytes.status, ExitStatus::Differs);
+    EXPECT_EQ(bytes.out, "image byte 17: 65 -> 66\nimage byte 20: 0 -> 8\n");
 }
 
 // The CLI loads a file as a window would that already matches its band and mode:
@@ -163,11 +137,6 @@ TEST(FormLoading, WindowSavedFilesComeBackByteForByte) {
              form.setValue("Optrete(0)", true);
              form.setValue("Check2", true);
          }},
-        {"odd frequencies",
-         [](FormModel& form) {
-             form.setText("txttx", "165.1975");
-             form.setText("txtrx", "150.0125");
-         }},
     };
     for (const auto& [name, changes] : windows) {
         const FormModel window = windowAfter(changes);
@@ -178,15 +147,6 @@ TEST(FormLoading, WindowSavedFilesComeBackByteForByte) {
         ASSERT_TRUE(again.ok()) << name;
         EXPECT_EQ(*again, saved) << name;
     }
-}
-
-TEST(FormLoading, ControlPanelPositionsSurviveTheImport) {
-    const FormModel window = windowAfter(busyWindow);
-    const Result<FormModel> loaded = formFromImage(imageOfFrame(windowFrame(window)));
-    ASSERT_TRUE(loaded.ok());
-    EXPECT_TRUE(loaded->value("Optrete(3)"));
-    EXPECT_TRUE(loaded->value("Optbatt(1)"));
-    EXPECT_TRUE(loaded->value("Option2")); // the band of the file, for the leave checks
 }
 
 } // namespace
