@@ -29,6 +29,9 @@ UnitSession::Outcome UnitSession::exchange(const Frame& frame) {
         finish(Outcome::ImageCame);
     });
     connect(&link_, &SerialLink::portLost, &loop, [&] { finish(Outcome::Lost); });
+    // A line error drops what was collected and restarts polling; the answer is lost,
+    // and polls must not go out while the time-out runs.
+    connect(&link_, &SerialLink::recovered, &loop, [&] { link_.stopPolling(); });
 
     // Polls stay off during the exchange, as "Programma" and "Leggi" keep them off;
     // nothing collected before belongs to this answer.
