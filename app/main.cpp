@@ -1,4 +1,5 @@
 // velmora: configures a radio unit of the alarm system over a serial line.
+#include "app/automation_hook.h"
 #include "app/controller.h"
 #include "app/qt_operator_dialogs.h"
 #include "link/serial_link.h"
@@ -19,6 +20,7 @@ int main(int argc, char** argv) {
     window.setBeep([&dialogs] { dialogs.beep(); });
     QObject::connect(&window, &velmora::Form1::commandRequested, &controller,
                      &velmora::Controller::runCommand);
+    velmora::installAutomationHook(window, link);
 
     controller.startUp();
     window.show();
