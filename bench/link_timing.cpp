@@ -80,6 +80,19 @@ double percentile(std::vector<double> values, double fraction) {
     return values[std::min(index, values.size() - 1)];
 }
 
+std::vector<double> distancesFromPollInterval(const std::vector<double>& times) {
+    std::vector<double> distances;
+    for (std::size_t i = 1; i < times.size(); ++i) {
+        distances.push_back(std::abs(times[i] - times[i - 1] - velmora::SerialLink::kPollMs));
+    }
+    return distances;
+}
+
+void summarise(const char* what, const std::vector<double>& values) {
+    std::printf("%s: %zu samples; median %.3f ms, p99 %.3f ms, max %.3f ms\n", what, values.size(),
+                percentile(values, 0.5), percentile(values, 0.99), percentile(values, 1.0));
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -134,7 +147,14 @@ int main(int argc, char** argv) {
 
     // Poll cadence, as the unit saw the polls arrive, with Timer4 running after the
     // programmings: its restarts must not shift the polls.
+    // The ticks as the program saw them tell its own jitter from the pseudo-terminal's.
     const double cadenceFrom = monotonicMs() + 250;
+    std::vector<double> tickTimes;
+    QObject::connect(serial.findChild<QTimer*>("Timer1"), &QTimer::timeout, [&] {
+        if (monotonicMs() > cadenceFrom) {
+            tickTimes.push_back(monotonicMs());
+        }
+    });
     runFor((polls + 1) * velmora::SerialLink::kPollMs + 100);
     std::vector<double> pollTimes;
     for (const LogLine& line : readLog(log)) {
@@ -142,20 +162,12 @@ int main(int argc, char** argv) {
             pollTimes.push_back(line.ms);
         }
     }
-    std::vector<double> pollError;
-    for (std::size_t i = 1; i < pollTimes.size(); ++i) {
-        pollError.push_back(
-            std::abs(pollTimes[i] - pollTimes[i - 1] - velmora::SerialLink::kPollMs));
-    }
+    const std::vector<double> pollError = distancesFromPollInterval(pollTimes);
+    const std::vector<double> tickError = distancesFromPollInterval(tickTimes);
 
-    std::printf(
-        "polls: %zu intervals; distance from 200 ms: median %.3f ms, p99 %.3f ms, max %.3f ms\n",
-        pollError.size(), percentile(pollError, 0.5), percentile(pollError, 0.99),
-        percentile(pollError, 1.0));
-    std::printf(
-        "acknowledgement to \"Programmato\": %zu runs; median %.3f ms, p99 %.3f ms, max %.3f ms\n",
-        acknowledgement.size(), percentile(acknowledgement, 0.5), percentile(acknowledgement, 0.99),
-        percentile(acknowledgement, 1.0));
+    summarise("poll intervals at the unit, distance from 200 ms", pollError);
+    summarise("poll ticks in the program, distance from 200 ms", tickError);
+    summarise("last acknowledgement byte to \"Programmato\"", acknowledgement);
     unit.terminate();
     unit.waitForFinished(2000);
     return 0;
