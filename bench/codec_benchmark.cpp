@@ -1,0 +1,64 @@
+// velmora-codec-bench: the cost of turning a form into an image and an image back into
+// a form, per image (Google Benchmark).
+#include "model/form_model.h"
+#include "protocol/config_image.h"
+#include "protocol/image_decode.h"
+
+#include <benchmark/benchmark.h>
+
+namespace {
+
+using namespace velmora;
+
+// A form with every part of the image in use: control-panel mode, positions, ranges.
+ParameterSet busyForm() {
+    ParameterSet parameters;
+    parameters.txtnumero = "4321";
+    parameters.combotonoRow = 17;
+    parameters.txttx = "433.9187";
+    parameters.txtrx = "433.9187";
+    parameters.option1 = false;
+    parameters.option2 = true;
+    parameters.check1 = true;
+    parameters.optrete[2] = true;
+    parameters.optbatt[3] = true;
+    parameters.check3 = {true, false, true, false, false, true};
+    for (int k = 0; k < kRangeCount; ++k) {
+        parameters.text2[static_cast<std::size_t>(k)] = std::to_string(100 * k + 1);
+        parameters.text3[static_cast<std::size_t>(k)] = std::to_string(100 * k + 99);
+    }
+    return parameters;
+}
+
+void encode(benchmark::State& state) {
+    const ParameterSet parameters = busyForm();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(encodeImage(parameters));
+}
+BENCHMARK(encode);
+
+void decode(benchmark::State& state, ImageSource source) {
+    const Image image = *encodeImage(busyForm());
+    for (auto _ : state)
+        benchmark::DoNotOptimize(decodeImage(image, source));
+}
+BENCHMARK_CAPTURE(decode, file_import, ImageSource::FileImport);
+BENCHMARK_CAPTURE(decode, device_reply, ImageSource::DeviceReply);
+
+// Decoding as a read does it: check the image, then write it into the window's model
+// with every reaction it sets off.
+void decodeIntoForm(benchmark::State& state) {
+    const Image image = *encodeImage(busyForm());
+    FormModel form;
+    form.selectStartBand();
+    for (auto _ : state) {
+        const Result<DecodedImage> decoded = decodeImage(image, ImageSource::DeviceReply);
+        form.applyDecodedImage(*decoded, ImageSource::DeviceReply);
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(decodeIntoForm);
+
+} // namespace
+
+BENCHMARK_MAIN();

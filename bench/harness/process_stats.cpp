@@ -1,0 +1,46 @@
+#include "harness/process_stats.h"
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+namespace velmora::bench {
+namespace {
+
+std::optional<long> statusField(pid_t pid, const std::string& field) {
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.starts_with(field + ":"))
+            return std::stol(line.substr(field.size() + 1));
+    return std::nullopt;
+}
+
+} // namespace
+
+std::optional<double> processorMs(pid_t pid) {
+    std::error_code error;
+    const std::filesystem::path tasks = "/proc/" + std::to_string(pid) + "/task";
+    double totalNs = 0;
+    bool any = false;
+    for (const auto& task : std::filesystem::directory_iterator(tasks, error)) {
+        std::ifstream schedstat(task.path() / "schedstat");
+        double runNs = 0;
+        if (schedstat >> runNs) {
+            totalNs += runNs;
+            any = true;
+        }
+    }
+    if (!any)
+        return std::nullopt;
+    return totalNs / 1e6;
+}
+
+std::optional<long> residentKb(pid_t pid) {
+    return statusField(pid, "VmRSS");
+}
+
+std::optional<long> peakResidentKb(pid_t pid) {
+    return statusField(pid, "VmHWM");
+}
+
+} // namespace velmora::bench
