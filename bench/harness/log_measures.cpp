@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <limits>
 #include <string_view>
 
 namespace velmora::bench {
@@ -12,7 +11,6 @@ namespace {
 constexpr std::uint8_t kFrameStart = 0xAA;
 constexpr std::uint8_t kPoll = 0x55;
 constexpr std::size_t kFrameSize = 98;
-constexpr std::size_t kReplySize = 96;
 
 constexpr std::array<std::string_view, 5> kFaultEnds{"silent off", "garbage off", "noack off",
                                                      "short 0", "gap 0"};
@@ -56,36 +54,6 @@ std::optional<double> lastSentAtOrBefore(const std::vector<LogEntry>& log, doubl
         if (entry.kind == LogEntry::Kind::Sent && entry.ms <= ms)
             last = entry.ms;
     return last;
-}
-
-std::vector<SentReply> sentReplies(const std::vector<LogEntry>& log, double gapMs) {
-    std::vector<SentReply> replies;
-    bool open = false;
-    for (const LogEntry& entry : log) {
-        if (isHangup(entry) && open) {
-            replies.back().broken = true;
-            open = false;
-        }
-        if (entry.kind != LogEntry::Kind::Sent)
-            continue;
-        if (open && entry.ms - replies.back().lastMs < gapMs) {
-            SentReply& reply = replies.back();
-            reply.lastMs = entry.ms;
-            reply.bytes.insert(reply.bytes.end(), entry.bytes.begin(), entry.bytes.end());
-            continue;
-        }
-        const double quiet = replies.empty() ? std::numeric_limits<double>::infinity()
-                                             : entry.ms - replies.back().lastMs;
-        replies.push_back({entry.ms, entry.ms, quiet, entry.bytes, false});
-        open = true;
-    }
-    return replies;
-}
-
-bool isIntactAcknowledgement(const SentReply& reply, double quietMs) {
-    return !reply.broken && reply.quietBeforeMs >= quietMs && reply.bytes.size() == kReplySize &&
-           std::all_of(reply.bytes.begin(), reply.bytes.end(),
-                       [](std::uint8_t byte) { return byte == kPoll; });
 }
 
 std::vector<double> recoveryMoments(const std::vector<LogEntry>& log) {

@@ -18,21 +18,6 @@ std::vector<double> intervalErrors(const std::vector<double>& moments, double pe
 // When the unit last wrote bytes at or before `ms`.
 std::optional<double> lastSentAtOrBefore(const std::vector<LogEntry>& log, double ms);
 
-// The unit's output cut into replies: chunks less than `gapMs` apart belong together.
-// A hang-up while a reply is going out breaks it.
-struct SentReply {
-    double firstMs;
-    double lastMs;
-    double quietBeforeMs; // since the previous reply ended; large for the first one
-    std::vector<std::uint8_t> bytes;
-    bool broken;
-};
-std::vector<SentReply> sentReplies(const std::vector<LogEntry>& log, double gapMs);
-
-// A reply the program must take as an acknowledgement: exactly 96 "U", whole, with the
-// line quiet long enough before it that nothing older can still sit in `RxBuffer`.
-bool isIntactAcknowledgement(const SentReply& reply, double quietMs);
-
 // The moments the unit came back from a fault: a fault switched off ("silent off",
 // "garbage off", "noack off", "short 0", "gap 0") or its line opened again after a
 // hang-up.

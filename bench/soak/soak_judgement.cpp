@@ -1,0 +1,149 @@
+#include "soak/soak_judgement.h"
+
+#include "harness/log_measures.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+
+namespace velmora::bench {
+namespace {
+
+constexpr std::size_t kReplySize = 96;
+constexpr std::uint8_t kAcknowledgeByte = 0x55;
+constexpr std::uint8_t kConnectReply = 0x56;
+constexpr double kReplyGapMs = 50;
+constexpr double kTimingSlackMs = 5; // how far apart two moments must be to know their order
+
+struct Happening {
+    enum class Kind { Chunk, Programma, Hangup };
+    double ms;
+    Kind kind;
+    const std::vector<std::uint8_t>* bytes;
+};
+
+std::vector<Happening> happenings(const std::vector<LogEntry>& log,
+                                  const std::vector<ProgramEvent>& events) {
+    std::vector<Happening> result;
+    for (const LogEntry& entry : log) {
+        if (entry.kind == LogEntry::Kind::Sent)
+            result.push_back({entry.ms, Happening::Kind::Chunk, &entry.bytes});
+        else if (entry.kind == LogEntry::Kind::Note && entry.note.starts_with("hangup"))
+            result.push_back({entry.ms, Happening::Kind::Hangup, nullptr});
+    }
+    for (const ProgramEvent& event : events)
+        if (event.what == "clicked" && event.detail == "Command1")
+            result.push_back({event.ms, Happening::Kind::Programma, nullptr});
+    std::stable_sort(result.begin(), result.end(),
+                     [](const Happening& a, const Happening& b) { return a.ms < b.ms; });
+    return result;
+}
+
+// Whether the program may have read a chunk written just before a click only after it.
+// A chunk written after the click was read after it: the click is reported as it runs.
+bool chunkJustBefore(const std::vector<Happening>& all, std::size_t at) {
+    return at > 0 && all[at - 1].kind == Happening::Kind::Chunk &&
+           all[at].ms - all[at - 1].ms < kTimingSlackMs;
+}
+
+} // namespace
+
+std::vector<ExpectedAcknowledgement>
+expectedAcknowledgements(const std::vector<LogEntry>& log,
+                         const std::vector<ProgramEvent>& events) {
+    std::vector<ExpectedAcknowledgement> expected;
+    std::size_t count = 0;
+    bool allU = true;
+    bool certain = true;
+    double lastDataMs = -std::numeric_limits<double>::infinity();
+    auto clear = [&](bool sure) {
+        count = 0;
+        allU = true;
+        certain = sure;
+    };
+    const std::vector<Happening> all = happenings(log, events);
+    for (std::size_t at = 0; at < all.size(); ++at) {
+        const Happening& now = all[at];
+        const double quietMs = now.ms - lastDataMs;
+        if (quietMs >= kReplyGapMs + kTimingSlackMs)
+            clear(true);
+        else if (count > 0 && quietMs > kReplyGapMs - kTimingSlackMs)
+            clear(false); // dropped or not: too close to tell
+        if (now.kind == Happening::Kind::Programma) {
+            clear(!chunkJustBefore(all, at));
+            continue;
+        }
+        if (now.kind == Happening::Kind::Hangup) {
+            clear(true);
+            continue;
+        }
+        const std::vector<std::uint8_t>& bytes = *now.bytes;
+        if (count == 0 && bytes.size() == 1 && bytes[0] == kConnectReply)
+            continue;
+        count += bytes.size();
+        allU = allU && std::all_of(bytes.begin(), bytes.end(),
+                                   [](std::uint8_t byte) { return byte == kAcknowledgeByte; });
+        lastDataMs = now.ms;
+        if (count >= kReplySize) {
+            if (count == kReplySize && allU)
+                expected.push_back({now.ms, certain});
+            clear(certain);
+        }
+    }
+    return expected;
+}
+
+SoakJudgement judgeSoak(const std::vector<LogEntry>& log, const std::vector<ProgramEvent>& events,
+                        double endMs) {
+    SoakJudgement judgement;
+    std::vector<double> programmed;
+    for (const ProgramEvent& event : events)
+        if (event.what == "programmed")
+            programmed.push_back(event.ms);
+    judgement.programmedShown = static_cast<int>(programmed.size());
+    const std::vector<ExpectedAcknowledgement> expected = expectedAcknowledgements(log, events);
+    auto within = [](double from, double at) { return at >= from && at <= from + kShownWithinMs; };
+    for (const ExpectedAcknowledgement& ack : expected) {
+        if (!ack.certain) {
+            ++judgement.uncertainAcknowledgements;
+            continue;
+        }
+        ++judgement.certainAcknowledgements;
+        if (std::none_of(programmed.begin(), programmed.end(),
+                         [&](double at) { return within(ack.ms, at); }))
+            judgement.unshownAcknowledgements.push_back(ack.ms);
+    }
+    for (const double at : programmed)
+        if (std::none_of(expected.begin(), expected.end(),
+                         [&](const ExpectedAcknowledgement& ack) { return within(ack.ms, at); }))
+            judgement.unexpectedProgrammed.push_back(at);
+
+    const std::vector<double> recoveries = recoveryMoments(log);
+    const std::vector<std::optional<double>> delays = resumeDelays(log);
+    judgement.recoveries = static_cast<int>(recoveries.size());
+    for (std::size_t i = 0; i < delays.size(); ++i) {
+        if (delays[i])
+            judgement.resumeDelays.push_back(*delays[i]);
+        else if (endMs - recoveries[i] > kResumeLimitMs)
+            ++judgement.neverResumed;
+    }
+    return judgement;
+}
+
+std::optional<MemoryDrift> memoryDrift(const std::vector<std::pair<double, long>>& samples,
+                                       double baselineFromMs) {
+    const auto baseline =
+        std::find_if(samples.begin(), samples.end(), [&](const std::pair<double, long>& sample) {
+            return sample.first >= baselineFromMs;
+        });
+    if (baseline == samples.end())
+        return std::nullopt;
+    MemoryDrift drift{baseline->second, samples.back().second, 0};
+    for (auto sample = baseline; sample != samples.end(); ++sample)
+        drift.widestDriftKb =
+            std::max(drift.widestDriftKb, std::labs(sample->second - drift.baselineKb));
+    return drift;
+}
+
+} // namespace velmora::bench
