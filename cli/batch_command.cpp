@@ -154,14 +154,11 @@ ExitStatus batchCommand(const Arguments& arguments) {
     const auto units = unitsOfBatch(arguments);
     if (const auto* failure = std::get_if<Failure>(&units))
         return report(*failure);
-    const auto line = chooseLine(arguments);
-    if (const auto* failure = std::get_if<Failure>(&line))
-        return report(*failure);
-    const LineChoice& choice = std::get<LineChoice>(line);
-    auto opened = openSession(choice);
+    const auto opened = openLine(arguments);
     if (const auto* failure = std::get_if<Failure>(&opened))
         return report(*failure);
-    Batch batch(*std::get<std::unique_ptr<UnitSession>>(opened), choice, arguments.has("--verify"));
+    const OpenLine& line = std::get<OpenLine>(opened);
+    Batch batch(*line.session, line.choice, arguments.has("--verify"));
     return batch.run(std::get<std::vector<Unit>>(units));
 }
 

@@ -23,14 +23,11 @@ ExitStatus readCommand(const Arguments& arguments) {
     if (!arguments.plain.empty() || target == arguments.options.end())
         return report({ExitStatus::BadInput,
                        "usage: velmora-cli read (--port N | --device PATH) -o FILE.prg"});
-    const auto line = chooseLine(arguments);
-    if (const auto* failure = std::get_if<Failure>(&line))
-        return report(*failure);
-    const LineChoice& choice = std::get<LineChoice>(line);
-    auto opened = openSession(choice);
+    const auto opened = openLine(arguments);
     if (const auto* failure = std::get_if<Failure>(&opened))
         return report(*failure);
-    UnitSession& session = *std::get<std::unique_ptr<UnitSession>>(opened);
+    const LineChoice& choice = std::get<OpenLine>(opened).choice;
+    UnitSession& session = *std::get<OpenLine>(opened).session;
 
     const std::variant<Image, LineTrouble> held = session.read();
     if (const auto* trouble = std::get_if<LineTrouble>(&held))
@@ -58,14 +55,11 @@ ExitStatus programCommand(const Arguments& arguments) {
     // The window programs only a form that passes its range check and encodes.
     if (const Result<Frame> checked = frameOfForm(loaded->form); !checked)
         return report({ExitStatus::BadInput, path + ": " + describe(checked.problems())});
-    const auto line = chooseLine(arguments);
-    if (const auto* failure = std::get_if<Failure>(&line))
-        return report(*failure);
-    const LineChoice& choice = std::get<LineChoice>(line);
-    auto opened = openSession(choice);
+    const auto opened = openLine(arguments);
     if (const auto* failure = std::get_if<Failure>(&opened))
         return report(*failure);
-    UnitSession& session = *std::get<std::unique_ptr<UnitSession>>(opened);
+    const LineChoice& choice = std::get<OpenLine>(opened).choice;
+    UnitSession& session = *std::get<OpenLine>(opened).session;
 
     // The file's own image, in a frame with the start and end bytes the unit expects.
     const Image image = imageOfFrame(loaded->frame);

@@ -8,6 +8,8 @@
 
 namespace velmora::cli {
 
+namespace {
+
 std::variant<LineChoice, Failure> chooseLine(const Arguments& arguments) {
     const auto port = arguments.options.find("--port");
     const auto device = arguments.options.find("--device");
@@ -36,11 +38,17 @@ std::variant<LineChoice, Failure> chooseLine(const Arguments& arguments) {
     return line;
 }
 
-std::variant<std::unique_ptr<UnitSession>, Failure> openSession(const LineChoice& line) {
-    auto session = std::make_unique<UnitSession>(line.timeout);
-    if (const auto error = session->open(line.device))
+} // namespace
+
+std::variant<OpenLine, Failure> openLine(const Arguments& arguments) {
+    auto chosen = chooseLine(arguments);
+    if (const auto* failure = std::get_if<Failure>(&chosen))
+        return *failure;
+    OpenLine line{std::get<LineChoice>(std::move(chosen)), nullptr};
+    line.session = std::make_unique<UnitSession>(line.choice.timeout);
+    if (const auto error = line.session->open(line.choice.device))
         return Failure{ExitStatus::PortUnusable, error->toStdString()};
-    return session;
+    return line;
 }
 
 Failure troubleFailure(LineTrouble trouble, const LineChoice& line, const std::string& exchange) {

@@ -21,11 +21,15 @@ struct LineChoice {
     std::chrono::milliseconds timeout;
 };
 
-// From --port N or --device PATH and --timeout SECONDS.
-std::variant<LineChoice, Failure> chooseLine(const Arguments& arguments);
+// The chosen device with a session open on it.
+struct OpenLine {
+    LineChoice choice;
+    std::unique_ptr<UnitSession> session;
+};
 
-// A session on the chosen device, or why the port could not be opened.
-std::variant<std::unique_ptr<UnitSession>, Failure> openSession(const LineChoice& line);
+// From --port N or --device PATH and --timeout SECONDS: the session, or why the choice
+// is wrong or the port could not be opened.
+std::variant<OpenLine, Failure> openLine(const Arguments& arguments);
 
 // The failure for a trouble on the line; `exchange` names what went unanswered
 // ("the programming frame").

@@ -45,32 +45,29 @@ UnitSession::Outcome UnitSession::exchange(const Frame& frame) {
     return outcome;
 }
 
-std::optional<LineTrouble> UnitSession::program(const Frame& frame) {
-    switch (exchange(frame)) {
-    case Outcome::Acknowledged:
+std::optional<LineTrouble> UnitSession::troubleOf(Outcome outcome, Outcome expected) {
+    if (outcome == expected)
         return std::nullopt;
-    case Outcome::ImageCame:
-        return LineTrouble::WrongAnswer;
+    switch (outcome) {
     case Outcome::Lost:
         return LineTrouble::PortLost;
     case Outcome::TimedOut:
+        return LineTrouble::NoAnswer;
+    case Outcome::Acknowledged:
+    case Outcome::ImageCame:
         break;
     }
-    return LineTrouble::NoAnswer;
+    return LineTrouble::WrongAnswer;
+}
+
+std::optional<LineTrouble> UnitSession::program(const Frame& frame) {
+    return troubleOf(exchange(frame), Outcome::Acknowledged);
 }
 
 std::variant<Image, LineTrouble> UnitSession::read() {
-    switch (exchange(readRequest())) {
-    case Outcome::ImageCame:
-        return lastImage_;
-    case Outcome::Acknowledged:
-        return LineTrouble::WrongAnswer;
-    case Outcome::Lost:
-        return LineTrouble::PortLost;
-    case Outcome::TimedOut:
-        break;
-    }
-    return LineTrouble::NoAnswer;
+    if (const auto trouble = troubleOf(exchange(readRequest()), Outcome::ImageCame))
+        return *trouble;
+    return lastImage_;
 }
 
 std::optional<LineTrouble> UnitSession::awaitUnit(bool present, int polls) {

@@ -43,6 +43,8 @@ public:
 private:
     enum class Outcome { Acknowledged, ImageCame, TimedOut, Lost };
     Outcome exchange(const Frame& frame);
+    // None when the exchange ended as `expected`, otherwise how it went wrong.
+    static std::optional<LineTrouble> troubleOf(Outcome outcome, Outcome expected);
 
     SerialLink link_;
     std::chrono::milliseconds timeout_;
