@@ -82,10 +82,7 @@ void FormModel::Impl::applyPanelMode(const DecodedImage& image) {
         tick("Check1", false);
         show("Check4", false);
         tick("Check4", false);
-        for (std::string_view label : kPanelLabels)
-            enable(label, false);
-        for (std::string_view box : kPanelBoxes)
-            enable(box, false);
+        enablePanelControls(false);
         enable("Option3", false);
         enable("Option4", false);
         enable(battOne, true);
@@ -100,10 +97,7 @@ void FormModel::Impl::applyPanelMode(const DecodedImage& image) {
     const bool atOne = image.mode == PanelMode::InsDisOne;
     show("Check4", true);
     tick("Check1", true);
-    for (std::string_view label : kPanelLabels)
-        enable(label, true);
-    for (std::string_view box : kPanelBoxes)
-        enable(box, true);
+    enablePanelControls(true);
     select(atOne ? "Option4" : "Option3");
     enable(battOne, !atOne);
     enable(reteOne, !atOne);

@@ -1,46 +1,52 @@
 #include "model/form_state.h"
 
+#include <utility>
+
 namespace velmora {
+
+namespace {
+
+using TextMember = std::string ParameterSet::*;
+using ValueMember = bool ParameterSet::*;
+
+constexpr std::pair<TextMember, std::string_view> kTexts[] = {
+    {&ParameterSet::txtnumero, "Txtnumero"},   {&ParameterSet::txtgruppo, "Txtgruppo"},
+    {&ParameterSet::txtmodif1, "Txtmodif1"},   {&ParameterSet::txtmodif2, "Txtmodif2"},
+    {&ParameterSet::txtcodatt, "Txtcodatt"},   {&ParameterSet::textsincro, "Textsincro"},
+    {&ParameterSet::textoutimp, "Textoutimp"}, {&ParameterSet::text1, "Text1"},
+    {&ParameterSet::textintert, "Textintert"}, {&ParameterSet::txtsir, "Txtsir"},
+    {&ParameterSet::txtin, "txtin"},           {&ParameterSet::txtout, "Txtout"},
+    {&ParameterSet::txttx, "txttx"},           {&ParameterSet::txtrx, "txtrx"},
+};
+
+constexpr std::pair<ValueMember, std::string_view> kValues[] = {
+    {&ParameterSet::option1, "Option1"}, {&ParameterSet::option2, "Option2"},
+    {&ParameterSet::option3, "Option3"}, {&ParameterSet::option4, "Option4"},
+    {&ParameterSet::check1, "Check1"},   {&ParameterSet::check2, "Check2"},
+    {&ParameterSet::check4, "Check4"},
+};
+
+} // namespace
 
 // The controls as the encoder reads them, whatever their enabled or visible state.
 ParameterSet FormModel::parameters() const {
     const Impl& form = *impl_;
-    const auto text = [&form](std::string_view name) { return form.at(name).text; };
-    const auto value = [&form](std::string_view name) { return form.at(name).value; };
-
     ParameterSet set;
-    set.txtnumero = text("Txtnumero");
-    set.txtgruppo = text("Txtgruppo");
-    set.txtmodif1 = text("Txtmodif1");
-    set.txtmodif2 = text("Txtmodif2");
-    set.txtcodatt = text("Txtcodatt");
+    for (const auto& [member, name] : kTexts)
+        set.*member = form.at(name).text;
+    for (const auto& [member, name] : kValues)
+        set.*member = form.at(name).value;
     set.combotonoRow = form.comboRow;
-    set.textsincro = text("Textsincro");
-    set.textoutimp = text("Textoutimp");
-    set.text1 = text("Text1");
-    set.textintert = text("Textintert");
-    set.txtsir = text("Txtsir");
-    set.txtin = text("txtin");
-    set.txtout = text("Txtout");
-    set.option1 = value("Option1");
-    set.option2 = value("Option2");
-    set.txttx = text("txttx");
-    set.txtrx = text("txtrx");
     for (int i = 0; i < kPositionCount; ++i) {
         const auto slot = static_cast<std::size_t>(i);
-        set.optrete[slot] = value(indexedName("Optrete", i));
-        set.optbatt[slot] = value(indexedName("Optbatt", i));
-        set.check3[slot] = value(indexedName("Check3", i));
+        set.optrete[slot] = form.at(indexedName("Optrete", i)).value;
+        set.optbatt[slot] = form.at(indexedName("Optbatt", i)).value;
+        set.check3[slot] = form.at(indexedName("Check3", i)).value;
     }
-    set.option3 = value("Option3");
-    set.option4 = value("Option4");
-    set.check1 = value("Check1");
-    set.check2 = value("Check2");
-    set.check4 = value("Check4");
     for (int k = 0; k < kRangeCount; ++k) {
         const auto slot = static_cast<std::size_t>(k);
-        set.text2[slot] = text(indexedName("Text2", k));
-        set.text3[slot] = text(indexedName("Text3", k));
+        set.text2[slot] = form.at(indexedName("Text2", k)).text;
+        set.text3[slot] = form.at(indexedName("Text3", k)).text;
     }
     return set;
 }

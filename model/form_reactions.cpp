@@ -31,15 +31,20 @@ void FormModel::Impl::react(const Control& changed) {
         positionReaction("Optbatt", "Optrete");
 }
 
+// The captions and boxes of the control-panel times, live only with "Funzione centralina".
+void FormModel::Impl::enablePanelControls(bool on) {
+    for (std::string_view label : kPanelLabels)
+        enable(label, on);
+    for (std::string_view box : kPanelBoxes)
+        enable(box, on);
+}
+
 void FormModel::Impl::controlPanelReaction() {
     if (imageLoading)
         return;
     const bool on = at("Check1").value;
     show("Check4", on);
-    for (std::string_view label : kPanelLabels)
-        enable(label, on);
-    for (std::string_view box : kPanelBoxes)
-        enable(box, on);
+    enablePanelControls(on);
     enable("Frame6", on);
     enable(indexedName("Optrete", kInsDisOneIndex), !on);
     enable(indexedName("Optbatt", kInsDisOneIndex), !on);

@@ -44,6 +44,7 @@ struct FormModel::Impl {
 
     // Reactions (form_reactions.cpp).
     void react(const Control& changed);
+    void enablePanelControls(bool on);
     void controlPanelReaction();
     void insDisSixReaction();
     void insDisOneReaction();
