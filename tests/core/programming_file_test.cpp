@@ -6,7 +6,9 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <sstream>
+#include <tuple>
 
 namespace velmora {
 namespace {
@@ -28,14 +30,7 @@ Frame startUpFrame() {
     return programmingFrame(*encodeImage(ParameterSet{}));
 }
 
-Frame countingFrame() {
-    Frame frame{};
-    for (std::size_t i = 0; i < frame.size(); ++i)
-        frame[i] = static_cast<std::uint8_t>(i * 3 % 256);
-    return frame;
-}
-
-// The values first..end-1, one per line, or each followed by `separator`.
+// The values first..end-1, each followed by `separator`.
 std::string valuesText(int first, int end, const std::string& separator = "\r\n") {
     std::string text;
     for (int i = first; i < end; ++i)
@@ -43,17 +38,13 @@ std::string valuesText(int first, int end, const std::string& separator = "\r\n"
     return text;
 }
 
-std::string valuesText(int count, const std::string& separator = "\r\n") {
-    std::string text;
-    for (int i = 0; i < count; ++i)
-        text += std::to_string(i) + separator;
-    return text;
-}
-
-Frame firstValues(int count) {
+// 0, 1, 2 ... 97 with a few bytes changed.
+Frame counting(std::initializer_list<std::pair<std::size_t, int>> changes = {}) {
     Frame frame{};
-    for (int i = 0; i < count && i < kFrameSize; ++i)
-        frame[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(i);
+    for (std::size_t i = 0; i < frame.size(); ++i)
+        frame[i] = static_cast<std::uint8_t>(i);
+    for (const auto& [i, value] : changes)
+        frame[i] = static_cast<std::uint8_t>(value);
     return frame;
 }
 
@@ -63,168 +54,99 @@ Result<Frame> read(const std::string& text) {
 }
 
 TEST(ProgrammingFile, WritesOneSpacedLinePerFrameByte) {
-    const std::string text = formatProgrammingFile(startUpFrame());
-    EXPECT_EQ(text, kStartUpFile);
-    EXPECT_EQ(text.size(), 509u);
+    EXPECT_EQ(formatProgrammingFile(startUpFrame()), kStartUpFile);
     Frame widest{};
     widest.fill(255);
     EXPECT_EQ(formatProgrammingFile(widest).size(), 98u * 7);
 }
 
-TEST(ProgrammingFile, ReadsWhatItWrites) {
-    const Result<Frame> frame = read(kStartUpFile);
-    ASSERT_TRUE(frame.ok()) << describe(frame.problems());
-    EXPECT_EQ(*frame, startUpFrame());
-    EXPECT_EQ(*read(formatProgrammingFile(countingFrame())), countingFrame());
-}
-
 TEST(ProgrammingFile, AcceptedShapes) {
-    std::string changedEnds = kStartUpFile;
-    changedEnds.replace(0, 5, " 0 ");
-    changedEnds.replace(changedEnds.size() - 6, 4, " 0 ");
-    Frame zeroEnds = startUpFrame();
-    zeroEnds.front() = 0;
-    zeroEnds.back() = 0;
-
-    Frame shifted = firstValues(98);
-    for (std::size_t i = 98; i-- > 4;)
-        shifted[i] = shifted[i - 1];
+    std::string zeroEnds = kStartUpFile;
+    zeroEnds.replace(0, 5, " 0 ");
+    zeroEnds.replace(zeroEnds.size() - 6, 4, " 0 ");
+    Frame zeroEndsFrame = startUpFrame();
+    zeroEndsFrame.front() = zeroEndsFrame.back() = 0;
+    Frame shifted = counting();
+    std::copy_backward(shifted.begin() + 3, shifted.end() - 1, shifted.end());
     shifted[3] = 0;
 
-    Frame rounded = firstValues(98);
-    rounded[0] = 12;
-    rounded[1] = 14;
-    rounded[2] = 0;
-    rounded[3] = 255;
-    rounded[4] = 7;
-    rounded[5] = 0;
-
-    struct Row {
-        const char* name;
-        std::string text;
-        Frame frame;
-    };
-    const Row rows[] = {
-        {"one per line", valuesText(98), firstValues(98)},
-        {"zero instead of start and end", changedEnds, zeroEnds},
-        {"more than 98 values", valuesText(140), firstValues(98)},
-        {"all on one line", valuesText(98, ","), firstValues(98)},
-        {"commas and line ends mixed", valuesText(98, ",\r\n"), firstValues(98)},
-        {"blanks around values", valuesText(98, " \t,  "), firstValues(98)},
-        {"unix line ends", valuesText(98, "\n"), firstValues(98)},
-        {"no line end after the last value", valuesText(97) + "97", firstValues(98)},
-        {"blank line shifts the rest", valuesText(3) + "\r\n" + valuesText(3, 100), shifted},
+    const std::tuple<const char*, std::string, Frame> rows[] = {
+        {"as written", kStartUpFile, startUpFrame()},
+        {"zero instead of 170 and 85", zeroEnds, zeroEndsFrame},
+        {"one per line", valuesText(0, 98), counting()},
+        {"more than 98 values", valuesText(0, 140), counting()},
+        {"all on one line", valuesText(0, 98, ","), counting()},
+        {"commas and line ends mixed", valuesText(0, 98, ",\r\n"), counting()},
+        {"blanks around values", valuesText(0, 98, " \t,  "), counting()},
+        {"unix line ends", valuesText(0, 98, "\n"), counting()},
+        {"no line end after the last value", valuesText(0, 97) + "97", counting()},
+        {"blank line shifts the rest", valuesText(0, 3) + "\r\n" + valuesText(3, 100), shifted},
         {"empty field between commas", "0,1,2,," + valuesText(3, 100, ","), shifted},
-        {"rounding half to even", "12.5\n13.5\n-0.4\n255.4\n+7\n.4\n" + valuesText(6, 98), rounded},
+        {"rounding half to even", "12.5\n13.5\n-0.4\n255.4\n+7\n.4\n" + valuesText(6, 98),
+         counting({{0, 12}, {1, 14}, {2, 0}, {3, 255}, {4, 7}, {5, 0}})},
     };
-    for (const Row& row : rows) {
-        const Result<Frame> frame = read(row.text);
-        ASSERT_TRUE(frame.ok()) << row.name << ": " << describe(frame.problems());
-        EXPECT_EQ(*frame, row.frame) << row.name;
+    for (const auto& [name, text, expected] : rows) {
+        const Result<Frame> frame = read(text);
+        ASSERT_TRUE(frame.ok()) << name << ": " << describe(frame.problems());
+        EXPECT_EQ(*frame, expected) << name;
     }
 }
 
 TEST(ProgrammingFile, RefusedFiles) {
-    std::string withWord = valuesText(98);
+    std::string withWord = valuesText(0, 98);
     withWord.replace(withWord.find("\n11\r"), 4, "\nundici\r"); // line 12
-
-    struct Row {
-        const char* name;
-        std::string text;
-        const char* field;
+    const std::string rest = valuesText(0, 98);
+    const std::pair<std::string, const char*> rows[] = {
+        {"256\r\n" + rest, "riga 1"},
+        {"0\r\n-1\r\n" + rest, "riga 2"},
+        {"255.5\r\n" + rest, "riga 1"},
+        {withWord, "riga 12"},
+        {"1 2\r\n" + rest, "riga 1"},
+        {"1e2\r\n" + rest, "riga 1"},
+        {"-\r\n" + rest, "riga 1"},
+        {"1.2.3\r\n" + rest, "riga 1"},
+        {valuesText(0, 97), "riga 98"},
+        {valuesText(0, 97, ","), "riga 1"},
+        {"", "riga 1"},
+        {"   ", "riga 1"},
+        {std::string(33, '0') + "1\r\n" + rest, "riga 1"},
+        {"1\r\n" + std::string(5000, ' ') + "2\r\n" + rest, "riga 2"},
     };
-    const Row rows[] = {
-        {"256", "256\r\n" + valuesText(98), "riga 1"},
-        {"minus one", "0\r\n-1\r\n" + valuesText(98), "riga 2"},
-        {"half rounds to 256", "255.5\r\n" + valuesText(98), "riga 1"},
-        {"a word", withWord, "riga 12"},
-        {"blank inside a value", "1 2\r\n" + valuesText(98), "riga 1"},
-        {"exponent", "1e2\r\n" + valuesText(98), "riga 1"},
-        {"sign only", "-\r\n" + valuesText(98), "riga 1"},
-        {"two points", "1.2.3\r\n" + valuesText(98), "riga 1"},
-        {"97 values", valuesText(97), "riga 98"},
-        {"97 values and a trailing comma", valuesText(97, ","), "riga 1"},
-        {"empty file", "", "riga 1"},
-        {"blanks only", "   ", "riga 1"},
-        {"value too long", std::string(33, '0') + "1\r\n" + valuesText(98), "riga 1"},
-        {"line too long", "1\r\n" + std::string(5000, ' ') + "2\r\n" + valuesText(98), "riga 2"},
-    };
-    for (const Row& row : rows) {
-        const Result<Frame> frame = read(row.text);
-        ASSERT_FALSE(frame.ok()) << row.name;
-        EXPECT_EQ(frame.problems().at(0).field, row.field) << row.name;
+    for (const auto& [text, field] : rows) {
+        const Result<Frame> frame = read(text);
+        ASSERT_FALSE(frame.ok()) << text.substr(0, 20);
+        EXPECT_EQ(frame.problems().at(0).field, field) << text.substr(0, 20);
     }
     EXPECT_EQ(read(withWord).problems().at(0).message, "Riga 12: \"undici\" non è un numero");
 }
 
 TEST(ProgrammingFile, ReadsNothingAfterThe98thValue) {
     for (const std::string separator : {"\r\n", ","}) {
-        std::istringstream in(valuesText(98, separator) + "rest");
+        std::istringstream in(valuesText(0, 98, separator) + "rest");
         ASSERT_TRUE(readProgrammingFile(in).ok());
-        const std::string rest(std::istreambuf_iterator<char>(in), {});
-        EXPECT_EQ(rest, "rest") << separator;
+        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "rest") << separator;
     }
-    std::istringstream wide(valuesText(98) + std::string(10000, 'x'));
-    EXPECT_TRUE(readProgrammingFile(wide).ok());
 }
 
-class ProgrammingFileOnDisk : public testing::Test {
-protected:
-    void SetUp() override {
-        directory_ = std::filesystem::temp_directory_path() /
-                     ("velmora-core-" +
-                      std::string(testing::UnitTest::GetInstance()->current_test_info()->name()));
-        std::filesystem::remove_all(directory_);
-        std::filesystem::create_directories(directory_);
-    }
-    void TearDown() override { std::filesystem::remove_all(directory_); }
+TEST(ProgrammingFile, SaveReplacesTheTargetWholeOrNotAtAll) {
+    const auto directory = std::filesystem::temp_directory_path() /
+                           ("velmora-core-" + std::to_string(std::random_device{}()));
+    std::filesystem::remove_all(directory);
+    std::filesystem::create_directories(directory / "cartella");
+    const auto target = directory / "unita.prg";
+    std::ofstream(target, std::ios::binary) << std::string(4000, '9');
 
-    std::size_t entries() const {
-        return static_cast<std::size_t>(
-            std::distance(std::filesystem::directory_iterator(directory_),
-                          std::filesystem::directory_iterator{}));
-    }
-
-    std::filesystem::path directory_;
-};
-
-TEST_F(ProgrammingFileOnDisk, SaveReplacesTheTargetWhole) {
-    const std::filesystem::path target = directory_ / "unita.prg";
-    {
-        std::ofstream old(target, std::ios::binary);
-        old << std::string(4000, '9');
-    }
     ASSERT_TRUE(saveProgrammingFile(target, startUpFrame()).ok());
     std::ifstream in(target, std::ios::binary);
-    const std::string text(std::istreambuf_iterator<char>(in), {});
-    EXPECT_EQ(text, kStartUpFile);
-    EXPECT_EQ(entries(), 1u);
-
-    const Result<Frame> loaded = loadProgrammingFile(target);
-    ASSERT_TRUE(loaded.ok());
-    EXPECT_EQ(*loaded, startUpFrame());
-}
-
-TEST_F(ProgrammingFileOnDisk, FailedSaveLeavesNothing) {
-    const Result<bool> missingDirectory =
-        saveProgrammingFile(directory_ / "manca" / "unita.prg", startUpFrame());
-    EXPECT_FALSE(missingDirectory.ok());
-    EXPECT_FALSE(std::filesystem::exists(directory_ / "manca"));
-
-    const std::filesystem::path occupied = directory_ / "cartella";
-    std::filesystem::create_directory(occupied);
-    EXPECT_FALSE(saveProgrammingFile(occupied, startUpFrame()).ok());
-    EXPECT_TRUE(std::filesystem::is_directory(occupied));
-    EXPECT_EQ(entries(), 1u);
-}
-
-TEST_F(ProgrammingFileOnDisk, LoadFailures) {
-    EXPECT_FALSE(loadProgrammingFile(directory_ / "assente.prg").ok());
-    const std::filesystem::path shortFile = directory_ / "corto.prg";
-    std::ofstream(shortFile, std::ios::binary) << valuesText(97);
-    const Result<Frame> loaded = loadProgrammingFile(shortFile);
-    ASSERT_FALSE(loaded.ok());
-    EXPECT_EQ(loaded.problems().at(0).field, "riga 98");
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), kStartUpFile);
+    EXPECT_EQ(*loadProgrammingFile(target), startUpFrame());
+    // A failed save leaves no temporary file behind and the target untouched.
+    EXPECT_FALSE(saveProgrammingFile(directory / "manca" / "unita.prg", startUpFrame()).ok());
+    EXPECT_FALSE(saveProgrammingFile(directory / "cartella", startUpFrame()).ok());
+    EXPECT_TRUE(std::filesystem::is_directory(directory / "cartella"));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(directory), {}), 2);
+    EXPECT_FALSE(loadProgrammingFile(directory / "assente.prg").ok());
+    std::filesystem::remove_all(directory);
 }
 
 } // namespace
