@@ -104,7 +104,7 @@ bool ChildProcess::running() {
 
 void ChildProcess::reap(int status) {
     if (WIFSIGNALED(status))
-        ended_ = std::string("killed by signal ") + strsignal(WTERMSIG(status));
+        ended_ = std::string("killed by signal SIG") + sigabbrev_np(WTERMSIG(status));
     else
         ended_ = "exited with status " + std::to_string(WEXITSTATUS(status));
     pid_ = -1;

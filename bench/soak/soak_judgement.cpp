@@ -69,7 +69,7 @@ expectedAcknowledgements(const std::vector<LogEntry>& log,
         if (quietMs >= kReplyGapMs + kTimingSlackMs)
             clear(true);
         else if (count > 0 && quietMs > kReplyGapMs - kTimingSlackMs)
-            clear(false); // dropped or not: too close to tell
+            certain = false; // dropped or kept: too close to tell
         if (now.kind == Happening::Kind::Programma) {
             clear(!chunkJustBefore(all, at));
             continue;

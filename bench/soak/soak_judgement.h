@@ -11,7 +11,7 @@ namespace velmora::bench {
 
 // An acknowledgement the program must have taken as such, by when its last byte went
 // out; `certain` is false when a click or the 50 ms reply gap fell too close to a chunk
-// to know the state of `RxBuffer` for sure.
+// to know the state of `RxBuffer` for sure: then it may have been taken.
 struct ExpectedAcknowledgement {
     double ms;
     bool certain;
