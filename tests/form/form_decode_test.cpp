@@ -24,28 +24,9 @@ FormModel decodedInto(FormModel form, const Image& image, ImageSource source) {
     return form;
 }
 
-FormModel panelForm() {
-    FormModel form = startedForm();
-    form.setValue("Check1", true);
-    return form;
-}
-
-FormModel uhfForm() {
-    FormModel form = startedForm();
-    form.setValue("Option2", true);
-    return form;
-}
-
-FormModel reteSixBattThree() {
-    FormModel form = startedForm();
-    form.setValue("Optrete(0)", true);
-    form.setValue("Optbatt(3)", true);
-    return form;
-}
-
 struct PositionCase {
     const char* name;
-    FormModel (*before)();
+    std::vector<std::string> clicks; // on the started window before the image
     Image image;
     ImageSource source;
     const char* reteAndBatt;
@@ -55,22 +36,24 @@ TEST(DecodePositions, AChangeOfModeClearsThemUnlessTheImageComesFromTheDevice) {
     const Image panelAtThree = startImage({{20, 1}, {18, 59}, {19, 59}});
     const Image plainAtFive = startImage({{18, 47}, {19, 61}});
     const Image plainWithoutSix = startImage({{18, 31}, {19, 31}});
+    const std::vector<std::string> panel = {"Check1"},
+                                   reteSixBattThree = {"Optrete(0)", "Optbatt(3)"};
     const PositionCase cases[] = {
-        {"panel image, plain window, import", startedForm, panelAtThree, kImport, "............"},
-        {"panel image, plain window, device", startedForm, panelAtThree, kDevice, "...x.....x.."},
-        {"panel image, panel window", panelForm, startImage({{20, 1}, {18, 59}, {19, 61}}), kImport,
+        {"panel image, plain window, import", {}, panelAtThree, kImport, "............"},
+        {"panel image, plain window, device", {}, panelAtThree, kDevice, "...x.....x.."},
+        {"panel image, panel window", panel, startImage({{20, 1}, {18, 59}, {19, 61}}), kImport,
          "...x......x."},
-        {"plain image, panel window", panelForm, plainAtFive, kImport, "............"},
-        {"plain image, plain window", startedForm, plainAtFive, kImport, ".x........x."},
-        {"Ins/DIS 6 takes position 6", panelForm, startImage({{20, 2}, {18, 31}}), kImport,
+        {"plain image, panel window", panel, plainAtFive, kImport, "............"},
+        {"plain image, plain window", {}, plainAtFive, kImport, ".x........x."},
+        {"Ins/DIS 6 takes position 6", panel, startImage({{20, 2}, {18, 31}}), kImport,
          "............"},
-        {"several clear bits", startedForm, startImage({{18, 0}}), kImport, "x..........."},
+        {"several clear bits", {}, startImage({{18, 0}}), kImport, "x..........."},
         {"device, mode off: no bit 5", reteSixBattThree, plainWithoutSix, kDevice, "x..........."},
         {"import, mode off: battery wins", reteSixBattThree, plainWithoutSix, kImport,
          "......x....."},
     };
     for (const PositionCase& c : cases) {
-        const FormModel form = decodedInto(c.before(), c.image, c.source);
+        const FormModel form = decodedInto(startedWith(c.clicks), c.image, c.source);
         EXPECT_EQ(row(form, "Optrete") + row(form, "Optbatt"), c.reteAndBatt) << c.name;
     }
 }
@@ -114,6 +97,10 @@ TEST(DecodeMode, TheModeByteSetsTheControlPanelGroup) {
                       panel && source == kImport);
         }
     }
+    // A plain image frees what the panel's Ins/DIS position had taken.
+    const FormModel plain = decodedInto(startedWith({"Check1"}), startImage({}), kDevice);
+    EXPECT_EQ(row(plain, "Check3", Show::Visible) + row(plain, "Optrete", Show::Enabled),
+              "xxxxxxxxxxxx");
 }
 
 TEST(DecodeBand, OnlyADeviceReplyChoosesTheBandAndItsDefaultsAreOverwritten) {
@@ -123,12 +110,13 @@ TEST(DecodeBand, OnlyADeviceReplyChoosesTheBandAndItsDefaultsAreOverwritten) {
         {startImage({{25, 0}, {11, 200}, {12, 0}}), ". 160.0000"},
     };
     for (const auto& [image, expected] : cases) {
-        for (FormModel (*before)() : {startedForm, uhfForm}) {
-            const FormModel read = decodedInto(before(), image, kDevice);
+        for (const bool uhf : {false, true}) {
+            const std::vector<std::string> band = {uhf ? "Option2" : "Option1"};
+            const FormModel read = decodedInto(startedWith(band), image, kDevice);
             EXPECT_EQ((read.value("Option2") && !read.value("Option1") ? "x " : ". ") +
                           read.text("txttx") + " " + read.text("txtrx"),
                       expected + (" " + decodeImage(image, kDevice)->txtrx));
-            EXPECT_EQ(decodedInto(before(), image, kImport).value("Option2"), before == uhfForm);
+            EXPECT_EQ(decodedInto(startedWith(band), image, kImport).value("Option2"), uhf);
         }
     }
 }
@@ -164,8 +152,8 @@ TEST(DecodeRoundTrip, APanelWindowComesBackAsItWasProgrammed) {
     for (int k = 0; k < kRangeCount; ++k)
         set.text3[static_cast<std::size_t>(k)] = std::to_string(9999 - k);
     const Image image = encodeImage(set).value();
-    EXPECT_EQ(decodedInto(panelForm(), image, kImport).parameters(), set);
-    EXPECT_EQ(decodedInto(panelForm(), image, kDevice).parameters(), set);
+    for (ImageSource source : {kImport, kDevice})
+        EXPECT_EQ(decodedInto(startedWith({"Check1"}), image, source).parameters(), set);
 }
 
 } // namespace

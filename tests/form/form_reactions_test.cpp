@@ -17,8 +17,7 @@ Names concat(Names first, const Names& rest) {
 }
 
 TEST(ControlPanel, TickingClearsEveryPositionAndRecomputesNoInput) {
-    FormModel form = startedForm();
-    form.setValue("Optbatt(2)", true);
+    FormModel form = startedWith({"Optbatt(2)"});
     const auto changes = recordChanges(form);
     form.setValue("Check1", true);
     // Option4 is already selected, so its reaction does not run.
@@ -31,9 +30,7 @@ TEST(ControlPanel, TickingClearsEveryPositionAndRecomputesNoInput) {
 }
 
 TEST(ControlPanel, TheInsDisReactionRunsInsideTheTickBeforeItsLastSteps) {
-    FormModel form = startedForm();
-    form.setValue("Check1", true);
-    form.setValue("Option3", true);
+    FormModel form = startedWith({"Check1", "Option3"});
     form.setValue("Check1", false);
     EXPECT_FALSE(form.value("Option3") || form.enabled("Option3") || form.enabled("Txtsir"));
     EXPECT_EQ(row(form, "Optrete", Show::Enabled), ".xxxxx"); // untick leaves position 6 off
@@ -63,11 +60,10 @@ TEST(Positions, RowsNeverShareAPositionAndTakenInputsAreOff) {
         {{"Check1", "Option3", "Optbatt(5)"}, "......", ".....x", "xxxxx.", ".xxxx."},
     };
     for (const PositionCase& c : cases) {
-        FormModel form = startedForm();
+        Names clicks;
         for (int i = 0; i < 6; ++i)
-            form.setValue(member("Check3", i), true);
-        for (const std::string& click : c.clicks)
-            form.setValue(click, true);
+            clicks.push_back(member("Check3", i));
+        FormModel form = startedWith(concat(clicks, c.clicks));
         SCOPED_TRACE(c.clicks.back());
         EXPECT_EQ(row(form, "Optrete"), c.rete);
         EXPECT_EQ(row(form, "Optbatt"), c.batt);
@@ -77,12 +73,7 @@ TEST(Positions, RowsNeverShareAPositionAndTakenInputsAreOff) {
 }
 
 TEST(Annulla, ClearsItsRowAndReEvaluatesOnlyUpToIndex4) {
-    FormModel form = startedForm();
-    form.setValue("Check1", true);
-    form.setValue("Option3", true);
-    form.setValue("Optbatt(5)", true);
-    form.setValue("Optrete(2)", true);
-    form.setValue("Check3(5)", true);
+    FormModel form = startedWith({"Check1", "Option3", "Optbatt(5)", "Optrete(2)", "Check3(5)"});
     form.press("Command3");
     EXPECT_EQ(row(form, "Optbatt") + row(form, "Optrete"), "........x...");
     EXPECT_EQ(row(form, "Check3", Show::Enabled), "xx.xx.");

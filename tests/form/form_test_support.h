@@ -15,6 +15,14 @@ inline FormModel startedForm() {
     return form;
 }
 
+// The started window after clicking each named check box or option button on.
+inline FormModel startedWith(const std::vector<std::string>& clicks) {
+    FormModel form = startedForm();
+    for (const std::string& click : clicks)
+        form.setValue(click, true);
+    return form;
+}
+
 // Records every control the form reports as changed, in order.
 inline std::shared_ptr<std::vector<std::string>> recordChanges(FormModel& form) {
     auto names = std::make_shared<std::vector<std::string>>();
