@@ -1,6 +1,8 @@
 #pragma once
 
 #include "app/controller.h"
+#include "protocol/config_image.h"
+#include "protocol/frames.h"
 #include "scripted_dialogs.h"
 
 #include <QProcess>
@@ -41,10 +43,8 @@ public:
         for (const QByteArray& line : file.readAll().split('\n')) {
             const QList<QByteArray> words = line.split(' ');
             if (words.size() > 2 && words[1] == "rx") {
-                Bytes& chunk = chunks.emplace_back();
-                for (qsizetype i = 2; i < words.size(); ++i) {
-                    chunk.push_back(static_cast<std::uint8_t>(words[i].toUInt(nullptr, 16)));
-                }
+                const QByteArray bytes = QByteArray::fromHex(words.mid(2).join());
+                chunks.emplace_back(bytes.begin(), bytes.end());
             }
         }
         return chunks;
@@ -102,12 +102,8 @@ inline QStringList windowState(const velmora::FormModel& model) {
 
 // The programming frame of the form right after start-up, as the unit must get it.
 inline Bytes defaultFrame() {
-    Bytes frame{0xAA, 0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0xFF, 0x50, 0x00,
-                0xC8, 0x00, 0xE2, 0x60, 0x05, 0x05, 0x41, 0x3F, 0x3F, 0x00, 0x05,
-                0x00, 0x00, 0x18, 0x00, 0x00, 0x00, 0x00, 0x41, 0x41, 0x41, 0x41};
-    frame.resize(97, 0x00);
-    frame.push_back(0x55);
-    return frame;
+    const velmora::Frame frame = velmora::programmingFrame(*velmora::encodeImage({}));
+    return Bytes(frame.begin(), frame.end());
 }
 
 inline bool onlyPolls(const std::vector<Bytes>& chunks, std::size_t from = 0) {

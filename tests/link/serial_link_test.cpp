@@ -85,10 +85,7 @@ private slots:
         QVERIFY2(judged >= 135 && judged <= 220, qPrintable(QString::number(judged)));
         peer_->write({0x56}); // 10 ms after the watchdog: green again
         QVERIFY(status.wait(100));
-        QCOMPARE(status.size(), 3);
-        QCOMPARE(status[0][0].toBool(), true);
-        QCOMPARE(status[1][0].toBool(), false);
-        QCOMPARE(status[2][0].toBool(), true);
+        QCOMPARE(status, (QList<QList<QVariant>>{{true}, {false}, {true}}));
     }
 
     void everyByteValuePassesBothWays() {
@@ -111,7 +108,6 @@ private slots:
             << Chunks{{30, 1, 10}, {30, 2, 10}, {36, 3, 60}} << 0 << 1;
         QTest::newRow("40, a 60 ms pause, 56") << Chunks{{40, 1, 60}, {56, 2, 60}} << 0 << 0;
         QTest::newRow("96 U") << Chunks{{96, 0x55, 60}} << 1 << 0;
-        QTest::newRow("97 U at once") << Chunks{{97, 0x55, 60}} << 0 << 1;
         QTest::newRow("VV, then V, are data") << Chunks{{2, 0x56, 10}, {1, 0x56, 60}} << 0 << 0;
     }
     void repliesAreCollectedUntilComplete() {
