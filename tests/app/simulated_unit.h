@@ -4,62 +4,12 @@
 #include "protocol/config_image.h"
 #include "protocol/frames.h"
 #include "scripted_dialogs.h"
+#include "tests/common/simulated_unit.h"
 
-#include <QProcess>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <cstdint>
 #include <vector>
-
-using Bytes = std::vector<std::uint8_t>;
-
-// velmora-unit-sim on a pseudo-terminal reached through a symbolic link, with its byte
-// log, switched through its control channel.
-class SimulatedUnit {
-public:
-    explicit SimulatedUnit(const QStringList& options) {
-        process_.start(VELMORA_UNIT_SIM, QStringList{"--link", link(), "--log", log()} + options);
-        readLine(); // the device
-    }
-    ~SimulatedUnit() {
-        process_.terminate();
-        process_.waitForFinished(2000);
-    }
-    QString link() const { return folder_.filePath("com1"); }
-    QString log() const { return folder_.filePath("unit.log"); }
-    QString folder() const { return folder_.path(); }
-
-    bool control(const QString& line) {
-        process_.write((line + '\n').toUtf8());
-        return readLine() == "ok";
-    }
-
-    // Every chunk the unit took from the line, in order.
-    std::vector<Bytes> received() const {
-        QFile file(log());
-        std::vector<Bytes> chunks;
-        file.open(QIODevice::ReadOnly);
-        for (const QByteArray& line : file.readAll().split('\n')) {
-            const QList<QByteArray> words = line.split(' ');
-            if (words.size() > 2 && words[1] == "rx") {
-                const QByteArray bytes = QByteArray::fromHex(words.mid(2).join());
-                chunks.emplace_back(bytes.begin(), bytes.end());
-            }
-        }
-        return chunks;
-    }
-
-private:
-    QString readLine() {
-        while (!process_.canReadLine() && process_.waitForReadyRead(3000)) {
-        }
-        return QString::fromUtf8(process_.readLine()).trimmed();
-    }
-
-    QTemporaryDir folder_;
-    QProcess process_;
-};
 
 // The program's parts around one simulated unit.
 struct Rig {

@@ -11,7 +11,7 @@ namespace {
 class RunningBatch {
 public:
     explicit RunningBatch(const QStringList& arguments) {
-        ensureApplication();
+        SimulatedUnit::ensureApplication();
         cli_.start(QStringLiteral(VELMORA_CLI), arguments);
     }
     ~RunningBatch() {
@@ -72,7 +72,7 @@ TEST(BatchCommand, ProgramsUnitAfterUnitWithNumbersCountingUp) {
             << batch.err();
         // Still connected: the same unit must not be taken again.
         QThread::msleep(600);
-        EXPECT_EQ(unit.framesReceived().size(), number == std::string("101") ? 2u : 4u);
+        EXPECT_EQ(framesIn(unit.received()).size(), number == std::string("101") ? 2u : 4u);
         ASSERT_TRUE(unit.control("silent on"));
         ASSERT_TRUE(batch.awaitLine(std::string(number == std::string("101") ? "102" : "103") +
                                     ": connect a unit"))
@@ -87,7 +87,7 @@ TEST(BatchCommand, ProgramsUnitAfterUnitWithNumbersCountingUp) {
 
     // Each unit got the window's frame for its number: a programming frame, then the
     // verify's read request.
-    const std::vector<Bytes> frames = unit.framesReceived();
+    const std::vector<Bytes> frames = framesIn(unit.received());
     ASSERT_EQ(frames.size(), 6u);
     for (int i = 0; i < 3; ++i) {
         FormModel numbered = windowAfter([&](FormModel& form) {
@@ -103,7 +103,7 @@ TEST(BatchCommand, ProgramsUnitAfterUnitWithNumbersCountingUp) {
 
 TEST(BatchCommand, AFailedUnitLeavesItsNumberForTheNextOne) {
     Folder folder;
-    const auto file = folder.save("site.prg", startedWindow());
+    const auto file = folder.save("site.prg", windowAfter());
     SimulatedUnit unit({"--misstore"});
     ASSERT_TRUE(unit.started());
     RunningBatch batch({"batch", "--device", unit.link(), QString::fromStdString(file.string()),

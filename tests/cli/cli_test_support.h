@@ -20,13 +20,6 @@
 
 namespace velmora::cli_test {
 
-// The window right after start-up.
-inline FormModel startedWindow() {
-    FormModel form;
-    form.selectStartBand();
-    return form;
-}
-
 // What "Programma" sends for the form as it stands.
 inline Frame windowFrame(const FormModel& form) {
     const Result<Image> image = encodeImage(form.parameters());
@@ -76,9 +69,11 @@ private:
 // Window sessions used by several tests: each changes a started window as an operator.
 using WindowChanges = std::function<void(FormModel&)>;
 
-inline FormModel windowAfter(const WindowChanges& changes) {
-    FormModel form = startedWindow();
-    changes(form);
+inline FormModel windowAfter(const WindowChanges& changes = {}) {
+    FormModel form;
+    form.selectStartBand();
+    if (changes)
+        changes(form);
     return form;
 }
 

@@ -44,7 +44,7 @@ TEST(DeviceCommands, ReadThenProgramThenVerifyFindsNoDifference) {
     EXPECT_EQ(program.out, "programmed and verified\n");
 
     // On the line: the read request; the programming frame; the verify's read request.
-    const std::vector<Bytes> frames = unit.framesReceived();
+    const std::vector<Bytes> frames = framesIn(unit.received());
     ASSERT_EQ(frames.size(), 3u);
     EXPECT_EQ(frames[0], bytesOf(readRequest()));
     EXPECT_EQ(frames[1], bytesOf(windowFrame(wanted)));
@@ -67,7 +67,7 @@ TEST(DeviceCommands, VerifyCatchesAUnitThatAcknowledgesButStoresSomethingElse) {
 // status 3 once the time-out has passed, never later and never in a hang.
 TEST(DeviceCommands, AUnitThatDoesNotAnswerEndsInATimeOut) {
     Folder folder;
-    const auto file = folder.save("unit.prg", startedWindow());
+    const auto file = folder.save("unit.prg", windowAfter());
     const QString target = QString::fromStdString((folder / "out.prg").string());
     const QString input = QString::fromStdString(file.string());
     struct Case {
@@ -98,7 +98,7 @@ TEST(DeviceCommands, AUnitThatDoesNotAnswerEndsInATimeOut) {
 
 TEST(DeviceCommands, PortProblemsAndBadArgumentsHaveTheirOwnStatus) {
     Folder folder;
-    const QString input = QString::fromStdString(folder.save("unit.prg", startedWindow()).string());
+    const QString input = QString::fromStdString(folder.save("unit.prg", windowAfter()).string());
     const QString absent = QString::fromStdString((folder / "no-such-port").string());
     const std::vector<std::pair<QStringList, int>> cases{
         {{"program", "--port", "1", input}, 4},

@@ -10,7 +10,6 @@ namespace velmora::cli {
 namespace {
 
 using cli_test::Folder;
-using cli_test::startedWindow;
 using cli_test::windowAfter;
 using cli_test::windowFrame;
 
@@ -57,19 +56,14 @@ TEST(ShowCommand, ListsAWindowSavedFileByCaption) {
 
 TEST(ShowCommand, RefusesWhatTheWindowRefusesWithItsReason) {
     Folder folder;
-    const std::string good = cli_test::windowFileText(startedWindow());
+    const std::string good = cli_test::windowFileText(windowAfter());
     struct Case {
         const char* name;
         std::string text;
         const char* reason;
     } cases[] = {
         {"short.prg", good.substr(0, good.rfind(" 85 ")), "ne servono 98"},
-        {"tone.prg",
-         [&] {
-             std::string text = good;
-             const auto line9 = text.find(" 255 ");
-             return text.replace(line9, 5, " 40 ");
-         }(),
+        {"tone.prg", std::string(good).replace(good.find(" 255 "), 5, " 40 "),
          "Tono subaudio: codice 40 sconosciuto"},
     };
     for (const Case& broken : cases) {
@@ -84,14 +78,14 @@ TEST(ShowCommand, RefusesWhatTheWindowRefusesWithItsReason) {
 
 TEST(DiffCommand, NamesOnlyTheDifferingParametersWithBothValues) {
     Folder folder;
-    const auto a = folder.save("a.prg", startedWindow());
+    const auto a = folder.save("a.prg", windowAfter());
     const auto b = folder.save("b.prg", windowAfter([](FormModel& form) {
                                    form.setText("Txtnumero", "7");
                                    form.setComboRow(1);
                                    form.setText("Text2(0)", "5");
                                    form.setText("Text3(0)", "9");
                                }));
-    const CommandRun equal = run(diffCommand, {a.string(), folder.save("a2.prg", startedWindow())});
+    const CommandRun equal = run(diffCommand, {a.string(), folder.save("a2.prg", windowAfter())});
     EXPECT_EQ(equal.status, ExitStatus::Done);
     EXPECT_EQ(equal.out, "");
 
@@ -102,7 +96,7 @@ TEST(DiffCommand, NamesOnlyTheDifferingParametersWithBothValues) {
                           "Monodirezionali Range 1: 0 - 0 -> 5 - 9\n");
 
     // Bytes that no parameter shows are named by their number.
-    Frame frame = windowFrame(startedWindow());
+    Frame frame = windowFrame(windowAfter());
     frame[17] = 0x42; // the marker, image byte 17
     frame[20] = 8;    // the mode byte: a bit nothing reads
     cli_test::writeText(folder / "c.prg", formatProgrammingFile(frame));

@@ -9,7 +9,6 @@ namespace velmora::cli {
 namespace {
 
 using cli_test::Folder;
-using cli_test::startedWindow;
 using cli_test::windowAfter;
 
 cli_test::CommandRun runSet(const std::filesystem::path& file, std::vector<std::string> assignments,
@@ -106,7 +105,7 @@ TEST(SetCommand, RefusesWhatTheWindowRefusesAndWritesNothing) {
     for (const Case& test : cases) {
         Folder folder;
         const cli_test::CommandRun refused =
-            runSet(folder.save("in.prg", startedWindow()), test.assignments, folder / "out.prg");
+            runSet(folder.save("in.prg", windowAfter()), test.assignments, folder / "out.prg");
         EXPECT_EQ(refused.status, ExitStatus::BadInput) << test.named;
         EXPECT_NE(refused.err.find(test.named), std::string::npos) << refused.err;
         EXPECT_FALSE(std::filesystem::exists(folder / "out.prg")) << test.named;
