@@ -57,25 +57,26 @@ private:
 
 TEST(BatchCommand, ProgramsUnitAfterUnitWithNumbersCountingUp) {
     Folder folder;
-    const FormModel window = windowAfter([](FormModel& form) {
-        form.setComboRow(3);
-        form.setText("Txtgruppo", "4");
-    });
-    const auto file = folder.save("site.prg", window);
+    const auto site = [](const std::string& number) {
+        return windowAfter([&](FormModel& form) {
+            form.setComboRow(3);
+            form.setText("Txtgruppo", "4");
+            form.setText("Txtnumero", number);
+        });
+    };
+    const auto file = folder.save("site.prg", site("001"));
     SimulatedUnit unit;
     ASSERT_TRUE(unit.started());
-    RunningBatch batch({"batch", "--device", unit.link(), QString::fromStdString(file.string()),
-                        "--number-from", "101", "--count", "3", "--verify"});
+    RunningBatch batch({"batch", "--device", unit.link(), pathText(file), "--number-from", "101",
+                        "--count", "3", "--verify"});
 
-    for (const char* number : {"101", "102"}) {
-        ASSERT_TRUE(batch.awaitLine(std::string(number) + ": programmed and verified"))
-            << batch.err();
+    for (const std::string number : {"101", "102"}) {
+        ASSERT_TRUE(batch.awaitLine(number + ": programmed and verified")) << batch.err();
         // Still connected: the same unit must not be taken again.
         QThread::msleep(600);
-        EXPECT_EQ(framesIn(unit.received()).size(), number == std::string("101") ? 2u : 4u);
+        EXPECT_EQ(framesIn(unit.received()).size(), number == "101" ? 2u : 4u);
         ASSERT_TRUE(unit.control("silent on"));
-        ASSERT_TRUE(batch.awaitLine(std::string(number == std::string("101") ? "102" : "103") +
-                                    ": connect a unit"))
+        ASSERT_TRUE(batch.awaitLine(std::to_string(std::stoi(number) + 1) + ": connect a unit"))
             << batch.err();
         ASSERT_TRUE(unit.control("silent off"));
     }
@@ -89,16 +90,10 @@ TEST(BatchCommand, ProgramsUnitAfterUnitWithNumbersCountingUp) {
     // verify's read request.
     const std::vector<Bytes> frames = framesIn(unit.received());
     ASSERT_EQ(frames.size(), 6u);
-    for (int i = 0; i < 3; ++i) {
-        FormModel numbered = windowAfter([&](FormModel& form) {
-            form.setComboRow(3);
-            form.setText("Txtgruppo", "4");
-            form.setText("Txtnumero", std::to_string(101 + i));
-        });
-        const Frame expected = windowFrame(numbered);
-        EXPECT_EQ(frames[static_cast<std::size_t>(2 * i)], Bytes(expected.begin(), expected.end()))
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(frames[static_cast<std::size_t>(2 * i)],
+                  bytesOf(windowFrame(site(std::to_string(101 + i)))))
             << 101 + i;
-    }
 }
 
 TEST(BatchCommand, AFailedUnitLeavesItsNumberForTheNextOne) {
@@ -106,8 +101,8 @@ TEST(BatchCommand, AFailedUnitLeavesItsNumberForTheNextOne) {
     const auto file = folder.save("site.prg", windowAfter());
     SimulatedUnit unit({"--misstore"});
     ASSERT_TRUE(unit.started());
-    RunningBatch batch({"batch", "--device", unit.link(), QString::fromStdString(file.string()),
-                        "--number-from", "7", "--count", "1", "--verify", "--timeout", "0.5"});
+    RunningBatch batch({"batch", "--device", unit.link(), pathText(file), "--number-from", "7",
+                        "--count", "1", "--verify", "--timeout", "0.5"});
     ASSERT_TRUE(batch.awaitLine("7: FAILED")) << batch.err();
     ASSERT_TRUE(unit.control("misstore off"));
     ASSERT_TRUE(unit.control("silent on"));

@@ -7,6 +7,7 @@
 #include <QProcess>
 #include <QThread>
 
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
@@ -29,6 +30,14 @@ inline std::vector<Bytes> framesIn(const std::vector<Bytes>& chunks) {
             i += kFrameSize - 1;
         }
     return frames;
+}
+
+inline QString pathText(const std::filesystem::path& path) {
+    return QString::fromStdString(path.string());
+}
+
+inline Bytes bytesOf(const Frame& frame) {
+    return Bytes(frame.begin(), frame.end());
 }
 
 struct CliRun {

@@ -6,10 +6,6 @@
 namespace velmora::cli_test {
 namespace {
 
-Bytes bytesOf(const Frame& frame) {
-    return Bytes(frame.begin(), frame.end());
-}
-
 void numberedPanel(FormModel& form) {
     form.setText("Txtnumero", "101");
     form.setValue("Check1", true);
@@ -28,18 +24,16 @@ TEST(DeviceCommands, ReadThenProgramThenVerifyFindsNoDifference) {
     });
     const auto heldFile = folder.save("held.prg", held);
     const auto wantedFile = folder.save("wanted.prg", wanted);
-    SimulatedUnit unit({"--image", QString::fromStdString(heldFile.string())});
+    SimulatedUnit unit({"--image", pathText(heldFile)});
     ASSERT_TRUE(unit.started());
 
     const CliRun read =
-        runCli({"read", "--port", "1", "-o", QString::fromStdString((folder / "got.prg").string())},
-               unit.link());
+        runCli({"read", "--port", "1", "-o", pathText(folder / "got.prg")}, unit.link());
     ASSERT_EQ(read.exitCode, 0) << read.err;
     EXPECT_EQ(fileText(folder / "got.prg"), fileText(heldFile));
 
     const CliRun program =
-        runCli({"program", "--port", "1", QString::fromStdString(wantedFile.string()), "--verify"},
-               unit.link());
+        runCli({"program", "--port", "1", pathText(wantedFile), "--verify"}, unit.link());
     ASSERT_EQ(program.exitCode, 0) << program.err;
     EXPECT_EQ(program.out, "programmed and verified\n");
 
@@ -56,8 +50,8 @@ TEST(DeviceCommands, VerifyCatchesAUnitThatAcknowledgesButStoresSomethingElse) {
     const auto file = folder.save("unit.prg", windowAfter(numberedPanel));
     SimulatedUnit unit({"--misstore"});
     ASSERT_TRUE(unit.started());
-    const CliRun program = runCli(
-        {"program", "--port", "1", QString::fromStdString(file.string()), "--verify"}, unit.link());
+    const CliRun program =
+        runCli({"program", "--port", "1", pathText(file), "--verify"}, unit.link());
     EXPECT_EQ(program.exitCode, 1);
     EXPECT_EQ(program.out, "Numero periferico: sent 101, unit holds 102\n");
     EXPECT_NE(program.err.find("verify failed"), std::string::npos) << program.err;
@@ -68,8 +62,8 @@ TEST(DeviceCommands, VerifyCatchesAUnitThatAcknowledgesButStoresSomethingElse) {
 TEST(DeviceCommands, AUnitThatDoesNotAnswerEndsInATimeOut) {
     Folder folder;
     const auto file = folder.save("unit.prg", windowAfter());
-    const QString target = QString::fromStdString((folder / "out.prg").string());
-    const QString input = QString::fromStdString(file.string());
+    const QString target = pathText(folder / "out.prg");
+    const QString input = pathText(file);
     struct Case {
         QStringList unitOptions;
         QStringList command;
@@ -98,8 +92,8 @@ TEST(DeviceCommands, AUnitThatDoesNotAnswerEndsInATimeOut) {
 
 TEST(DeviceCommands, PortProblemsAndBadArgumentsHaveTheirOwnStatus) {
     Folder folder;
-    const QString input = QString::fromStdString(folder.save("unit.prg", windowAfter()).string());
-    const QString absent = QString::fromStdString((folder / "no-such-port").string());
+    const QString input = pathText(folder.save("unit.prg", windowAfter()));
+    const QString absent = pathText(folder / "no-such-port");
     const std::vector<std::pair<QStringList, int>> cases{
         {{"program", "--port", "1", input}, 4},
         {{"program", "--port", "9", input}, 2},

@@ -125,28 +125,7 @@ TEST(DecodeImage, CollectsEveryProblem) {
     EXPECT_EQ(problems[3].field, "Text3(15)");
 }
 
-TEST(DecodeImage, ModeBitsAndPositionBits) {
-    struct Row {
-        int byte20;
-        ImageSource source;
-        PanelMode mode;
-        bool beep;
-        int positionBits;
-    };
-    const Row rows[] = {
-        {0, kFile, PanelMode::Off, false, 6},         {0, kDevice, PanelMode::Off, false, 5},
-        {4, kDevice, PanelMode::Off, true, 5},        {5, kFile, PanelMode::InsDisOne, true, 6},
-        {3, kDevice, PanelMode::InsDisOne, false, 6}, {2, kDevice, PanelMode::InsDisSix, false, 6},
-        {6, kFile, PanelMode::InsDisSix, true, 6},    {0xF8, kDevice, PanelMode::Off, false, 5},
-    };
-    for (const Row& row : rows) {
-        const DecodedImage image = decoded({{20, row.byte20}}, row.source);
-        EXPECT_EQ(image.mode, row.mode) << row.byte20;
-        EXPECT_EQ(image.beep, row.beep) << row.byte20;
-        EXPECT_EQ(image.positionBitsRead, row.positionBits) << row.byte20;
-    }
-}
-
+// What the mode byte does to the window is pinned by the form's decoding tests.
 TEST(DecodeImage, FlagsAndMarkers) {
     const DecodedImage image = decoded({{18, 59}, {19, 31}, {28, 0xE1}, {27, 3}});
     EXPECT_EQ(image.reteMask, 59);

