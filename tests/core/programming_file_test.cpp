@@ -74,7 +74,7 @@ TEST(ProgrammingFile, AcceptedShapes) {
         {"as written", kStartUpFile, startUpFrame()},
         {"zero instead of 170 and 85", zeroEnds, zeroEndsFrame},
         {"one per line", valuesText(0, 98), counting()},
-        {"more than 98 values", valuesText(0, 140), counting()},
+        {"99 values", valuesText(0, 99), counting()},
         {"all on one line", valuesText(0, 98, ","), counting()},
         {"commas and line ends mixed", valuesText(0, 98, ",\r\n"), counting()},
         {"blanks around values", valuesText(0, 98, " \t,  "), counting()},

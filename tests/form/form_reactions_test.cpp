@@ -62,7 +62,7 @@ TEST(Positions, RowsNeverShareAPositionAndTakenInputsAreOff) {
     for (const PositionCase& c : cases) {
         Names clicks;
         for (int i = 0; i < 6; ++i)
-            clicks.push_back(member("Check3", i));
+            clicks.push_back(indexedName("Check3", i));
         FormModel form = startedWith(concat(clicks, c.clicks));
         SCOPED_TRACE(c.clicks.back());
         EXPECT_EQ(row(form, "Optrete"), c.rete);
@@ -86,10 +86,10 @@ TEST(Annulla, ClearsItsRowAndReEvaluatesOnlyUpToIndex4) {
 TEST(Clear, ResetsOnlyItsBlockOfRanges) {
     FormModel form = startedForm();
     for (int k = 0; k < 16; ++k)
-        form.setText(member(k % 2 ? "Text3" : "Text2", k), std::to_string(k + 1));
+        form.setText(indexedName(k % 2 ? "Text3" : "Text2", k), std::to_string(k + 1));
     form.press("Command7");
     for (int k = 0; k < 16; ++k)
-        EXPECT_EQ(form.text(member(k % 2 ? "Text3" : "Text2", k)),
+        EXPECT_EQ(form.text(indexedName(k % 2 ? "Text3" : "Text2", k)),
                   k < 8 ? "0" : std::to_string(k + 1));
     form.press("Command8");
     EXPECT_EQ(form.parameters(), ParameterSet{});

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/form_controls.h"
 #include "model/form_model.h"
 
 #include <memory>
@@ -30,17 +31,13 @@ inline std::shared_ptr<std::vector<std::string>> recordChanges(FormModel& form) 
     return names;
 }
 
-inline std::string member(const char* array, int index) {
-    return std::string(array) + '(' + std::to_string(index) + ')';
-}
-
 enum class Show { Value, Enabled, Visible };
 
 // One mark per member of a six-control row by index: "..x..." has index 2 on.
 inline std::string row(const FormModel& form, const char* array, Show show = Show::Value) {
     std::string marks;
     for (int i = 0; i < 6; ++i) {
-        const std::string name = member(array, i);
+        const std::string name = indexedName(array, i);
         const bool on = show == Show::Value     ? form.value(name)
                         : show == Show::Enabled ? form.enabled(name)
                                                 : form.visible(name);
