@@ -33,7 +33,7 @@ Controller::Controller(FormModel& model, SerialLink& link, OperatorDialogs& dial
     connect(&link_, &SerialLink::recovered, this, [this] { model_.setImageLoading(false); });
     connect(&link_, &SerialLink::portLost, this, [this](const QString& reason) {
         model_.setImageLoading(false);
-        qWarning("Porta %s persa (%s): nuovo tentativo ogni secondo",
+        qWarning("Porta %s persa (%s): nuovo tentativo ogni mezzo secondo",
                  qUtf8Printable(link_.device()), qUtf8Printable(reason));
     });
 }

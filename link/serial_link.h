@@ -22,7 +22,8 @@ namespace velmora {
 // Every received chunk goes to `RxBuffer` (the core's ReplyAssembler); a complete reply
 // is reported and polling resumed. Any port notification other than data takes the
 // recovery path. A vanished device (adapter pulled, line hung up) closes the port and
-// is looked for again every second until it is back.
+// is looked for again every half second until it is back, so that polling resumes
+// within a second of the unit's return (the retry plus the first poll interval).
 class SerialLink : public QObject {
     Q_OBJECT
 
@@ -31,7 +32,7 @@ public:
     static constexpr int kWatchdogMs = 150;
     static constexpr int kReceiveGapMs = 50;
     static constexpr int kPollResumeMs = 500;
-    static constexpr int kReopenMs = 1000;
+    static constexpr int kReopenMs = 500;
 
     explicit SerialLink(QObject* parent = nullptr);
 

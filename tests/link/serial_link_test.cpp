@@ -3,6 +3,7 @@
 #include "link/port_mapping.h"
 #include "link/serial_link.h"
 
+#include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -147,6 +148,35 @@ private slots:
             QVERIFY(link_->isOpen());
         }
         QCOMPARE(recovered.size(), 4);
+    }
+
+    // A hung-up line is looked for again every half second, so polling is back within a
+    // second of the unit's return wherever in the retry cycle the return falls.
+    void pollingResumesWithinASecondOfTheLinesReturn() {
+        QTemporaryDir folder;
+        const std::string path = folder.filePath("com1").toStdString();
+        velmora::sim::PseudoTerminal line;
+        std::string error;
+        QVERIFY(line.open(error) && velmora::sim::pointLink(path, line.slavePath(), error));
+        SerialLink serial;
+        QCOMPARE(serial.open(QString::fromStdString(path)), std::nullopt);
+        serial.resumePolling();
+        QSignalSpy lost(&serial, &SerialLink::portLost);
+        for (const int downMs : {120, 370, 620, 870}) {
+            line.close();
+            QTRY_COMPARE_WITH_TIMEOUT(lost.size(), 1, 1000);
+            lost.clear();
+            QTest::qWait(downMs);
+            QVERIFY(line.open(error) && velmora::sim::pointLink(path, line.slavePath(), error));
+            QElapsedTimer back;
+            back.start();
+            std::uint8_t byte = 0;
+            while (::read(line.masterFd(), &byte, 1) != 1 && back.elapsed() < 2000) {
+                QTest::qWait(1);
+            }
+            QCOMPARE(byte, std::uint8_t{0x55});
+            QVERIFY2(back.elapsed() < 1000, qPrintable(QString::number(back.elapsed())));
+        }
     }
 
     void portsMapToDevicesAndFailuresAreExplained() {
