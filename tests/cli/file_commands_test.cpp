@@ -27,6 +27,7 @@ void busyWindow(FormModel& form) {
     form.setValue("Optrete(3)", true);
     form.setValue("Optbatt(1)", true);
     form.setValue("Check3(5)", true);
+    form.setValue("Check3(4)", true);
     form.setText("Txtsir", "30");
     form.setText("Text2(9)", "300");
     form.setText("Text3(9)", "1200");
@@ -41,7 +42,7 @@ TEST(ShowCommand, ListsAWindowSavedFileByCaption) {
          {"Numero periferico: 101\n", "Tono subaudio: 123\n", "Frequenza TX: 433.5000\n",
           "Frequenza RX: 460\n", "Posizione manca rete: 3\n", "Posizione batt.scar.: 5\n",
           "Funzione centralina: sì\n", "Beep ON: sì\n", "Posizione Ins/DIS: 6\n",
-          "Tempo sirena: 30\n", "Input DIRETTI: 1\n", "Monodirezionali Range 1: 0 - 0\n",
+          "Tempo sirena: 30\n", "Input DIRETTI: 2 1\n", "Monodirezionali Range 1: 0 - 0\n",
           "Bidirezionali Range 2: 300 - 1200\n", "Modificatori: 0 / 0\n"})
         EXPECT_NE(shown.out.find(line), std::string::npos) << line << shown.out;
     EXPECT_EQ(std::count(shown.out.begin(), shown.out.end(), '\n'), 21 + 16);
