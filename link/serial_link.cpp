@@ -128,12 +128,22 @@ void SerialLink::portError(QSerialPort::SerialPortError error) {
     if (opening_ || error == QSerialPort::NoError || error == QSerialPort::TimeoutError) {
         return;
     }
-    if (error == QSerialPort::ResourceError) {
+    if (error == QSerialPort::ResourceError || inErrorBurst()) {
         loseDevice();
         return;
     }
     port_.clearError();
     recover();
+}
+
+// A line that reports error after error with no pause between them is as good as
+// gone: recovering each time would only spin the processor and flood the window.
+bool SerialLink::inErrorBurst() {
+    if (!errorBurstClock_.isValid() || errorBurstClock_.elapsed() > kErrorBurstWindowMs) {
+        errorBurstClock_.start();
+        errorsInBurst_ = 0;
+    }
+    return ++errorsInBurst_ > kErrorBurstLimit;
 }
 
 void SerialLink::recover() {

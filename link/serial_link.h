@@ -3,6 +3,7 @@
 #include "protocol/config_image.h"
 #include "protocol/reply_handling.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QSerialPort>
 #include <QString>
@@ -32,6 +33,9 @@ public:
     static constexpr int kWatchdogMs = 150;
     static constexpr int kReceiveGapMs = 50;
     static constexpr int kPollResumeMs = 500;
+    // More errors than this within the window, and the line counts as gone.
+    static constexpr int kErrorBurstLimit = 20;
+    static constexpr int kErrorBurstWindowMs = 100;
     static constexpr int kReopenMs = 500;
 
     explicit SerialLink(QObject* parent = nullptr);
@@ -70,6 +74,7 @@ private:
     void loseDevice();
     void tryReopen();
     bool openPort();
+    bool inErrorBurst();
 
     QSerialPort port_;
     QString device_;
@@ -80,6 +85,8 @@ private:
     QTimer pollResume_;
     QTimer reopen_;
     bool opening_ = false;
+    QElapsedTimer errorBurstClock_;
+    int errorsInBurst_ = 0;
 };
 
 } // namespace velmora

@@ -150,6 +150,21 @@ private slots:
         QCOMPARE(recovered.size(), 4);
     }
 
+    // A line that keeps failing without a pause is treated as gone, not recovered
+    // again and again.
+    void anEndlessStreamOfErrorsLosesThePort() {
+        QSignalSpy recovered(link_.get(), &SerialLink::recovered);
+        QSignalSpy lost(link_.get(), &SerialLink::portLost);
+        auto* port = link_->findChild<QSerialPort*>("MSComm1");
+        for (int i = 0; i < 1000 && port->isOpen(); ++i) {
+            emit port->errorOccurred(QSerialPort::ReadError);
+        }
+        QCOMPARE(lost.size(), 1);
+        QVERIFY(!link_->isOpen());
+        QCOMPARE(recovered.size(), SerialLink::kErrorBurstLimit);
+        QTRY_VERIFY_WITH_TIMEOUT(link_->isOpen(), 2000);
+    }
+
     // A hung-up line is looked for again every half second, so polling is back within a
     // second of the unit's return wherever in the retry cycle the return falls.
     void pollingResumesWithinASecondOfTheLinesReturn() {
