@@ -6,64 +6,56 @@
 #include <map>
 #include <set>
 #include <string>
+#include <vector>
 
 namespace velmora::bench {
 namespace {
 
 // Every line the soak sends must be one the simulated unit takes, or the fault it
-// stands for would silently never happen.
-TEST(FaultPlan, EverySpellIsOneTheUnitTakes) {
+// stands for would silently never happen; and switching it off must leave a clean unit.
+TEST(FaultPlan, EverySpellIsOneTheUnitTakesAndUndoes) {
     FaultPlan plan(1);
-    std::map<std::string, int> seen;
+    std::set<std::string> kinds;
     for (int i = 0; i < 2000; ++i) {
         const FaultSpell spell = plan.nextSpell();
-        ++seen[spell.name];
-        EXPECT_GT(spell.durationMs, 0) << spell.name;
-        EXPECT_LE(spell.durationMs, 5000) << spell.name;
+        kinds.insert(spell.name);
+        if (spell.switchOn.empty())
+            continue; // a clean spell
         sim::FaultSwitches faults;
-        for (const std::string& line : {spell.switchOn, spell.switchOff}) {
-            if (line.empty())
-                continue;
-            EXPECT_TRUE(sim::applyControl(faults, line).accepted) << line;
-        }
-        if (!spell.switchOff.empty()) {
-            const bool clean = !faults.silent && !faults.garbage && !faults.noAcknowledgement &&
-                               faults.shortReplyBytes == 0 && faults.gapMs == 0;
-            EXPECT_TRUE(clean) << spell.name << ": switching off must leave a clean unit";
-        } else if (!spell.switchOn.empty()) {
-            EXPECT_TRUE(sim::applyControl(faults, spell.switchOn).hangupMs.has_value())
-                << spell.name;
-        }
-    }
-    EXPECT_EQ(seen.size(), 8u);
-}
-
-TEST(FaultPlan, GapsStayClearOfTheReplyLimit) {
-    FaultPlan plan(2);
-    for (int i = 0; i < 2000; ++i) {
-        const FaultSpell spell = plan.nextSpell();
-        if (!spell.switchOn.starts_with("gap "))
+        const sim::ControlOutcome on = sim::applyControl(faults, spell.switchOn);
+        ASSERT_TRUE(on.accepted) << spell.switchOn;
+        if (on.hangupMs) {
+            EXPECT_GT(spell.durationMs, *on.hangupMs) << "the line must be back within the spell";
             continue;
-        const int gap = std::stoi(spell.switchOn.substr(4));
-        EXPECT_TRUE(gap <= 25 || gap >= 70) << gap;
+        }
+        // A gap near the 50 ms the program waits inside a reply would make its outcome a guess.
+        EXPECT_TRUE(faults.gapMs <= 25 || faults.gapMs >= 70) << spell.switchOn;
+        ASSERT_TRUE(sim::applyControl(faults, spell.switchOff).accepted) << spell.switchOff;
+        EXPECT_FALSE(faults.silent || faults.garbage || faults.noAcknowledgement ||
+                     faults.shortReplyBytes != 0 || faults.gapMs != 0)
+            << spell.name;
     }
+    EXPECT_EQ(kinds.size(), 8u);
 }
 
-TEST(FaultPlan, RepeatableFromItsSeed) {
-    FaultPlan first(42);
-    FaultPlan second(42);
-    std::set<std::string> buttons;
+// Spells, buttons and pauses of a run, with how often each button came up.
+std::pair<std::vector<std::string>, std::map<std::string, int>> trace(unsigned seed) {
+    FaultPlan plan(seed);
+    std::vector<std::string> steps;
+    std::map<std::string, int> buttons;
     for (int i = 0; i < 50; ++i) {
-        EXPECT_EQ(first.nextSpell().switchOn, second.nextSpell().switchOn);
-        const std::string button = first.nextButton();
-        EXPECT_EQ(button, second.nextButton());
-        buttons.insert(button);
-        const int pause = first.nextClickPauseMs();
-        EXPECT_EQ(pause, second.nextClickPauseMs());
-        EXPECT_GE(pause, 100);
-        EXPECT_LE(pause, 900);
+        const std::string button = plan.nextButton();
+        ++buttons[button];
+        steps.push_back(plan.nextSpell().switchOn + '|' + button + '|' +
+                        std::to_string(plan.nextClickPauseMs()));
     }
-    EXPECT_EQ(buttons, (std::set<std::string>{"Command1", "Command4"}));
+    return {steps, buttons};
+}
+
+TEST(FaultPlan, RepeatableFromItsSeedAndOnlyFromIt) {
+    EXPECT_EQ(trace(42), trace(42));
+    EXPECT_NE(trace(42).first, trace(43).first);
+    EXPECT_EQ(trace(42).second.size(), 2u) << "both Programma and Leggi are clicked";
 }
 
 } // namespace
