@@ -26,7 +26,7 @@ struct ParameterSet {
     std::string txtin{"0"};
     std::string txtout{"0"};
 
-    bool option1{true}; // VHF
+    bool option1{true};  // VHF
     bool option2{false}; // UHF
     std::string txttx{"160.0000"};
     std::string txtrx{"160.0000"};

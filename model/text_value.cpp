@@ -9,8 +9,12 @@ namespace velmora {
 
 namespace {
 
-bool isIgnored(char c) { return c == ' ' || c == '\t' || c == '\n'; }
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isIgnored(char c) {
+    return c == ' ' || c == '\t' || c == '\n';
+}
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 } // namespace
 

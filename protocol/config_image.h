@@ -15,8 +15,12 @@ inline constexpr int kImageSize = 96;
 // them by that number.
 using Image = std::array<std::uint8_t, kImageSize>;
 
-inline std::uint8_t imageByte(const Image& image, int n) { return image[static_cast<std::size_t>(n - 1)]; }
-inline std::uint8_t& imageByte(Image& image, int n) { return image[static_cast<std::size_t>(n - 1)]; }
+inline std::uint8_t imageByte(const Image& image, int n) {
+    return image[static_cast<std::size_t>(n - 1)];
+}
+inline std::uint8_t& imageByte(Image& image, int n) {
+    return image[static_cast<std::size_t>(n - 1)];
+}
 
 // Encodes the parameter set into the image, in IEEE double precision step by step.
 // A value whose byte would fall outside 0..255, or a peripheral number that is not a

@@ -10,8 +10,8 @@ namespace velmora {
 inline constexpr int kFrameSize = 98;
 inline constexpr std::uint8_t kFrameStart = 0xAA;
 inline constexpr std::uint8_t kFrameEnd = 0x55;
-inline constexpr std::uint8_t kPollByte = 0x55;       // "U"
-inline constexpr std::uint8_t kConnectReply = 0x56;   // "V"
+inline constexpr std::uint8_t kPollByte = 0x55;        // "U"
+inline constexpr std::uint8_t kConnectReply = 0x56;    // "V"
 inline constexpr std::uint8_t kAcknowledgeByte = 0x55; // 96 of them acknowledge a frame
 
 // 0xAA, the 96 image bytes, 0x55: no length, no checksum, no escaping.

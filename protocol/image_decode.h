@@ -16,9 +16,9 @@ namespace velmora {
 enum class ImageSource { FileImport, DeviceReply };
 
 enum class PanelMode {
-    Off,        // neither bit 0 nor bit 1 of image byte 20
-    InsDisOne,  // bit 0: control-panel mode, Ins/DIS position 1 (`Option4`)
-    InsDisSix,  // bit 1 without bit 0: control-panel mode, Ins/DIS position 6 (`Option3`)
+    Off,       // neither bit 0 nor bit 1 of image byte 20
+    InsDisOne, // bit 0: control-panel mode, Ins/DIS position 1 (`Option4`)
+    InsDisSix, // bit 1 without bit 0: control-panel mode, Ins/DIS position 6 (`Option3`)
 };
 
 // The checked values of one image, ready to be written into the window in the decoding
