@@ -73,7 +73,6 @@ void Controller::writeReceivedImage(const Image& image) {
         return;
     }
     model_.applyDecodedImage(*decoded, ImageSource::DeviceReply);
-    model_.setImageLoading(false);
 }
 
 } // namespace velmora
