@@ -52,5 +52,10 @@ ensure_locale() {
 configure_build() {
     local dir="$1"
     shift
-    cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+    # ccache, where installed, keeps rebuilds of several build directories quick.
+    local launcher=()
+    if command -v ccache >/dev/null 2>&1; then
+        launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+    fi
+    cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launcher[@]}" "$@" >/dev/null
 }
