@@ -10,6 +10,11 @@
 #include <string>
 #include <system_error>
 
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 namespace velmora {
 namespace {
 
@@ -49,6 +54,19 @@ std::string failureCause(const QString& name, const QSaveFile& file) {
     return systemCause(file.errorString());
 }
 
+// A group-shared file stays shared: the new file takes the old file's group where the
+// user belongs to that group; otherwise the system refuses and the user's group stays.
+void keepGroup(const QSaveFile& file, const std::filesystem::path& path) {
+#ifdef Q_OS_UNIX
+    struct stat existing {};
+    if (::stat(path.c_str(), &existing) == 0) [[maybe_unused]]
+        const int refused = ::fchown(file.handle(), -1, existing.st_gid);
+#else
+    (void)file;
+    (void)path;
+#endif
+}
+
 } // namespace
 
 Result<bool> saveProgrammingFile(const std::filesystem::path& path, const Frame& frame) {
@@ -63,6 +81,7 @@ Result<bool> saveProgrammingFile(const std::filesystem::path& path, const Frame&
     file.setDirectWriteFallback(true);
     if (!file.open(QIODevice::WriteOnly))
         return failed(file);
+    keepGroup(file, path);
     const std::string text = formatProgrammingFile(frame);
     const auto size = static_cast<qint64>(text.size());
     // Flushed by hand before the commit: the commit itself does not notice that the

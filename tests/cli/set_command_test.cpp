@@ -9,6 +9,7 @@
 #include <grp.h>
 #include <sched.h>
 #include <sys/mount.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -122,6 +123,8 @@ TEST(SetCommand, RefusesWhatTheWindowRefusesAndWritesNothing) {
 
 // The user and group "nobody": rights are what the save tests check, and root has them all.
 constexpr uid_t kOrdinaryUser = 65534;
+// A group that user shares files with ("users").
+constexpr gid_t kSharedGroup = 100;
 
 // What a child process printed, or why it could not become what it needed to be.
 struct ChildOutcome {
@@ -163,8 +166,8 @@ ChildOutcome inChild(const std::function<std::string()>& become,
 std::string becomeOrdinaryUser() {
     if (::geteuid() != 0)
         return {};
-    if (::setgroups(0, nullptr) != 0 || ::setgid(kOrdinaryUser) != 0 ||
-        ::setuid(kOrdinaryUser) != 0)
+    const gid_t groups[] = {kSharedGroup};
+    if (::setgroups(1, groups) != 0 || ::setgid(kOrdinaryUser) != 0 || ::setuid(kOrdinaryUser) != 0)
         return std::string("cannot become user 65534: ") + std::strerror(errno);
     return {};
 }
@@ -180,8 +183,9 @@ std::set<std::string> listing(const std::filesystem::path& folder) {
         std::string name = entry.path().lexically_relative(folder).string();
         if (entry.is_symlink())
             name += " -> " + std::filesystem::read_symlink(entry.path()).string();
-        else if (entry.is_regular_file())
-            name += " " + std::to_string(static_cast<int>(entry.status().permissions()));
+        else if (struct stat status{}; ::stat(entry.path().c_str(), &status) == 0)
+            name +=
+                " " + std::to_string(status.st_mode & 07777) + " " + std::to_string(status.st_gid);
         names.insert(name);
     }
     return names;
@@ -272,6 +276,9 @@ TEST(SetCommand, SavesWhatWasNamedAndOnlyThat) {
             ASSERT_EQ(::chown(root.c_str(), kOrdinaryUser, kOrdinaryUser), 0);
             for (const auto& entry : fs::recursive_directory_iterator(root))
                 ASSERT_EQ(::lchown(entry.path().c_str(), kOrdinaryUser, kOrdinaryUser), 0);
+        }
+        if (::geteuid() == 0 && test.name == std::string("group-shared file")) {
+            ASSERT_EQ(::chown((folder / "out.prg").c_str(), 0, kSharedGroup), 0);
         }
         if (fs::exists(folder / "locked"))
             fs::permissions(folder / "locked", static_cast<perms>(0555));
