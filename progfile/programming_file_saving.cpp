@@ -59,8 +59,9 @@ std::string failureCause(const QString& name, const QSaveFile& file) {
 void keepGroup(const QSaveFile& file, const std::filesystem::path& path) {
 #ifdef Q_OS_UNIX
     struct stat existing {};
-    if (::stat(path.c_str(), &existing) == 0) [[maybe_unused]]
-        const int refused = ::fchown(file.handle(), -1, existing.st_gid);
+    if (::stat(path.c_str(), &existing) != 0)
+        return;
+    [[maybe_unused]] const int refused = ::fchown(file.handle(), -1, existing.st_gid);
 #else
     (void)file;
     (void)path;
