@@ -84,8 +84,8 @@ public:
 private:
     static constexpr int kEndOfFile = -1;
 
-    // Characters already taken from the stream that turned out not to be a byte-order
-    // mark; they are read again as the file's first characters.
+    // Skips a byte-order mark at the very start. What was taken from the stream and
+    // turned out not to be one is read again as the file's first characters.
     void skipByteOrderMark() {
         while (held_.size() < kByteOrderMark.size() &&
                in_.peek() == static_cast<unsigned char>(kByteOrderMark[held_.size()]))
@@ -152,7 +152,7 @@ private:
     }
 
     std::istream& in_;
-    std::string held_;
+    std::string held_; // read before the stream's next character
     int line_ = 1;
     bool afterComma_ = false;
 };

@@ -6,7 +6,6 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
-#include <cerrno>
 #include <string>
 #include <system_error>
 
