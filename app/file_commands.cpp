@@ -1,5 +1,6 @@
 #include "app/controller.h"
 #include "progfile/programming_file.h"
+#include "progfile/programming_file_saving.h"
 #include "protocol/image_decode.h"
 
 #include <QFile>

@@ -2,6 +2,7 @@
 #include "app/automation_hook.h"
 #include "app/controller.h"
 #include "app/qt_operator_dialogs.h"
+#include "app/qt_translations.h"
 #include "link/serial_link.h"
 #include "model/form_model.h"
 #include "ui/form1.h"
@@ -10,6 +11,7 @@
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
+    velmora::installQtTranslations(application);
     velmora::FormModel model;
     velmora::SerialLink link;
     velmora::QtOperatorDialogs dialogs;

@@ -3,7 +3,7 @@
 #include "cli/device_line.h"
 #include "cli/form_loading.h"
 #include "cli/verification.h"
-#include "progfile/programming_file.h"
+#include "progfile/programming_file_saving.h"
 #include "protocol/image_decode.h"
 
 #include <cstdio>

@@ -5,7 +5,7 @@
 #include "cli/form_loading.h"
 #include "cli/json_text.h"
 #include "cli/parameter_listing.h"
-#include "progfile/programming_file.h"
+#include "progfile/programming_file_saving.h"
 
 #include <string>
 

@@ -5,13 +5,14 @@
 #include <charconv>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace velmora {
 
 namespace {
 
-constexpr std::size_t kLongestValue = 32;
-constexpr std::size_t kLongestLine = 4096;
+// A UTF-8 byte-order mark, as some editors write it at the start of a text file.
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 bool isBlank(int c) {
     return c == ' ' || c == '\t' || c == '\r';
@@ -41,15 +42,15 @@ bool isDecimal(const std::string& text) {
 }
 
 // Reads the file's values one character at a time, so that a file of any size or
-// shape costs no more than one value and one line of memory.
+// shape costs no more memory than one value.
 class ValueReader {
 public:
-    explicit ValueReader(std::istream& in) : in_(in) {}
+    explicit ValueReader(std::istream& in) : in_(in) { skipByteOrderMark(); }
 
     // The next value, none at the end of the file, or the reason why there is none.
     Result<std::optional<int>> next() {
-        if (afterComma_ && !skipLineEndAfterComma())
-            return problem(line_, "riga troppo lunga");
+        if (afterComma_)
+            skipLineEndAfterComma();
         const int valueLine = line_;
         std::string value;
         bool blankAfterValue = false;
@@ -57,8 +58,6 @@ public:
         if (c == kEndOfFile)
             return endOrProblem(std::nullopt);
         for (; c != kEndOfFile && c != ',' && c != '\n'; c = get()) {
-            if (c == kTooLong)
-                return problem(line_, "riga troppo lunga");
             if (isBlank(c)) {
                 blankAfterValue = !value.empty();
                 continue;
@@ -67,8 +66,10 @@ public:
                 return problem(valueLine,
                                "\"" + value + " " + static_cast<char>(c) + "\" non è un numero");
             value += static_cast<char>(c);
-            if (value.size() > kLongestValue)
-                return problem(valueLine, "valore troppo lungo");
+            if (value.size() > kLongestProgrammingFileValue)
+                return problem(valueLine, "valore troppo lungo (più di " +
+                                              std::to_string(kLongestProgrammingFileValue) +
+                                              " caratteri)");
         }
         if (in_.bad())
             return problem(line_, "errore di lettura");
@@ -82,31 +83,44 @@ public:
 
 private:
     static constexpr int kEndOfFile = -1;
-    static constexpr int kTooLong = -2;
+
+    // Skips a byte-order mark at the very start. What was taken from the stream and
+    // turned out not to be one is read again as the file's first characters.
+    void skipByteOrderMark() {
+        while (held_.size() < kByteOrderMark.size() &&
+               in_.peek() == static_cast<unsigned char>(kByteOrderMark[held_.size()]))
+            held_ += static_cast<char>(in_.get());
+        if (held_ == kByteOrderMark)
+            held_.clear();
+    }
 
     int get() {
-        const int c = in_.get();
-        if (c == std::char_traits<char>::eof())
-            return kEndOfFile;
-        if (c == '\n') {
-            ++line_;
-            lineLength_ = 0;
-        } else if (++lineLength_ > kLongestLine) {
-            return kTooLong;
+        int c = kEndOfFile;
+        if (!held_.empty()) {
+            c = static_cast<unsigned char>(held_.front());
+            held_.erase(0, 1);
+        } else if (const int next = in_.get(); next != std::char_traits<char>::eof()) {
+            c = next;
         }
+        if (c == '\n')
+            ++line_;
         return c;
+    }
+
+    int peek() const {
+        if (!held_.empty())
+            return static_cast<unsigned char>(held_.front());
+        return in_.peek();
     }
 
     // Line ends between values are skipped: "1,\r\n2" holds two values, not three. Done
     // before the next value rather than after a comma, so nothing after the last value
     // is read.
-    bool skipLineEndAfterComma() {
-        while (isBlank(in_.peek()))
-            if (get() == kTooLong)
-                return false;
-        if (in_.peek() == '\n')
+    void skipLineEndAfterComma() {
+        while (isBlank(peek()))
             get();
-        return true;
+        if (peek() == '\n')
+            get();
     }
 
     Result<std::optional<int>> parsed(const std::string& value, int valueLine) const {
@@ -138,8 +152,8 @@ private:
     }
 
     std::istream& in_;
+    std::string held_; // read before the stream's next character
     int line_ = 1;
-    std::size_t lineLength_ = 0;
     bool afterComma_ = false;
 };
 

@@ -3,24 +3,38 @@
 #include "model/result.h"
 #include "protocol/frames.h"
 
+#include <cstddef>
 #include <filesystem>
 #include <istream>
 #include <string>
+#include <system_error>
 
 namespace velmora {
+
+// The longest value the reader takes, in characters from its first to its last
+// non-blank one (sign, leading zeros and point included): far above any number an
+// editor or a spreadsheet writes for a byte, yet a bound on what one value may hold.
+inline constexpr std::size_t kLongestProgrammingFileValue = 256;
 
 // The programming file: 98 lines, one frame byte each, written " 170 \r\n".
 std::string formatProgrammingFile(const Frame& frame);
 
 // Reads the first 98 values: one per line or several separated by commas, blanks
 // around them skipped, an empty line or an empty field read as 0, each rounded half to
-// even and required to lie in 0..255. Stops at the 98th value; fewer values, a value
-// that is not a number, or an absurdly long line is a problem naming the line.
+// even and required to lie in 0..255. A UTF-8 byte-order mark at the very start is
+// skipped. Lines may be of any length: nothing is held per line, only the value being
+// read, which may be up to kLongestProgrammingFileValue characters long. Stops at the
+// 98th value; fewer values, a value that is not a number or is longer than that is a
+// problem naming the line.
 Result<Frame> readProgrammingFile(std::istream& in);
 
-// File-level helpers. Saving writes a temporary file beside the target and renames it
-// into place, so a failed save never leaves a truncated file.
+// Reads the programming file at `path`. Only a regular file (or a link to one) is
+// read; a folder, a named pipe, a socket or a device is refused at once, without
+// waiting for a writer or reading endless data. Problems name the file and the cause.
 Result<Frame> loadProgrammingFile(const std::filesystem::path& path);
-Result<bool> saveProgrammingFile(const std::filesystem::path& path, const Frame& frame);
+
+// The cause of a failed file operation, as an Italian phrase ("permesso negato",
+// "disco pieno", ...); the system's own text for a cause without one.
+std::string describeFileError(std::error_code error);
 
 } // namespace velmora

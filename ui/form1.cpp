@@ -1,6 +1,7 @@
 #include "ui/form1.h"
 
 #include "model/tone_table.h"
+#include "ui/fitting_indicator_style.h"
 #include "ui/form_layout.h"
 #include "ui/header_picture.h"
 #include "ui/leave_guard.h"
@@ -86,7 +87,9 @@ QWidget* createWidget(const ControlLayout& layout, QWidget* parent) {
 } // namespace
 
 Form1::Form1(FormModel& model, QWidget* parent)
-    : QWidget(parent), model_(model), leaveGuard_(new LeaveGuard(*this, model)) {
+    : QWidget(parent), model_(model), leaveGuard_(new LeaveGuard(*this, model)),
+      checkBoxStyle_(new FittingIndicatorStyle) {
+    checkBoxStyle_->setParent(this);
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Velmora"));
 
@@ -133,6 +136,9 @@ QWidget* Form1::createControl(const ControlLayout& layout, double dotsPerInch) {
     QWidget* parent = parentFor(layout.name);
     QWidget* widget = createWidget(layout, parent);
     widget->setObjectName(QString::fromStdString(layout.name));
+    if (layout.kind == ControlKind::CheckBox) {
+        widget->setStyle(checkBoxStyle_);
+    }
 
     QFont captionFont = font();
     captionFont.setPointSizeF(layout.pointSize);

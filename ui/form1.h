@@ -13,6 +13,7 @@
 
 namespace velmora {
 
+class FittingIndicatorStyle;
 class LeaveGuard;
 struct ControlLayout;
 
@@ -51,6 +52,7 @@ private:
     FormModel& model_;
     std::map<std::string, Control, std::less<>> controls_;
     LeaveGuard* leaveGuard_;
+    FittingIndicatorStyle* checkBoxStyle_; // shared by every check box, owned by the window
 };
 
 } // namespace velmora

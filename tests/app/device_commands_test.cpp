@@ -1,4 +1,4 @@
-#include "progfile/programming_file.h"
+#include "progfile/programming_file_saving.h"
 #include "simulated_unit.h"
 
 #include <QTest>

@@ -1,13 +1,16 @@
 #include "app/qt_operator_dialogs.h"
+#include "app/qt_translations.h"
 #include "simulated_unit.h"
 #include "ui/form1.h"
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 
@@ -62,6 +65,15 @@ private slots:
         QCOMPARE(shown, "file programmazione (*.prg)|last.prg");
         whenShown<QFileDialog>([](QFileDialog* dialog) { dialog->reject(); });
         QCOMPARE(dialogs.chooseImportFile(folder.filePath("last.prg")), QString());
+    }
+
+    // Run under an Italian locale and under C: Qt's standard buttons follow the locale.
+    void standardDialogsSpeakTheLocalesLanguage() {
+        const bool italian = QLocale().language() == QLocale::Italian;
+        QCOMPARE(velmora::installQtTranslations(*QCoreApplication::instance()), italian);
+        QDialogButtonBox buttons(QDialogButtonBox::Cancel | QDialogButtonBox::Yes);
+        QCOMPARE(buttons.button(QDialogButtonBox::Cancel)->text(), italian ? "Annulla" : "Cancel");
+        QCOMPARE(buttons.button(QDialogButtonBox::Yes)->text().remove('&'), italian ? "Sì" : "Yes");
     }
 
     void programmaClickedInTheWindowReachesTheUnit() {

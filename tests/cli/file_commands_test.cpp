@@ -75,6 +75,21 @@ TEST(ShowCommand, RefusesWhatTheWindowRefusesWithItsReason) {
         EXPECT_NE(shown.err.find(broken.reason), std::string::npos) << broken.name << shown.err;
     }
     EXPECT_EQ(run(showCommand, {(folder / "missing.prg").string()}).status, ExitStatus::BadInput);
+
+    // Every command that reads a file refuses one that is not a regular file, at once.
+    std::filesystem::create_directory(folder / "folder.prg");
+    const std::string goodFile = folder.save("good.prg", windowAfter()).string();
+    for (const std::string& path : {(folder / "folder.prg").string(), std::string("/dev/zero")}) {
+        const CommandRun runs[] = {
+            run(showCommand, {path}),
+            run(diffCommand, {goodFile, path}),
+            run(setCommand, {path, "Txtgruppo=3"}, {{"-o", (folder / "out.prg").string()}}),
+        };
+        for (const CommandRun& refused : runs) {
+            EXPECT_EQ(refused.status, ExitStatus::BadInput) << path;
+            EXPECT_NE(refused.err.find("\": è un"), std::string::npos) << refused.err;
+        }
+    }
 }
 
 TEST(DiffCommand, NamesOnlyTheDifferingParametersWithBothValues) {

@@ -3,6 +3,15 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <fcntl.h>
+#include <functional>
+#include <grp.h>
+#include <sched.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <vector>
 
 namespace velmora::cli {
@@ -110,6 +119,222 @@ TEST(SetCommand, RefusesWhatTheWindowRefusesAndWritesNothing) {
         EXPECT_NE(refused.err.find(test.named), std::string::npos) << refused.err;
         EXPECT_FALSE(std::filesystem::exists(folder / "out.prg")) << test.named;
     }
+}
+
+// The user and group "nobody": rights are what the save tests check, and root has them all.
+constexpr uid_t kOrdinaryUser = 65534;
+// A group that user shares files with ("users").
+constexpr gid_t kSharedGroup = 100;
+
+// What a child process printed, or why it could not become what it needed to be.
+struct ChildOutcome {
+    bool ran;
+    std::string output;
+};
+
+// Runs `body` in a child process that first calls `become`; the child prints what
+// `body` returns. `become` returns why it failed, or nothing.
+ChildOutcome inChild(const std::function<std::string()>& become,
+                     const std::function<std::string()>& body) {
+    int ends[2];
+    if (::pipe(ends) != 0)
+        return {false, "no pipe"};
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(ends[0]);
+        const std::string refused = become();
+        const std::string output = refused.empty() ? body() : refused;
+        for (std::size_t at = 0; at < output.size();) {
+            const ssize_t written = ::write(ends[1], output.data() + at, output.size() - at);
+            if (written <= 0)
+                break;
+            at += static_cast<std::size_t>(written);
+        }
+        ::_exit(refused.empty() ? 0 : 77);
+    }
+    ::close(ends[1]);
+    std::string output;
+    char buffer[4096];
+    for (ssize_t count; (count = ::read(ends[0], buffer, sizeof buffer)) > 0;)
+        output.append(buffer, static_cast<std::size_t>(count));
+    ::close(ends[0]);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return {WIFEXITED(status) && WEXITSTATUS(status) == 0, output};
+}
+
+std::string becomeOrdinaryUser() {
+    if (::geteuid() != 0)
+        return {};
+    const gid_t groups[] = {kSharedGroup};
+    if (::setgroups(1, groups) != 0 || ::setgid(kOrdinaryUser) != 0 || ::setuid(kOrdinaryUser) != 0)
+        return std::string("cannot become user 65534: ") + std::strerror(errno);
+    return {};
+}
+
+std::string result(const cli_test::CommandRun& run) {
+    return run.status == ExitStatus::Done ? "saved" : run.err;
+}
+
+// Every name under `folder`, a link shown with its target, a file with its mode.
+std::set<std::string> listing(const std::filesystem::path& folder) {
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
+        std::string name = entry.path().lexically_relative(folder).string();
+        if (entry.is_symlink())
+            name += " -> " + std::filesystem::read_symlink(entry.path()).string();
+        else if (struct stat status{}; ::stat(entry.path().c_str(), &status) == 0)
+            name +=
+                " " + std::to_string(status.st_mode & 07777) + " " + std::to_string(status.st_gid);
+        names.insert(name);
+    }
+    return names;
+}
+
+// `set ... -o NAME` writes the file named and only that, as an ordinary user: through a
+// link, beside a link planted by someone else, over files whose rights must stay, in a
+// folder the user may not write; a refusal leaves everything as it was and says why.
+TEST(SetCommand, SavesWhatWasNamedAndOnlyThat) {
+    using std::filesystem::perms;
+    namespace fs = std::filesystem;
+    const std::string expected = cli_test::windowFileText(
+        windowAfter([](FormModel& form) { form.setText("Txtgruppo", "3"); }));
+    const std::string old = "old\r\n";
+    struct Case {
+        const char* name;
+        std::function<void(const Folder&)> prepare;
+        const char* target;
+        const char* refusal; // none: saved
+        std::function<void(const Folder&)> check;
+    };
+    const std::vector<Case> cases{
+        {"new file", [](const Folder&) {}, "out.prg", nullptr,
+         [&](const Folder& folder) {
+             EXPECT_EQ(cli_test::fileText(folder / "out.prg"), expected);
+         }},
+        {"through a link",
+         [&](const Folder& folder) {
+             fs::create_directory(folder / "real");
+             cli_test::writeText(folder / "real" / "unit.prg", old);
+             fs::create_symlink("real/unit.prg", folder / "out.prg");
+         },
+         "out.prg", nullptr,
+         [&](const Folder& folder) {
+             EXPECT_EQ(cli_test::fileText(folder / "real" / "unit.prg"), expected);
+         }},
+        {"a link planted at the old temporary name",
+         [&](const Folder& folder) {
+             cli_test::writeText(folder / "victim", "victim");
+             fs::create_symlink("victim", folder / ".out.prg.tmp");
+             cli_test::writeText(folder / "out.prg", old);
+         },
+         "out.prg", nullptr,
+         [&](const Folder& folder) {
+             EXPECT_EQ(cli_test::fileText(folder / "victim"), "victim");
+             EXPECT_EQ(cli_test::fileText(folder / "out.prg"), expected);
+         }},
+        {"group-shared file",
+         [&](const Folder& folder) {
+             cli_test::writeText(folder / "out.prg", old);
+             fs::permissions(folder / "out.prg", static_cast<perms>(0664));
+         },
+         "out.prg", nullptr,
+         [&](const Folder& folder) {
+             EXPECT_EQ(cli_test::fileText(folder / "out.prg"), expected);
+         }},
+        {"read-only file",
+         [&](const Folder& folder) {
+             cli_test::writeText(folder / "out.prg", old);
+             fs::permissions(folder / "out.prg", static_cast<perms>(0444));
+         },
+         "out.prg", "permesso negato",
+         [&](const Folder& folder) { EXPECT_EQ(cli_test::fileText(folder / "out.prg"), old); }},
+        {"writable file in a read-only folder",
+         [&](const Folder& folder) {
+             fs::create_directory(folder / "locked");
+             cli_test::writeText(folder / "locked" / "out.prg", old);
+         },
+         "locked/out.prg", nullptr,
+         [&](const Folder& folder) {
+             EXPECT_EQ(cli_test::fileText(folder / "locked" / "out.prg"), expected);
+         }},
+        {"new file in a read-only folder",
+         [&](const Folder& folder) { fs::create_directory(folder / "locked"); }, "locked/out.prg",
+         "permesso negato", [](const Folder&) {}},
+        {"missing folder", [](const Folder&) {}, "missing/out.prg", "cartella inesistente",
+         [](const Folder&) {}},
+        {"a folder under the name",
+         [](const Folder& folder) { fs::create_directory(folder / "out.prg"); }, "out.prg",
+         "è una cartella", [](const Folder&) {}},
+    };
+    for (const Case& test : cases) {
+        Folder folder;
+        const auto input = folder.save("in.prg", windowAfter());
+        const std::filesystem::path root = input.parent_path();
+        test.prepare(folder);
+        if (::geteuid() == 0) {
+            ASSERT_EQ(::chown(root.c_str(), kOrdinaryUser, kOrdinaryUser), 0);
+            for (const auto& entry : fs::recursive_directory_iterator(root))
+                ASSERT_EQ(::lchown(entry.path().c_str(), kOrdinaryUser, kOrdinaryUser), 0);
+        }
+        if (::geteuid() == 0 && test.name == std::string("group-shared file")) {
+            ASSERT_EQ(::chown((folder / "out.prg").c_str(), 0, kSharedGroup), 0);
+        }
+        if (fs::exists(folder / "locked"))
+            fs::permissions(folder / "locked", static_cast<perms>(0555));
+        const std::set<std::string> before = listing(root);
+
+        const ChildOutcome saved = inChild(becomeOrdinaryUser, [&] {
+            return result(runSet(input, {"Txtgruppo=3"}, folder / test.target));
+        });
+        if (!saved.ran)
+            GTEST_SKIP() << saved.output;
+        if (test.refusal) {
+            EXPECT_NE(saved.output.find(std::string("Impossibile salvare il file \"") +
+                                        (folder / test.target).string() + "\": " + test.refusal),
+                      std::string::npos)
+                << test.name << ": " << saved.output;
+        } else {
+            EXPECT_EQ(saved.output, "saved") << test.name;
+        }
+        test.check(folder);
+        std::set<std::string> after = listing(root);
+        if (test.name == std::string("new file"))
+            std::erase_if(after,
+                          [](const std::string& name) { return name.starts_with("out.prg "); });
+        EXPECT_EQ(after, before) << test.name;
+        if (fs::exists(folder / "locked"))
+            fs::permissions(folder / "locked", static_cast<perms>(0755));
+    }
+}
+
+// A disk that fills up during the save leaves the old file whole and says so. Needs root
+// to mount a small file system in a mount namespace of the child's own.
+TEST(SetCommand, AFullDiskLeavesTheOldFile) {
+    Folder folder;
+    const auto input = folder.save("in.prg", windowAfter());
+    const auto disk = folder / "disk";
+    std::filesystem::create_directory(disk);
+    const auto mountSmallDisk = [&]() -> std::string {
+        if (::geteuid() != 0)
+            return "needs root to mount a small file system";
+        if (::unshare(CLONE_NEWNS) != 0 ||
+            ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+            ::mount("velmora-test", disk.c_str(), "tmpfs", 0, "size=16k") != 0)
+            return std::string("cannot mount a small file system: ") + std::strerror(errno);
+        return {};
+    };
+    const ChildOutcome saved = inChild(mountSmallDisk, [&] {
+        cli_test::writeText(disk / "out.prg", "old");
+        std::ofstream fill(disk / "fill", std::ios::binary);
+        for (const std::string block(1024, 'x'); fill.write(block.data(), 1024) && fill.flush();)
+            ;
+        const std::string outcome = result(runSet(input, {"Txtgruppo=3"}, disk / "out.prg"));
+        return outcome + "|" + cli_test::fileText(disk / "out.prg");
+    });
+    if (!saved.ran)
+        GTEST_SKIP() << saved.output;
+    EXPECT_NE(saved.output.find("\": disco pieno\n|old"), std::string::npos) << saved.output;
 }
 
 } // namespace

@@ -3,12 +3,19 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <random>
 #include <sstream>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <thread>
 #include <tuple>
+#include <unistd.h>
 
 namespace velmora {
 namespace {
@@ -66,6 +73,7 @@ TEST(ProgrammingFile, AcceptedShapes) {
     zeroEnds.replace(zeroEnds.size() - 6, 4, " 0 ");
     Frame zeroEndsFrame = startUpFrame();
     zeroEndsFrame.front() = zeroEndsFrame.back() = 0;
+    const std::string longest = std::string(kLongestProgrammingFileValue - 2, '0') + "12";
     Frame shifted = counting();
     std::copy_backward(shifted.begin() + 3, shifted.end() - 1, shifted.end());
     shifted[3] = 0;
@@ -84,6 +92,10 @@ TEST(ProgrammingFile, AcceptedShapes) {
         {"empty field between commas", "0,1,2,," + valuesText(3, 100, ","), shifted},
         {"rounding half to even", "12.5\n13.5\n-0.4\n255.4\n+7\n.4\n" + valuesText(6, 98),
          counting({{0, 12}, {1, 14}, {2, 0}, {3, 255}, {4, 7}, {5, 0}})},
+        {"byte-order mark", "\xEF\xBB\xBF" + kStartUpFile, startUpFrame()},
+        {"33 zeros", std::string(33, '0') + "\r\n" + valuesText(1, 98), counting()},
+        {"longest value", " " + longest + " \r\n" + valuesText(1, 98), counting({{0, 12}})},
+        {"line of 100000 blanks", std::string(100000, ' ') + valuesText(0, 98), counting()},
     };
     for (const auto& [name, text, expected] : rows) {
         const Result<Frame> frame = read(text);
@@ -109,8 +121,9 @@ TEST(ProgrammingFile, RefusedFiles) {
         {valuesText(0, 97, ","), "riga 1"},
         {"", "riga 1"},
         {"   ", "riga 1"},
-        {std::string(33, '0') + "1\r\n" + rest, "riga 1"},
-        {"1\r\n" + std::string(5000, ' ') + "2\r\n" + rest, "riga 2"},
+        {"1\r\n0" + std::string(kLongestProgrammingFileValue, '0') + "\r\n" + rest, "riga 2"},
+        {"0\r\n\xEF\xBB\xBF" + rest, "riga 2"},
+        {"\xEF\xBB" + rest, "riga 1"},
     };
     for (const auto& [text, field] : rows) {
         const Result<Frame> frame = read(text);
@@ -128,24 +141,58 @@ TEST(ProgrammingFile, ReadsNothingAfterThe98thValue) {
     }
 }
 
-TEST(ProgrammingFile, SaveReplacesTheTargetWholeOrNotAtAll) {
-    const auto directory = std::filesystem::temp_directory_path() /
-                           ("velmora-core-" + std::to_string(std::random_device{}()));
+// Only a regular file is read, and a path that is anything else is refused at once:
+// a named pipe without a writer would otherwise block the open until someone writes.
+TEST(ProgrammingFile, LoadsOnlyRegularFilesAndNeverWaits) {
+    const auto directory =
+        std::filesystem::temp_directory_path() / ("velmora-core-" + std::to_string(::getpid()));
     std::filesystem::remove_all(directory);
     std::filesystem::create_directories(directory / "cartella");
-    const auto target = directory / "unita.prg";
-    std::ofstream(target, std::ios::binary) << std::string(4000, '9');
+    std::ofstream(directory / "unita.prg", std::ios::binary) << kStartUpFile;
+    std::filesystem::create_symlink("unita.prg", directory / "collegamento.prg");
+    ASSERT_EQ(::mkfifo((directory / "pipe.prg").c_str(), 0600), 0);
+    const int listening = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const std::string socketPath = (directory / "socket.prg").string();
+    socketPath.copy(address.sun_path, sizeof address.sun_path - 1);
+    ASSERT_EQ(::bind(listening, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
 
-    ASSERT_TRUE(saveProgrammingFile(target, startUpFrame()).ok());
-    std::ifstream in(target, std::ios::binary);
-    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), kStartUpFile);
-    EXPECT_EQ(*loadProgrammingFile(target), startUpFrame());
-    // A failed save leaves no temporary file behind and the target untouched.
-    EXPECT_FALSE(saveProgrammingFile(directory / "manca" / "unita.prg", startUpFrame()).ok());
-    EXPECT_FALSE(saveProgrammingFile(directory / "cartella", startUpFrame()).ok());
-    EXPECT_TRUE(std::filesystem::is_directory(directory / "cartella"));
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(directory), {}), 2);
-    EXPECT_FALSE(loadProgrammingFile(directory / "assente.prg").ok());
+    // Should a load wait on the pipe, this writer ends the wait after two seconds, so that
+    // the test fails on its clock instead of hanging.
+    std::atomic<bool> done{false};
+    std::thread unblocker([&] {
+        for (int i = 0; i < 40 && !done; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        if (!done)
+            ::close(::open((directory / "pipe.prg").c_str(), O_RDWR | O_NONBLOCK));
+    });
+    const std::pair<std::filesystem::path, const char*> rows[] = {
+        {directory / "unita.prg", nullptr},
+        {directory / "collegamento.prg", nullptr},
+        {directory / "pipe.prg", "è una pipe con nome (FIFO), non un file"},
+        {directory / "socket.prg", "è un socket, non un file"},
+        {directory / "cartella", "è una cartella, non un file"},
+        {"/dev/zero", "è un dispositivo a caratteri, non un file"},
+        {directory / "assente.prg", "file o cartella inesistente"},
+    };
+    for (const auto& [path, cause] : rows) {
+        const auto started = std::chrono::steady_clock::now();
+        const Result<Frame> frame = loadProgrammingFile(path);
+        EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(500))
+            << path;
+        if (!cause) {
+            ASSERT_TRUE(frame.ok()) << path << ": " << describe(frame.problems());
+            EXPECT_EQ(*frame, startUpFrame());
+        } else {
+            ASSERT_FALSE(frame.ok()) << path;
+            EXPECT_EQ(frame.problems().at(0).message,
+                      "Impossibile aprire il file \"" + path.string() + "\": " + cause);
+        }
+    }
+    done = true;
+    unblocker.join();
+    ::close(listening);
     std::filesystem::remove_all(directory);
 }
 

@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QScreen>
+#include <QStyleOptionButton>
 #include <QTest>
 
 #include <memory>
@@ -144,6 +145,21 @@ private slots:
         QCOMPARE(widget->font().pointSizeF(), points);
         if (const auto* label = qobject_cast<const QLabel*>(widget)) {
             QCOMPARE(int(label->alignment() & Qt::AlignHorizontal_Mask), alignment);
+        }
+    }
+
+    // The direct-input boxes and "Lo" are smaller than most styles' indicator: each box
+    // must still show its whole indicator inside its own rectangle.
+    void checkBoxesAreDrawnWhole() {
+        const QList<QCheckBox*> boxes = form_->findChildren<QCheckBox*>();
+        QCOMPARE(boxes.size(), 9);
+        for (const QCheckBox* box : boxes) {
+            QStyleOptionButton option;
+            option.initFrom(box);
+            const QRect indicator =
+                box->style()->subElementRect(QStyle::SE_CheckBoxIndicator, &option, box);
+            QVERIFY2(box->rect().contains(indicator) && !indicator.isEmpty(),
+                     qPrintable(box->objectName()));
         }
     }
 

@@ -1,0 +1,19 @@
+#include "app/qt_translations.h"
+
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+
+namespace velmora {
+
+bool installQtTranslations(QCoreApplication& application) {
+    auto* translator = new QTranslator(&application);
+    if (!translator->load(QLocale(), QStringLiteral("qtbase"), QStringLiteral("_"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete translator;
+        return false;
+    }
+    return QCoreApplication::installTranslator(translator);
+}
+
+} // namespace velmora

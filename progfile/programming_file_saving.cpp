@@ -1,0 +1,95 @@
+#include "progfile/programming_file_saving.h"
+
+#include "progfile/programming_file.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <string>
+#include <system_error>
+
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace velmora {
+namespace {
+
+// QSaveFile reports a system failure with the system's text for its error number;
+// finding that text again gives back the number, and with it the Italian cause.
+std::string systemCause(const QString& reported) {
+    static const std::errc kKnown[] = {
+        std::errc::no_space_on_device,
+        std::errc::permission_denied,
+        std::errc::operation_not_permitted,
+        std::errc::read_only_file_system,
+        std::errc::no_such_file_or_directory,
+        std::errc::not_a_directory,
+        std::errc::is_a_directory,
+        std::errc::filename_too_long,
+        std::errc::file_too_large,
+        std::errc::too_many_files_open,
+        std::errc::io_error,
+    };
+    for (const std::errc code : kKnown)
+        if (reported == qt_error_string(static_cast<int>(code)))
+            return describeFileError(std::make_error_code(code));
+    return reported.toStdString();
+}
+
+// Why a save failed, checked on the file system where a look tells more than the
+// system's text: a missing folder, a folder under the file's name, a read-only file.
+std::string failureCause(const QString& name, const QSaveFile& file) {
+    const QFileInfo target(QFileInfo(name).isSymLink() ? QFileInfo(name).symLinkTarget() : name);
+    const QFileInfo folder(target.absolutePath());
+    if (!folder.isDir())
+        return "cartella inesistente";
+    if (target.isDir())
+        return "è una cartella, non un file";
+    if (target.exists() && !target.isWritable())
+        return "permesso negato (il file è in sola lettura)";
+    return systemCause(file.errorString());
+}
+
+// A group-shared file stays shared: the new file takes the old file's group where the
+// user belongs to that group; otherwise the system refuses and the user's group stays.
+void keepGroup(const QSaveFile& file, const std::filesystem::path& path) {
+#ifdef Q_OS_UNIX
+    struct stat existing {};
+    if (::stat(path.c_str(), &existing) != 0)
+        return;
+    [[maybe_unused]] const int refused = ::fchown(file.handle(), -1, existing.st_gid);
+#else
+    (void)file;
+    (void)path;
+#endif
+}
+
+} // namespace
+
+Result<bool> saveProgrammingFile(const std::filesystem::path& path, const Frame& frame) {
+    const QString name = QFile::decodeName(path.c_str());
+    const auto failed = [&](const QSaveFile& file) {
+        return Problem{path.string(), "Impossibile salvare il file \"" + path.string() +
+                                          "\": " + failureCause(name, file)};
+    };
+    if (!path.has_filename())
+        return Problem{path.string(), "Nome mancante per il file \"" + path.string() + "\""};
+    QSaveFile file(name);
+    file.setDirectWriteFallback(true);
+    if (!file.open(QIODevice::WriteOnly))
+        return failed(file);
+    keepGroup(file, path);
+    const std::string text = formatProgrammingFile(frame);
+    const auto size = static_cast<qint64>(text.size());
+    // Flushed by hand before the commit: the commit itself does not notice that the
+    // buffered text failed to reach the disk (a full disk), and would rename an empty
+    // file over the old one.
+    if (file.write(text.data(), size) != size || !file.flush() || !file.commit())
+        return failed(file);
+    return true;
+}
+
+} // namespace velmora
