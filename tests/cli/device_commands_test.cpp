@@ -1,10 +1,35 @@
 #include "cli_process.h"
 #include "cli_test_support.h"
 
+#include "unit_sim/pseudo_terminal.h"
+
 #include <gtest/gtest.h>
+
+#include <poll.h>
+#include <thread>
+#include <unistd.h>
 
 namespace velmora::cli_test {
 namespace {
+
+// Plays a unit on the master side of a pseudo-terminal: takes one frame after another
+// and answers each with the next of `answers`; gives up after 3 s of silence.
+void answerFrames(int masterFd, const std::vector<Bytes>& answers) {
+    constexpr auto frameSize = static_cast<std::size_t>(kFrameSize);
+    for (const Bytes& answer : answers) {
+        std::size_t taken = 0;
+        std::uint8_t buffer[frameSize];
+        while (taken < frameSize) {
+            pollfd ready{masterFd, POLLIN, 0};
+            if (::poll(&ready, 1, 3000) <= 0)
+                return;
+            const ssize_t n = ::read(masterFd, buffer, frameSize - taken);
+            taken += n > 0 ? static_cast<std::size_t>(n) : 0;
+        }
+        ASSERT_EQ(::write(masterFd, answer.data(), answer.size()),
+                  static_cast<ssize_t>(answer.size()));
+    }
+}
 
 void numberedPanel(FormModel& form) {
     form.setText("Txtnumero", "101");
@@ -55,6 +80,21 @@ TEST(DeviceCommands, VerifyCatchesAUnitThatAcknowledgesButStoresSomethingElse) {
     EXPECT_EQ(program.exitCode, 1);
     EXPECT_EQ(program.out, "Numero periferico: sent 101, unit holds 102\n");
     EXPECT_NE(program.err.find("verify failed"), std::string::npos) << program.err;
+
+    // A read-back that no window could show is still compared byte for byte, to the last.
+    Image held = imageOfFrame(windowFrame(windowAfter()));
+    imageByte(held, kImageSize) = 200;
+    sim::PseudoTerminal line;
+    std::string error;
+    ASSERT_TRUE(line.open(error)) << error;
+    std::thread player(
+        answerFrames, line.masterFd(),
+        std::vector<Bytes>{Bytes(kImageSize, 0x55), Bytes(held.begin(), held.end())});
+    const CliRun spoilt = runCli({"program", "--device", QString::fromStdString(line.slavePath()),
+                                  pathText(folder.save("default.prg", windowAfter())), "--verify"});
+    player.join();
+    EXPECT_EQ(spoilt.exitCode, 1) << spoilt.err;
+    EXPECT_EQ(spoilt.out, "image byte 96: sent 0, unit holds 200\n");
 }
 
 // A unit that stays silent, answers in part or answers wrongly ends the command with

@@ -36,18 +36,28 @@ public:
         return readLine() == "ok";
     }
 
-    // Every chunk the unit took from the line, in order.
-    std::vector<Bytes> received() const {
+    struct TimedChunk {
+        double ms; // the unit's monotonic clock
+        Bytes bytes;
+    };
+    // Every chunk the unit took from the line, in order, with when it took it.
+    std::vector<TimedChunk> timedReceived() const {
         QFile file(log());
-        std::vector<Bytes> chunks;
+        std::vector<TimedChunk> chunks;
         file.open(QIODevice::ReadOnly);
         for (const QByteArray& line : file.readAll().split('\n')) {
             const QList<QByteArray> words = line.split(' ');
             if (words.size() > 2 && words[1] == "rx") {
                 const QByteArray bytes = QByteArray::fromHex(words.mid(2).join());
-                chunks.emplace_back(bytes.begin(), bytes.end());
+                chunks.push_back({words[0].toDouble(), Bytes(bytes.begin(), bytes.end())});
             }
         }
+        return chunks;
+    }
+    std::vector<Bytes> received() const {
+        std::vector<Bytes> chunks;
+        for (TimedChunk& chunk : timedReceived())
+            chunks.push_back(std::move(chunk.bytes));
         return chunks;
     }
 

@@ -1,10 +1,13 @@
 #include "protocol/config_image.h"
 #include "protocol/frames.h"
+#include "protocol/range_check.h"
 
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace velmora {
@@ -26,6 +29,11 @@ TEST(EncodeImage, ByteMap) {
         {"tx 165.1975, A = 31.8", [](auto& p) { p.txttx = "165.1975"; }, tx, {206, 64, 0}},
         {"tx 145.6 below 64 channels", [](auto& p) { p.txttx = "145.6"; }, tx, {181, 128, 0}},
         {"tx 144.8", [](auto& p) { p.txttx = "144.8"; }, tx, {181, 0, 0}},
+        // 2·A lands exactly on a half (64.5, 96.5): the even neighbour, not the upper one.
+        {"A byte half to even",
+         [](auto& p) { p.txttx = "150.003125", p.txtrx = "400.003125"; },
+         {11, 12, 25, 13, 14, 26},
+         {187, 64, 0, 187, 96, 1}},
         {"rx 460 - 45", [](auto& p) { p.txtrx = "460"; }, rx, {6, 96, 2}},
         {"rx exactly 200", [](auto& p) { p.txtrx = "200"; }, rx, {20, 96, 1}},
         {"rx 200.0125", [](auto& p) { p.txtrx = "200.0125"; }, rx, {193, 98, 0}},
@@ -106,13 +114,44 @@ TEST(EncodeImage, NamesEveryBadControlOnce) {
     ParameterSet parameters;
     parameters.txtnumero = "12345";
     parameters.txtrx = "-1000";
+    parameters.text3[7] = "70000";
+    parameters.text2[8] = "-1";
     parameters.text3[9] = "-1";
     const Result<Image> image = encodeImage(parameters);
     ASSERT_FALSE(image.ok());
-    EXPECT_EQ(describe(image.problems()), "Numero periferico: valore 12345 fuori dai limiti\n"
-                                          "Frequenza RX: valore -1000 fuori dai limiti\n"
-                                          "Bidirezionali Range 2 MAX: valore -1 fuori dai limiti");
-    EXPECT_EQ(image.problems()[2].field, "Text3(9)");
+    EXPECT_EQ(describe(image.problems()),
+              "Numero periferico: valore 12345 fuori dai limiti\n"
+              "Frequenza RX: valore -1000 fuori dai limiti\n"
+              "Monodirezionali Range 8 MAX: valore 70000 fuori dai limiti\n"
+              "Bidirezionali Range 1 min: valore -1 fuori dai limiti\n"
+              "Bidirezionali Range 2 MAX: valore -1 fuori dai limiti");
+    EXPECT_EQ(image.problems()[4].field, "Text3(9)");
+}
+
+// The pairs are judged by their text values in index order, up to the first bad one.
+TEST(RangeCheck, FindsTheFirstInconsistentPair) {
+    struct Row {
+        const char* name;
+        std::vector<std::tuple<int, const char*, const char*>> pairs;
+        std::optional<int> failing;
+    };
+    const Row rows[] = {
+        {"all empty", {}, std::nullopt},
+        {"equal bounds", {{4, "5", "5"}, {15, "9999", "9999"}}, std::nullopt},
+        {"text values 12 to 12", {{9, " 1 2", "12,9"}}, std::nullopt},
+        {"0 to 5", {{0, "0", "5"}}, 0},
+        {"5 to 0", {{7, "5", "0"}}, 7},
+        {"5 to 4", {{15, "5", "4"}}, 15},
+        {"first of two", {{0, "0", "5"}, {2, "9", "1"}}, 0},
+    };
+    for (const Row& row : rows) {
+        ParameterSet parameters;
+        for (const auto& [k, min, max] : row.pairs) {
+            parameters.text2[static_cast<std::size_t>(k)] = min;
+            parameters.text3[static_cast<std::size_t>(k)] = max;
+        }
+        EXPECT_EQ(firstFailingRangePair(parameters), row.failing) << row.name;
+    }
 }
 
 // The programming frame is pinned byte for byte by the programming file test.

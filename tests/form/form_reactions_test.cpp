@@ -30,9 +30,11 @@ TEST(ControlPanel, TickingClearsEveryPositionAndRecomputesNoInput) {
 }
 
 TEST(ControlPanel, TheInsDisReactionRunsInsideTheTickBeforeItsLastSteps) {
-    FormModel form = startedWith({"Check1", "Option3"});
+    // Option3 frees position 1, so the untick must clear the row's last index too.
+    FormModel form = startedWith({"Check1", "Option3", "Optrete(5)", "Optbatt(1)"});
     form.setValue("Check1", false);
     EXPECT_FALSE(form.value("Option3") || form.enabled("Option3") || form.enabled("Txtsir"));
+    EXPECT_EQ(row(form, "Optrete") + row(form, "Optbatt"), "............");
     EXPECT_EQ(row(form, "Optrete", Show::Enabled), ".xxxxx"); // untick leaves position 6 off
     form.setValue("Optrete(2)", true);
     const auto changes = recordChanges(form);
