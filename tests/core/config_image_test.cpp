@@ -34,6 +34,7 @@ TEST(EncodeImage, ByteMap) {
          [](auto& p) { p.txttx = "150.003125", p.txtrx = "400.003125"; },
          {11, 12, 25, 13, 14, 26},
          {187, 64, 0, 187, 96, 1}},
+        {"A byte half to even, upwards", [](auto& p) { p.txttx = "150.009375"; }, tx, {187, 66, 0}},
         {"rx 460 - 45", [](auto& p) { p.txtrx = "460"; }, rx, {6, 96, 2}},
         {"rx exactly 200", [](auto& p) { p.txtrx = "200"; }, rx, {20, 96, 1}},
         {"rx 200.0125", [](auto& p) { p.txtrx = "200.0125"; }, rx, {193, 98, 0}},
