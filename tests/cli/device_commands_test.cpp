@@ -1,4 +1,5 @@
 #include "cli/form_loading.h"
+#include "cli/production_record.h"
 #include "cli_process.h"
 #include "cli_test_support.h"
 
@@ -7,6 +8,9 @@
 #include <QDir>
 
 #include <csignal>
+#include <fcntl.h>
+#include <termios.h>
+#include <unistd.h>
 
 namespace velmora::cli_test {
 namespace {
@@ -182,8 +186,28 @@ TEST(DeviceCommands, ReadFailsOnBytesTheWindowCannotLoadAndKeepsThemWhenAsked) {
     EXPECT_FALSE(cli::loadConfiguration(folder / "noise.prg").ok());
 }
 
+// The line's speed as the terminal layer holds it between programs.
+speed_t lineSpeed(const QString& device) {
+    const int fd = ::open(device.toLocal8Bit().constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    termios settings{};
+    tcgetattr(fd, &settings);
+    ::close(fd);
+    return cfgetospeed(&settings);
+}
+
+void setLineSpeed(const QString& device, speed_t speed) {
+    const int fd = ::open(device.toLocal8Bit().constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    termios settings{};
+    tcgetattr(fd, &settings);
+    cfsetispeed(&settings, speed);
+    cfsetospeed(&settings, speed);
+    tcsetattr(fd, TCSANOW, &settings);
+    ::close(fd);
+}
+
 // Ctrl-C or a termination request while the unit is silent: the command says what was
-// in flight, closes the port (its lock goes) and ends with 130 at once.
+// in flight, records it, gives the line back as it found it (settings restored, its lock
+// removed) and ends with 130 at once.
 TEST(DeviceCommands, AnInterruptedExchangeEndsWithItsSummary) {
     Folder folder;
     const QString input = pathText(folder.save("unit.prg", windowAfter(numberedPanel)));
@@ -193,12 +217,15 @@ TEST(DeviceCommands, AnInterruptedExchangeEndsWithItsSummary) {
         const char* summary;
     };
     const std::vector<Case> cases{
-        {{"program", input}, SIGINT, "the programming frame had been sent"},
+        {{"program", input, "--log", pathText(folder / "record.csv")},
+         SIGINT,
+         "the programming frame had been sent"},
         {{"read", "-o", pathText(folder / "out.prg")}, SIGTERM, "the read request had been sent"},
     };
     for (const Case& test : cases) {
         SimulatedUnit unit({"--silent"});
         ASSERT_TRUE(unit.started());
+        setLineSpeed(unit.link(), B19200); // what another program left
         QProcess cli;
         cli.start(QStringLiteral(VELMORA_CLI),
                   QStringList{test.command[0], "--device", unit.link(), "--timeout", "30"} +
@@ -217,8 +244,14 @@ TEST(DeviceCommands, AnInterruptedExchangeEndsWithItsSummary) {
         EXPECT_NE(err.find(test.summary), std::string::npos) << err;
         EXPECT_NE(err.find(unit.link().toStdString()), std::string::npos) << err;
         EXPECT_TRUE(lock.isEmpty() || !QFile::exists(lock)) << lock.toStdString();
+        EXPECT_EQ(lineSpeed(unit.link()), static_cast<speed_t>(B19200));
     }
     EXPECT_FALSE(std::filesystem::exists(folder / "out.prg"));
+    // The unit may hold the number: the record shows it as sent.
+    const auto sent = cli::sentNumbers(pathText(folder / "record.csv"));
+    ASSERT_TRUE(std::holds_alternative<std::set<long>>(sent));
+    EXPECT_EQ(std::get<std::set<long>>(sent), std::set<long>{101});
+    EXPECT_NE(fileText(folder / "record.csv").find(",interrupted,"), std::string::npos);
 }
 
 // A unit taken from the cradle falls silent; the one put in next answers with its own,
