@@ -8,7 +8,7 @@ VELMORA_PACKAGES=(
     libgtest-dev libbenchmark-dev
     clang libclang-rt-14-dev clang-format
     locales fonts-dejavu-core xvfb xauth
-    dpkg-dev file
+    dpkg-dev file librsvg2-bin
 )
 
 as_root() {
