@@ -1,6 +1,6 @@
 #include "link/serial_link.h"
 
-#include "link/open_failure.h"
+#include "link/device_naming.h"
 #include "protocol/frames.h"
 
 namespace velmora {
@@ -36,7 +36,7 @@ SerialLink::SerialLink(QObject* parent) : QObject(parent), port_(this) {
     connect(&port_, &QSerialPort::errorOccurred, this, &SerialLink::portError);
 }
 
-std::optional<QString> SerialLink::open(const QString& device) {
+std::optional<OpenFailure> SerialLink::open(const QString& device) {
     device_ = device;
     if (openPort()) {
         return std::nullopt;
@@ -47,7 +47,8 @@ std::optional<QString> SerialLink::open(const QString& device) {
 bool SerialLink::openPort() {
     // Errors raised while opening are the open's result, not line notifications.
     opening_ = true;
-    port_.setPortName(device_);
+    // By the device file itself, so that every name of one device shares its lock.
+    port_.setPortName(canonicalDevice(device_));
     const bool opened =
         port_.open(QIODevice::ReadWrite) && port_.setBaudRate(QSerialPort::Baud9600) &&
         port_.setDataBits(QSerialPort::Data8) && port_.setParity(QSerialPort::NoParity) &&

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "link/open_failure.h"
 #include "protocol/config_image.h"
 #include "protocol/reply_handling.h"
 
@@ -40,9 +41,9 @@ public:
 
     explicit SerialLink(QObject* parent = nullptr);
 
-    // Opens the device at 9600 baud, 8N1, no flow control; on failure the sentence
-    // for the operator.
-    std::optional<QString> open(const QString& device);
+    // Opens the device at 9600 baud, 8N1, no flow control; on failure what the operator
+    // is told.
+    std::optional<OpenFailure> open(const QString& device);
     bool isOpen() const { return port_.isOpen(); }
     const QString& device() const { return device_; }
 
