@@ -12,6 +12,7 @@
 #include <fcntl.h>
 #include <grp.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -44,20 +45,27 @@ QString processName(long pid) {
     return QString::fromLocal8Bit(comm.readAll()).trimmed();
 }
 
-// The PID on the first line of a lock file: Qt writes it plain, the UUCP convention
-// right-aligned in ten characters.
-std::optional<long> lockFilePid(const QString& path) {
+// The live process named by a lock file. Qt writes the PID, the program and the host
+// on lines of their own and keeps an flock on the file for as long as it holds the
+// port; the UUCP convention writes only the PID, right-aligned in ten characters.
+std::optional<long> lockingProcess(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         return std::nullopt;
     }
-    const std::string line = file.readLine(64).trimmed().toStdString();
+    const QList<QByteArray> lines = file.read(4096).trimmed().split('\n');
+    const std::string first = lines.value(0).trimmed().toStdString();
     long pid = 0;
-    const auto [end, error] = std::from_chars(line.data(), line.data() + line.size(), pid);
-    if (error != std::errc{} || end != line.data() + line.size() || pid <= 0) {
+    const auto [end, error] = std::from_chars(first.data(), first.data() + first.size(), pid);
+    if (error != std::errc{} || end != first.data() + first.size() || pid <= 0 ||
+        pid == ::getpid()) {
         return std::nullopt;
     }
-    return pid;
+    if (lines.size() > 1) {
+        const bool held = ::flock(file.handle(), LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+        return held ? std::optional<long>(pid) : std::nullopt;
+    }
+    return processAlive(pid) ? std::optional<long>(pid) : std::nullopt;
 }
 #endif
 
@@ -142,8 +150,8 @@ std::optional<QString> lockHolder(const QString& device) {
     const QString plainName = file.section(QLatin1Char('/'), -1);
     for (const char* folder : {"/var/lock", "/run/lock"}) {
         for (const QString& name : {qtName, plainName}) {
-            const auto pid = lockFilePid(QStringLiteral("%1/LCK..%2").arg(folder, name));
-            if (!pid || *pid == ::getpid() || !processAlive(*pid)) {
+            const auto pid = lockingProcess(QStringLiteral("%1/LCK..%2").arg(folder, name));
+            if (!pid) {
                 continue;
             }
             const QString program = processName(*pid);

@@ -3,6 +3,7 @@
 #include "link/serial_link.h"
 
 #include <QFileInfo>
+#include <QSysInfo>
 
 #include <gtest/gtest.h>
 
@@ -122,7 +123,14 @@ TEST(Ports, ProbeFindsTheOneUnitThatAnswersAndLeavesAHeldPortAlone) {
         ASSERT_EQ(runCli({"ports", "map", QString::number(n + 1), devices[n]}).exitCode, 0);
     ASSERT_EQ(runCli({"ports", "map", "5", missing, "--force"}).exitCode, 0);
 
+    // A lock file left behind by a program that is gone, its PID now another process's:
+    // nobody holds the port.
+    const QString staleLock = "/var/lock/LCK.." + deviceOf(answering).mid(5).replace('/', '_');
+    writeText(staleLock.toStdString(),
+              "1\nminicom\n" + QSysInfo::machineHostName().toStdString() + "\n");
+
     const CliRun all = runCli({"ports", "probe"});
+    std::filesystem::remove(staleLock.toStdString());
     EXPECT_EQ(all.exitCode, 0) << all.out << all.err;
     const QString inUse = QStringLiteral("porta già in uso da un altro programma (%1, PID %2)")
                               .arg(QStringLiteral("cli_device_tests").left(15))
