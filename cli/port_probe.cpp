@@ -79,12 +79,8 @@ QByteArray answerTo(QSerialPort& port) {
 // One port: the sentence for the operator, and whether a unit answered.
 std::pair<std::string, bool> probe(const QString& device) {
     // A port that a lock file gives to another program is not even opened.
-    if (lockHolder(device)) {
-        const OpenFailure failure =
-            describeOpenFailure(device, QSerialPort::PermissionError,
-                                "not opened: a lock file gives it to another program");
-        return {failure.text().toStdString(), false};
-    }
+    if (lockHolder(device))
+        return {lockedByAnotherProgram(device).text().toStdString(), false};
     QSerialPort port;
     port.setPortName(canonicalDevice(device));
     const bool opened =

@@ -137,6 +137,12 @@ OpenFailure describeOpenFailure(const QString& device, QSerialPort::SerialPortEr
             systemReason};
 }
 
+OpenFailure lockedByAnotherProgram(const QString& device) {
+    return describeOpenFailure(
+        device, QSerialPort::PermissionError,
+        QStringLiteral("not opened: a lock file gives it to another program"));
+}
+
 std::optional<QString> lockHolder(const QString& device) {
 #ifdef Q_OS_WIN
     Q_UNUSED(device);

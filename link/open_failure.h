@@ -25,6 +25,9 @@ struct OpenFailure {
 OpenFailure describeOpenFailure(const QString& device, QSerialPort::SerialPortError error,
                                 const QString& systemReason);
 
+// A device that the lock file of another program holds, told without opening it.
+OpenFailure lockedByAnotherProgram(const QString& device);
+
 // The other program holding the lock file of a device ("minicom, PID 812"), when a
 // lock file names a live process other than this one.
 std::optional<QString> lockHolder(const QString& device);

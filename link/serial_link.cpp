@@ -38,6 +38,11 @@ SerialLink::SerialLink(QObject* parent) : QObject(parent), port_(this) {
 
 std::optional<OpenFailure> SerialLink::open(const QString& device) {
     device_ = device;
+    // The serial layer takes over a lock file that holds only a PID, the form other
+    // serial programs write, even while that program runs; so it is asked first.
+    if (lockHolder(device)) {
+        return lockedByAnotherProgram(device);
+    }
     if (openPort()) {
         return std::nullopt;
     }

@@ -242,6 +242,14 @@ private slots:
         // A second name for the line the test holds open, as /dev/serial/by-id gives one.
         const QString link = folder.filePath("usb-adapter-if00-port0");
         QVERIFY(QFile::link(peer_->device(), link));
+        // A free line whose lock file, in the form other serial programs write, names a
+        // running process.
+        LinePeer lockedPeer;
+        QVERIFY(lockedPeer.open());
+        const QString lockFile = "/var/lock/LCK.." + lockedPeer.device().mid(5).replace('/', '_');
+        QFile lock(lockFile);
+        QVERIFY(lock.open(QIODevice::WriteOnly) && lock.write("         1\n") == 11);
+        lock.close();
         const std::tuple<QString, OpenProblem, QString> cases[] = {
             {folder.filePath("ttyUSB9"), OpenProblem::Missing, "il dispositivo non esiste"},
             {plain, OpenProblem::NotSerial, "non è una porta seriale"},
@@ -249,6 +257,7 @@ private slots:
             {"/dev/null", OpenProblem::NotSerial, "non è una porta seriale"},
             {peer_->device(), OpenProblem::InUse, "porta già in uso"},
             {link, OpenProblem::InUse, "porta già in uso"},
+            {lockedPeer.device(), OpenProblem::InUse, "porta già in uso da un altro programma ("},
         };
         for (const auto& [device, problem, says] : cases) {
             SerialLink second;
@@ -258,6 +267,8 @@ private slots:
                          failure->sentence.contains(device) && !failure->detail.isEmpty(),
                      qPrintable(failure->sentence));
         }
+        QVERIFY(QFile::exists(lockFile));
+        QFile::remove(lockFile);
 
         // Joining a group helps only when the group may read and write the device.
         const std::tuple<const char*, mode_t, QString> rights[] = {{"dialout", 0660, "dialout"},
