@@ -84,21 +84,6 @@ private slots:
         QVERIFY(!rig.model.imageLoading());
     }
 
-    void portThatWillNotOpenIsNamedAndAskedAgain() {
-        Rig rig;
-        mapOnlyPort(1, rig.unit.link());
-        rig.dialogs.portAnswers = {"2", "1"};
-        rig.controller.startUp();
-        QCOMPARE(rig.dialogs.events.size(), 3);
-        QVERIFY(rig.dialogs.events[1].startsWith("notice Selezione seriale: "));
-        QVERIFY(rig.dialogs.events[1].contains("/nonexistent/com2: il dispositivo non esiste"));
-        // The fix that exists is named: the ports there are and how to map one.
-        QVERIFY(rig.dialogs.events[1].contains("velmora-cli ports map 2 "));
-        QVERIFY(!rig.dialogs.events[1].contains("VELMORA_COM"));
-        QVERIFY(!rig.dialogs.lastDetail.isEmpty());
-        QCOMPARE(rig.dialogs.events[2], "prompt");
-    }
-
     void portNumberFromTheSavedMapOpensWithoutEnvironment() {
         Rig rig;
         for (int n = 1; n <= 8; ++n) {
@@ -117,6 +102,21 @@ private slots:
         QCOMPARE(rig.link.device(), rig.unit.link());
         QVERIFY(rig.shows("Label20", "Connesso"));
         QCOMPARE(rig.dialogs.events, QStringList{"prompt"});
+    }
+
+    void portThatWillNotOpenIsNamedAndAskedAgain() {
+        Rig rig;
+        mapOnlyPort(1, rig.unit.link());
+        rig.dialogs.portAnswers = {"2", "1"};
+        rig.controller.startUp();
+        QCOMPARE(rig.dialogs.events.size(), 3);
+        QVERIFY(rig.dialogs.events[1].startsWith("notice Selezione seriale: "));
+        QVERIFY(rig.dialogs.events[1].contains("/nonexistent/com2: il dispositivo non esiste"));
+        // The fix that exists is named: the ports there are and how to map one.
+        QVERIFY(rig.dialogs.events[1].contains("velmora-cli ports map 2 "));
+        QVERIFY(!rig.dialogs.events[1].contains("VELMORA_COM"));
+        QVERIFY(!rig.dialogs.lastDetail.isEmpty());
+        QCOMPARE(rig.dialogs.events[2], "prompt");
     }
 
     void hungUpUnitIsWaitedForAndReopened() {
