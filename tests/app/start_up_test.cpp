@@ -1,8 +1,6 @@
 #include "simulated_unit.h"
 
-#include <QDir>
 #include <QSerialPort>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <sys/resource.h>
