@@ -17,7 +17,7 @@ void Controller::startUp() {
             continue;
         }
         const int port = static_cast<int>(roundHalfEven(answer));
-        if (const auto failure = link_.open(deviceForPort(port))) {
+        if (const auto failure = link_.openOrExplain(deviceForPort(port))) {
             QString text = failure->sentence;
             if (failure->problem == OpenProblem::Missing) {
                 text += QStringLiteral("\n") + mappingAdvice(port);

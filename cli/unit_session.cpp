@@ -9,9 +9,7 @@ UnitSession::UnitSession(std::chrono::milliseconds timeout, QObject* parent)
     : QObject(parent), link_(this), timeout_(timeout) {}
 
 std::optional<QString> UnitSession::open(const QString& device) {
-    if (const auto failure = link_.open(device))
-        return failure->text();
-    return std::nullopt;
+    return link_.open(device);
 }
 
 UnitSession::Outcome UnitSession::exchange(const Frame& frame) {

@@ -36,7 +36,14 @@ SerialLink::SerialLink(QObject* parent) : QObject(parent), port_(this) {
     connect(&port_, &QSerialPort::errorOccurred, this, &SerialLink::portError);
 }
 
-std::optional<OpenFailure> SerialLink::open(const QString& device) {
+std::optional<QString> SerialLink::open(const QString& device) {
+    if (const auto failure = openOrExplain(device)) {
+        return failure->text();
+    }
+    return std::nullopt;
+}
+
+std::optional<OpenFailure> SerialLink::openOrExplain(const QString& device) {
     device_ = device;
     // The serial layer takes over a lock file that holds only a PID, the form other
     // serial programs write, even while that program runs; so it is asked first.

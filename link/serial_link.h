@@ -41,9 +41,11 @@ public:
 
     explicit SerialLink(QObject* parent = nullptr);
 
-    // Opens the device at 9600 baud, 8N1, no flow control; on failure what the operator
-    // is told.
-    std::optional<OpenFailure> open(const QString& device);
+    // Opens the device at 9600 baud, 8N1, no flow control; on failure the sentence
+    // for the operator.
+    std::optional<QString> open(const QString& device);
+    // The same, on failure the sentence and the system's own text apart.
+    std::optional<OpenFailure> openOrExplain(const QString& device);
     bool isOpen() const { return port_.isOpen(); }
     const QString& device() const { return device_; }
 

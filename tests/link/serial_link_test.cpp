@@ -261,7 +261,7 @@ private slots:
         };
         for (const auto& [device, problem, says] : cases) {
             SerialLink second;
-            const auto failure = second.open(device);
+            const auto failure = second.openOrExplain(device);
             QVERIFY2(failure, qPrintable(device));
             QVERIFY2(failure->problem == problem && failure->sentence.contains(says) &&
                          failure->sentence.contains(device) && !failure->detail.isEmpty(),
