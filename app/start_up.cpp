@@ -1,5 +1,6 @@
 #include "app/controller.h"
 #include "link/port_mapping.h"
+#include "link/serial_ports.h"
 #include "model/text_value.h"
 
 namespace velmora {
@@ -15,9 +16,13 @@ void Controller::startUp() {
             dialogs_.beep();
             continue;
         }
-        const QString device = deviceForPort(static_cast<int>(roundHalfEven(answer)));
-        if (const auto failure = link_.open(device)) {
-            dialogs_.show({QStringLiteral("Selezione seriale"), *failure, {}});
+        const int port = static_cast<int>(roundHalfEven(answer));
+        if (const auto failure = link_.openOrExplain(deviceForPort(port))) {
+            QString text = failure->sentence;
+            if (failure->problem == OpenProblem::Missing) {
+                text += QStringLiteral("\n") + mappingAdvice(port);
+            }
+            dialogs_.show({QStringLiteral("Selezione seriale"), text, failure->detail});
             continue;
         }
         break;

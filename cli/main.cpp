@@ -3,6 +3,7 @@
 #include "cli/device_commands.h"
 #include "cli/exit_status.h"
 #include "cli/file_commands.h"
+#include "cli/ports_command.h"
 
 #include <QCoreApplication>
 
@@ -36,7 +37,12 @@ constexpr const char* kUsage =
     "                                    program unit after unit, numbers counting up;\n"
     "                                    connect each unit when asked\n"
     "\n"
-    "Port N is the device named by VELMORA_COM<N>, else /dev/ttyS<N-1>.\n"
+    "Ports (port N is VELMORA_COM<N> when set, else the saved map, else /dev/ttyS<N-1>):\n"
+    "  ports [--json]                    the serial ports and what ports 1 to 8 open\n"
+    "  ports map N DEVICE [--force]      save DEVICE (a path or a listed name) as port N\n"
+    "  ports unmap N                     forget port N\n"
+    "  ports probe [N ...]               which ports have a unit answering the poll\n"
+    "\n"
     "Exit status: 0 done, 1 a difference or a failed verify, 2 bad input,\n"
     "3 no answer from the unit (or not a configuration), 4 the port could not be\n"
     "opened, 5 the --log record could not be written, 130 interrupted (Ctrl-C).\n";
@@ -57,6 +63,7 @@ const std::vector<Command>& commands() {
         {"batch",
          {{"--port", "--device", "--timeout", "--number-from", "--count"}, {"--verify"}},
          true},
+        {"ports", {{}, {"--json", "--force"}}, true},
     };
     return kCommands;
 }
@@ -72,6 +79,8 @@ ExitStatus run(const std::string& name, const Arguments& arguments) {
         return readCommand(arguments);
     if (name == "program")
         return programCommand(arguments);
+    if (name == "ports")
+        return portsCommand(arguments, std::cout, std::cerr);
     return batchCommand(arguments);
 }
 

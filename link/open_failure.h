@@ -3,14 +3,36 @@
 #include <QSerialPort>
 #include <QString>
 
+#include <optional>
+
 namespace velmora {
 
-// The sentence shown when a port cannot be opened: the device and the system's
-// reason; for a refused permission also the group the operator must belong to.
-QString describeOpenFailure(const QString& device, QSerialPort::SerialPortError error,
-                            const QString& systemReason);
+// Why a device could not be opened, as the operator can act on it.
+enum class OpenProblem { Missing, NotSerial, InUse, NoRights, Other };
 
-// The group that owns a device file, empty when it cannot be told.
-QString owningGroup(const QString& device);
+struct OpenFailure {
+    OpenProblem problem;
+    QString sentence; // Italian, for the operator: the device and what is wrong
+    QString detail;   // the system's own text
+
+    // On one line, the system's text in brackets.
+    QString text() const { return sentence + QStringLiteral(" [") + detail + QStringLiteral("]"); }
+};
+
+// The failure to open `device`, told from the serial layer's error and from the device
+// file itself: whether it exists, is a terminal, is locked by another program, and which
+// group, if any, may read and write it.
+OpenFailure describeOpenFailure(const QString& device, QSerialPort::SerialPortError error,
+                                const QString& systemReason);
+
+// A device that the lock file of another program holds, told without opening it.
+OpenFailure lockedByAnotherProgram(const QString& device);
+
+// The other program holding the lock file of a device ("minicom, PID 812"), when a
+// lock file names a live process other than this one.
+std::optional<QString> lockHolder(const QString& device);
+
+// The group that may read and write a device file; empty when no group may.
+QString groupWithAccess(const QString& device);
 
 } // namespace velmora

@@ -4,8 +4,27 @@
 
 namespace velmora {
 
-// The device behind port number n (1 to 8): the value of VELMORA_COM<n> when it is set
-// and not empty, otherwise the platform's n-th serial port (/dev/ttyS<n-1>, COM<n>).
-QString deviceForPort(int portNumber);
+inline constexpr int kFirstPort = 1;
+inline constexpr int kLastPort = 8;
+
+// Where the device behind a port number came from.
+enum class PortSource { Environment, Map, Default };
+
+struct ResolvedPort {
+    QString device;
+    PortSource source;
+};
+
+// The device behind port number n (1 to 8), the one rule of the window and the command
+// line: VELMORA_COM<n> when it is set and not empty (tests, one-off runs), otherwise the
+// saved port map, otherwise the platform's n-th serial port (/dev/ttyS<n-1>, COM<n>).
+ResolvedPort resolvePort(int portNumber);
+
+inline QString deviceForPort(int portNumber) {
+    return resolvePort(portNumber).device;
+}
+
+// "environment", "map", "default".
+const char* sourceName(PortSource source);
 
 } // namespace velmora

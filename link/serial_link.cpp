@@ -1,6 +1,6 @@
 #include "link/serial_link.h"
 
-#include "link/open_failure.h"
+#include "link/device_naming.h"
 #include "protocol/frames.h"
 
 namespace velmora {
@@ -37,7 +37,19 @@ SerialLink::SerialLink(QObject* parent) : QObject(parent), port_(this) {
 }
 
 std::optional<QString> SerialLink::open(const QString& device) {
+    if (const auto failure = openOrExplain(device)) {
+        return failure->text();
+    }
+    return std::nullopt;
+}
+
+std::optional<OpenFailure> SerialLink::openOrExplain(const QString& device) {
     device_ = device;
+    // The serial layer takes over a lock file that holds only a PID, the form other
+    // serial programs write, even while that program runs; so it is asked first.
+    if (lockHolder(device)) {
+        return lockedByAnotherProgram(device);
+    }
     if (openPort()) {
         return std::nullopt;
     }
@@ -47,7 +59,8 @@ std::optional<QString> SerialLink::open(const QString& device) {
 bool SerialLink::openPort() {
     // Errors raised while opening are the open's result, not line notifications.
     opening_ = true;
-    port_.setPortName(device_);
+    // By the device file itself, so that every name of one device shares its lock.
+    port_.setPortName(canonicalDevice(device_));
     const bool opened =
         port_.open(QIODevice::ReadWrite) && port_.setBaudRate(QSerialPort::Baud9600) &&
         port_.setDataBits(QSerialPort::Data8) && port_.setParity(QSerialPort::NoParity) &&

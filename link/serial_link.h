@@ -1,5 +1,6 @@
 #pragma once
 
+#include "link/open_failure.h"
 #include "protocol/config_image.h"
 #include "protocol/reply_handling.h"
 
@@ -43,6 +44,8 @@ public:
     // Opens the device at 9600 baud, 8N1, no flow control; on failure the sentence
     // for the operator.
     std::optional<QString> open(const QString& device);
+    // The same, on failure the sentence and the system's own text apart.
+    std::optional<OpenFailure> openOrExplain(const QString& device);
     bool isOpen() const { return port_.isOpen(); }
     const QString& device() const { return device_; }
 

@@ -82,6 +82,26 @@ private slots:
         QVERIFY(!rig.model.imageLoading());
     }
 
+    void portNumberFromTheSavedMapOpensWithoutEnvironment() {
+        Rig rig;
+        for (int n = 1; n <= 8; ++n) {
+            qunsetenv(("VELMORA_COM" + QByteArray::number(n)).constData());
+        }
+        QTemporaryDir config;
+        qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
+        QVERIFY(QDir(config.path()).mkpath("velmora"));
+        QFile map(config.filePath("velmora/velmora.conf"));
+        QVERIFY(map.open(QIODevice::WriteOnly));
+        map.write("[ports]\n1=" + rig.unit.link().toUtf8() + "\n");
+        map.close();
+        rig.dialogs.portAnswers = {"1"};
+        rig.controller.startUp();
+        qunsetenv("XDG_CONFIG_HOME");
+        QCOMPARE(rig.link.device(), rig.unit.link());
+        QVERIFY(rig.shows("Label20", "Connesso"));
+        QCOMPARE(rig.dialogs.events, QStringList{"prompt"});
+    }
+
     void portThatWillNotOpenIsNamedAndAskedAgain() {
         Rig rig;
         mapOnlyPort(1, rig.unit.link());
@@ -89,7 +109,11 @@ private slots:
         rig.controller.startUp();
         QCOMPARE(rig.dialogs.events.size(), 3);
         QVERIFY(rig.dialogs.events[1].startsWith("notice Selezione seriale: "));
-        QVERIFY(rig.dialogs.events[1].contains("/nonexistent/com2"));
+        QVERIFY(rig.dialogs.events[1].contains("/nonexistent/com2: il dispositivo non esiste"));
+        // The fix that exists is named: the ports there are and how to map one.
+        QVERIFY(rig.dialogs.events[1].contains("velmora-cli ports map 2 "));
+        QVERIFY(!rig.dialogs.events[1].contains("VELMORA_COM"));
+        QVERIFY(!rig.dialogs.lastDetail.isEmpty());
         QCOMPARE(rig.dialogs.events[2], "prompt");
     }
 

@@ -1,5 +1,6 @@
 #include "line_peer.h"
 #include "link/open_failure.h"
+#include "link/port_map.h"
 #include "link/port_mapping.h"
 #include "link/serial_link.h"
 
@@ -10,6 +11,7 @@
 #include <QTimer>
 
 #include <grp.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using velmora::Image;
@@ -194,29 +196,93 @@ private slots:
         }
     }
 
-    void portsMapToDevicesAndFailuresAreExplained() {
+    // The one rule of the window and the command line: the environment, then the saved
+    // map, then the platform's default.
+    void portNumbersResolveEnvironmentThenMapThenDefault() {
+        using velmora::PortSource;
+        QTemporaryDir config;
+        qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
+        velmora::PortMap map;
+        map.set(2, "/dev/serial/by-id/usb-FTDI_FT232R_A50285BI-if00-port0");
+        map.set(3, "/dev/ttyUSB1");
+        QCOMPARE(map.save(), std::nullopt);
         qputenv("VELMORA_COM3", "/dev/ttyUSB0");
-        qunsetenv("VELMORA_COM8");
-        QCOMPARE(velmora::deviceForPort(3), QStringLiteral("/dev/ttyUSB0"));
-        QCOMPARE(velmora::deviceForPort(1), QStringLiteral("/dev/ttyS0"));
-        QCOMPARE(velmora::deviceForPort(8), QStringLiteral("/dev/ttyS7"));
+        qputenv("VELMORA_COM2", ""); // set but empty: not a choice
+        qunsetenv("VELMORA_COM1");
+        const std::tuple<int, QString, PortSource> expected[] = {
+            {3, "/dev/ttyUSB0", PortSource::Environment},
+            {2, "/dev/serial/by-id/usb-FTDI_FT232R_A50285BI-if00-port0", PortSource::Map},
+            {1, "/dev/ttyS0", PortSource::Default},
+            {8, "/dev/ttyS7", PortSource::Default}};
+        for (const auto& [port, device, source] : expected) {
+            const velmora::ResolvedPort resolved = velmora::resolvePort(port);
+            QCOMPARE(resolved.device, device);
+            QCOMPARE(resolved.source, source);
+        }
+        QFile file(config.filePath("velmora/velmora.conf"));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QVERIFY(file.readAll().contains("[ports]\n2=/dev/serial/by-id/usb-FTDI"));
+        map.remove(2);
+        QCOMPARE(map.save(), std::nullopt);
+        QCOMPARE(velmora::resolvePort(2).device, "/dev/ttyS1");
+        QCOMPARE(velmora::PortMap::load().entries().size(), 1u);
+        qunsetenv("VELMORA_COM2");
+        qunsetenv("VELMORA_COM3");
+        qunsetenv("XDG_CONFIG_HOME");
+    }
 
-        SerialLink closed;
-        QVERIFY(closed.open("/nonexistent/ttyX")->contains("/nonexistent/ttyX"));
-        closed.send(Bytes(3, 0x55)); // dropped, no crash
-        closed.resumePolling();
-        QVERIFY(!closed.findChild<QTimer*>("Timer1")->isActive());
-
+    // Each reason an open fails gets its own sentence, told from the device file; the
+    // system's text goes to the details.
+    void openFailuresTellTheTruth() {
+        using velmora::OpenProblem;
         QTemporaryDir folder;
-        const QString device = folder.filePath("ttyUSB9");
-        QFile(device).open(QIODevice::WriteOnly);
-        const group* dialout = getgrnam("dialout");
-        QVERIFY(dialout && chown(QFile::encodeName(device).constData(), static_cast<uid_t>(-1),
-                                 dialout->gr_gid) == 0);
-        const QString text =
-            velmora::describeOpenFailure(device, QSerialPort::PermissionError, "Permission denied");
-        QVERIFY(text.contains(device) && text.contains("Permission denied") &&
-                text.contains("\"dialout\""));
+        const QString plain = folder.filePath("unit.prg");
+        QFile(plain).open(QIODevice::WriteOnly);
+        QDir(folder.path()).mkdir("folder");
+        // A second name for the line the test holds open, as /dev/serial/by-id gives one.
+        const QString link = folder.filePath("usb-adapter-if00-port0");
+        QVERIFY(QFile::link(peer_->device(), link));
+        // A free line whose lock file, in the form other serial programs write, names a
+        // running process.
+        LinePeer lockedPeer;
+        QVERIFY(lockedPeer.open());
+        const QString lockFile = "/var/lock/LCK.." + lockedPeer.device().mid(5).replace('/', '_');
+        QFile lock(lockFile);
+        QVERIFY(lock.open(QIODevice::WriteOnly) && lock.write("         1\n") == 11);
+        lock.close();
+        const std::tuple<QString, OpenProblem, QString> cases[] = {
+            {folder.filePath("ttyUSB9"), OpenProblem::Missing, "il dispositivo non esiste"},
+            {plain, OpenProblem::NotSerial, "non è una porta seriale"},
+            {folder.filePath("folder"), OpenProblem::NotSerial, "non è una porta seriale"},
+            {"/dev/null", OpenProblem::NotSerial, "non è una porta seriale"},
+            {peer_->device(), OpenProblem::InUse, "porta già in uso"},
+            {link, OpenProblem::InUse, "porta già in uso"},
+            {lockedPeer.device(), OpenProblem::InUse, "porta già in uso da un altro programma ("},
+        };
+        for (const auto& [device, problem, says] : cases) {
+            SerialLink second;
+            const auto failure = second.openOrExplain(device);
+            QVERIFY2(failure, qPrintable(device));
+            QVERIFY2(failure->problem == problem && failure->sentence.contains(says) &&
+                         failure->sentence.contains(device) && !failure->detail.isEmpty(),
+                     qPrintable(failure->sentence));
+        }
+        QVERIFY(QFile::exists(lockFile));
+        QFile::remove(lockFile);
+
+        // Joining a group helps only when the group may read and write the device.
+        const std::tuple<const char*, mode_t, QString> rights[] = {{"dialout", 0660, "dialout"},
+                                                                   {"root", 0600, ""},
+                                                                   {"tty", 0620, ""},
+                                                                   {"dialout", 0640, ""}};
+        for (const auto& [groupName, mode, named] : rights) {
+            const group* owner = getgrnam(groupName);
+            QVERIFY(owner);
+            QVERIFY(chown(QFile::encodeName(plain).constData(), static_cast<uid_t>(-1),
+                          owner->gr_gid) == 0 &&
+                    chmod(QFile::encodeName(plain).constData(), mode) == 0);
+            QCOMPARE(velmora::groupWithAccess(plain), named);
+        }
     }
 
 private:

@@ -1,0 +1,205 @@
+#include "cli_process.h"
+#include "cli_test_support.h"
+#include "link/serial_link.h"
+
+#include <QFileInfo>
+#include <QSysInfo>
+
+#include <gtest/gtest.h>
+
+#include <grp.h>
+#include <sys/stat.h>
+
+namespace velmora::cli_test {
+namespace {
+
+// A private configuration folder and stable-name folder, and no port chosen by the
+// environment, for as long as the test runs.
+class PortsSetting {
+public:
+    PortsSetting() : config_(folder_ / "config"), byId_(folder_ / "by-id") {
+        std::filesystem::create_directories(byId_);
+        qputenv("XDG_CONFIG_HOME", pathText(config_).toUtf8());
+        qputenv("VELMORA_SERIAL_BY_ID", pathText(byId_).toUtf8());
+        for (int n = 1; n <= 8; ++n)
+            qunsetenv(("VELMORA_COM" + QByteArray::number(n)).constData());
+    }
+    ~PortsSetting() {
+        qunsetenv("XDG_CONFIG_HOME");
+        qunsetenv("VELMORA_SERIAL_BY_ID");
+    }
+    // A by-id style name for a device, as udev makes one for a USB adapter.
+    QString stableName(const QString& name, const QString& device) const {
+        const QString link = pathText(byId_ / name.toStdString());
+        EXPECT_TRUE(QFile::link(device, link));
+        return link;
+    }
+    std::string mapFile() const { return fileText(config_ / "velmora" / "velmora.conf"); }
+    const Folder& folder() const { return folder_; }
+
+private:
+    Folder folder_;
+    std::filesystem::path config_;
+    std::filesystem::path byId_;
+};
+
+QString deviceOf(const SimulatedUnit& unit) {
+    return QFileInfo(unit.link()).canonicalFilePath();
+}
+
+bool has(const std::string& text, const QString& part) {
+    return text.find(part.toStdString()) != std::string::npos;
+}
+
+TEST(Ports, MapUnmapResolutionOrderAndRefusals) {
+    PortsSetting setting;
+    SimulatedUnit unit;
+    ASSERT_TRUE(unit.started());
+    const QString stable =
+        setting.stableName("usb-FTDI_FT232R_A50285BI-if00-port0", deviceOf(unit));
+    const QString absent = pathText(setting.folder() / "ttyUSB7");
+
+    struct Step {
+        QStringList arguments;
+        QString environmentCom2; // VELMORA_COM2 for this run, none when empty
+        int exitCode;
+        QStringList saysOut;
+        QString saysErr;
+    };
+    const std::vector<Step> steps{
+        // Mapped by its target, stored by its stable name.
+        {{"ports", "map", "1", deviceOf(unit)}, {}, 0, {"port 1: " + stable}, {}},
+        {{"ports", "map", "2", unit.link()}, {}, 2, {}, "is already port 1"},
+        {{"ports", "map", "3", absent}, {}, 2, {}, "no device " + absent},
+        {{"ports", "map", "3", absent, "--force"}, {}, 0, {"port 3: " + absent}, {}},
+        {{"ports", "map", "9", deviceOf(unit)}, {}, 2, {}, "1 to 8"},
+        {{"ports", "unmap", "0"}, {}, 2, {}, "1 to 8"},
+        {{"ports", "unmap", "4"}, {}, 0, {"port 4 was not mapped; it is /dev/ttyS3 (default)"}, {}},
+        {{"ports", "map", "1"}, {}, 2, {}, "map N DEVICE"},
+        {{"ports", "remap"}, {}, 2, {}, "unknown action"},
+        {{"ports"},
+         "/dev/ttyUSB0",
+         0,
+         {"1  " + stable + "  (map)", "2  /dev/ttyUSB0  (environment, missing)",
+          "3  " + absent + "  (map, missing)", "4  /dev/ttyS3  (default"},
+         {}},
+        {{"ports", "unmap", "3"}, {}, 0, {"port 3: unmapped; now /dev/ttyS2 (default)"}, {}},
+        {{"ports", "--json"},
+         {},
+         0,
+         {"{\"number\": 1, \"device\": \"" + stable + "\", \"source\": \"map\", \"exists\": true}",
+          "{\"number\": 3, \"device\": \"/dev/ttyS2\", \"source\": \"default\""},
+         {}},
+    };
+    for (const Step& step : steps) {
+        const std::string name = step.arguments.join(' ').toStdString();
+        if (!step.environmentCom2.isEmpty())
+            qputenv("VELMORA_COM2", step.environmentCom2.toUtf8());
+        const CliRun run = runCli(step.arguments);
+        qunsetenv("VELMORA_COM2");
+        EXPECT_EQ(run.exitCode, step.exitCode) << name << "\n" << run.out << run.err;
+        for (const QString& part : step.saysOut)
+            EXPECT_TRUE(has(run.out, part)) << name << " should say " << part.toStdString() << ":\n"
+                                            << run.out;
+        EXPECT_TRUE(has(run.err, step.saysErr)) << name << ":\n" << run.err;
+    }
+    EXPECT_EQ(setting.mapFile(), "[ports]\n1=" + stable.toStdString() + "\n");
+}
+
+TEST(Ports, ProbeFindsTheOneUnitThatAnswersAndLeavesAHeldPortAlone) {
+    PortsSetting setting;
+    SimulatedUnit answering;
+    SimulatedUnit silent({"--silent"});
+    SimulatedUnit garbage({"--garbage"});
+    SimulatedUnit held;
+    ASSERT_TRUE(answering.started() && silent.started() && garbage.started() && held.started());
+    // Another program holds this unit's line through one name of it; the probe reaches
+    // it through the other.
+    SerialLink holder;
+    ASSERT_EQ(holder.open(held.link()), std::nullopt);
+    const QString missing = pathText(setting.folder() / "ttyUSB7");
+    const QStringList devices{answering.link(), silent.link(), garbage.link(), deviceOf(held)};
+    for (int n = 0; n < devices.size(); ++n)
+        ASSERT_EQ(runCli({"ports", "map", QString::number(n + 1), devices[n]}).exitCode, 0);
+    ASSERT_EQ(runCli({"ports", "map", "5", missing, "--force"}).exitCode, 0);
+
+    // A lock file left behind by a program that is gone, its PID now another process's:
+    // nobody holds the port.
+    const QString staleLock = "/var/lock/LCK.." + deviceOf(answering).mid(5).replace('/', '_');
+    writeText(staleLock.toStdString(),
+              "1\nminicom\n" + QSysInfo::machineHostName().toStdString() + "\n");
+
+    const CliRun all = runCli({"ports", "probe"});
+    std::filesystem::remove(staleLock.toStdString());
+    EXPECT_EQ(all.exitCode, 0) << all.out << all.err;
+    const QString inUse = QStringLiteral("porta già in uso da un altro programma (%1, PID %2)")
+                              .arg(QStringLiteral("cli_device_tests").left(15))
+                              .arg(::getpid());
+    const QStringList expected{
+        "port 1 (" + answering.link() + "): a unit answers",
+        "port 2 (" + silent.link() + "): no answer to 3 polls",
+        "port 3 (" + garbage.link() + "): no unit: other bytes than \"V\" came back",
+        "port 4 (" + deviceOf(held) + "): Impossibile aprire la porta " + deviceOf(held) + ": " +
+            inUse,
+        "port 5 (" + missing + "): Impossibile aprire la porta " + missing +
+            ": il dispositivo non esiste.",
+    };
+    for (const QString& line : expected)
+        EXPECT_TRUE(has(all.out, line)) << line.toStdString() << "\n" << all.out;
+    // The held unit heard nothing: the probe did not even open its line.
+    EXPECT_TRUE(held.received().empty());
+    EXPECT_EQ(silent.received().size(), 3u);
+
+    const CliRun none = runCli({"ports", "probe", "2", "3", "4", "5"});
+    EXPECT_EQ(none.exitCode, 3) << none.out << none.err;
+    EXPECT_TRUE(has(none.out, "0 of 4 ports with a unit answering")) << none.out;
+    EXPECT_EQ(runCli({"ports", "probe", "9"}).exitCode, 2);
+}
+
+// Another user's open of a device without rights: the advice names a group only when
+// that group may read and write the device.
+TEST(Ports, NoRightsAdviceNamesOnlyAGroupThatMayUseTheDevice) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "needs root, to hand the device to root and open it as user 65534";
+    }
+    if (!std::filesystem::exists("/usr/bin/setpriv")) {
+        GTEST_SKIP() << "needs setpriv (util-linux) to open the device as user 65534";
+    }
+    const QStringList asNobody{"--reuid=65534", "--regid=65534", "--clear-groups", VELMORA_CLI};
+    QProcess runs;
+    runs.start("/usr/bin/setpriv", asNobody + QStringList{"--version"});
+    if (!runs.waitForFinished(5000) || runs.exitCode() != 0) {
+        GTEST_SKIP() << "user 65534 cannot run " << VELMORA_CLI;
+    }
+    PortsSetting setting;
+    SimulatedUnit unit;
+    ASSERT_TRUE(unit.started());
+    const QByteArray device = QFile::encodeName(deviceOf(unit));
+    const std::tuple<const char*, mode_t, QString, QString> cases[] = {
+        {"dialout", 0660, "l'utente deve far parte del gruppo \"dialout\"", {}},
+        {"root", 0600, "permesso negato", "\"root\""},
+        {"tty", 0620, "permesso negato", "\"tty\""},
+    };
+    for (const auto& [groupName, mode, says, never] : cases) {
+        const group* owner = getgrnam(groupName);
+        ASSERT_TRUE(owner) << groupName;
+        ASSERT_EQ(chown(device.constData(), 0, owner->gr_gid), 0);
+        ASSERT_EQ(chmod(device.constData(), mode), 0);
+        QProcess probe;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("VELMORA_COM1", deviceOf(unit));
+        probe.setProcessEnvironment(environment);
+        probe.start("/usr/bin/setpriv", asNobody + QStringList{"ports", "probe", "1"});
+        ASSERT_TRUE(probe.waitForFinished(10000));
+        const std::string out = probe.readAllStandardOutput().toStdString();
+        EXPECT_EQ(probe.exitCode(), 3) << groupName << "\n" << out;
+        EXPECT_TRUE(has(out, says)) << groupName << "\n" << out;
+        if (!never.isEmpty()) {
+            EXPECT_FALSE(has(out, never)) << groupName << "\n" << out;
+        }
+    }
+    EXPECT_TRUE(unit.received().empty());
+}
+
+} // namespace
+} // namespace velmora::cli_test
