@@ -31,9 +31,11 @@ constexpr const char* kUsage =
     "The unit (--port N for port 1 to 8, or --device PATH; --timeout SECONDS, default 2):\n"
     "  read -o FILE.prg                  save the unit's configuration\n"
     "  program FILE.prg [--verify]       program the unit; --verify reads it back\n"
-    "  batch FILE.prg --number-from N --count C [--verify]\n"
-    "                                    program unit after unit, numbers counting up;\n"
-    "                                    connect each unit when asked\n"
+    "  batch FILE.prg --number-from N --count C [--verify] [--log FILE.csv]\n"
+    "        [--resume FILE.csv]         program unit after unit, numbers counting up,\n"
+    "                                    on every port of the jig at once (--port 1,2,3\n"
+    "                                    or --device repeated); --log records each unit,\n"
+    "                                    --resume skips the numbers a record shows as sent\n"
     "\n"
     "Port N is the device named by VELMORA_COM<N>, else /dev/ttyS<N-1>.\n"
     "Exit status: 0 done, 1 a difference or a failed verify, 2 bad input,\n"
@@ -53,7 +55,9 @@ const std::vector<Command>& commands() {
         {"read", {{"-o", "--port", "--device", "--timeout"}, {}}, true},
         {"program", {{"--port", "--device", "--timeout"}, {"--verify"}}, true},
         {"batch",
-         {{"--port", "--device", "--timeout", "--number-from", "--count"}, {"--verify"}},
+         {{"--port", "--device", "--timeout", "--number-from", "--count", "--log", "--resume"},
+          {"--verify"},
+          {"--device"}},
          true},
     };
     return kCommands;

@@ -1,121 +1,238 @@
 #include "cli_process.h"
 #include "cli_test_support.h"
 
+#include <QRegularExpression>
+
 #include <gtest/gtest.h>
+
+#include <csignal>
+#include <map>
+#include <memory>
+#include <set>
 
 namespace velmora::cli_test {
 namespace {
 
-// The batch is driven as on the production line: the unit answers while connected
-// and falls silent while the operator swaps it for the next one.
-class RunningBatch {
+// A jig of simulated units, one per pseudo-terminal, each the cradle of one position.
+struct Jig {
+    explicit Jig(int positions, const std::map<int, QStringList>& options = {}) {
+        for (int p = 1; p <= positions; ++p) {
+            const auto found = options.find(p);
+            units.push_back(std::make_unique<SimulatedUnit>(
+                found == options.end() ? QStringList{} : found->second));
+        }
+    }
+    bool started() const {
+        return std::all_of(units.begin(), units.end(), [](const auto& u) { return u->started(); });
+    }
+    QStringList devices() const {
+        QStringList arguments;
+        for (const auto& unit : units)
+            arguments << "--device" << unit->link();
+        return arguments;
+    }
+    // The peripheral numbers of every programming frame each unit took (image bytes 1
+    // to 4, the number's decimal digits in this configuration's encoding).
+    std::vector<Bytes> programmingFrames(std::size_t position) const {
+        std::vector<Bytes> frames;
+        for (const Bytes& frame : framesIn(units[position - 1]->received()))
+            if (frame != bytesOf(readRequest()))
+                frames.push_back(frame);
+        return frames;
+    }
+    std::vector<std::unique_ptr<SimulatedUnit>> units;
+};
+
+// The operator at the jig, reading the batch's plain event lines: takes away the unit
+// a position is done with, puts the next one in once the position waits, and can give
+// the next unit at a position a fault ("noack on") or act while it is being programmed.
+class JigOperator {
 public:
-    explicit RunningBatch(const QStringList& arguments) {
+    struct Plan {
+        int position;
+        int unit;                // 1 for the first unit put into that position
+        QString whenPresent;     // control line for the unit as it is put in
+        QString whenProgramming; // control line once the position says "programming"
+    };
+
+    JigOperator(Jig& jig, const QStringList& arguments, std::vector<Plan> plans = {})
+        : jig_(jig), plans_(std::move(plans)), arrivals_(jig.units.size() + 1, 1),
+          swapping_(jig.units.size() + 1, false) {
         SimulatedUnit::ensureApplication();
         cli_.start(QStringLiteral(VELMORA_CLI), arguments);
+        for (const Plan& plan : plans_)
+            if (plan.unit == 1 && !plan.whenPresent.isEmpty())
+                jig_.units[plan.position - 1]->control(plan.whenPresent);
     }
-    ~RunningBatch() {
+    ~JigOperator() {
         if (cli_.state() != QProcess::NotRunning) {
             cli_.kill();
             cli_.waitForFinished(1000);
         }
     }
 
-    // Waits for a line holding `text` on standard error (progress) or output (results),
-    // in what came after the last line found.
-    bool awaitLine(const std::string& text, int limitMs = 5000) {
+    // Serves the jig until the batch ends or `until` shows in an event line.
+    bool serve(int limitMs, const std::string& until = {}) {
         return waitUntil(
             [&] {
                 cli_.waitForReadyRead(10);
-                err_ += cli_.readAllStandardError().toStdString();
                 out_ += cli_.readAllStandardOutput().toStdString();
-                if (err_.find(text, errSeen_) == std::string::npos &&
-                    out_.find(text, outSeen_) == std::string::npos)
-                    return false;
-                errSeen_ = err_.size();
-                outSeen_ = out_.size();
-                return true;
+                pending_ += cli_.readAllStandardError().toStdString();
+                for (std::size_t end; (end = pending_.find('\n')) != std::string::npos;) {
+                    const std::string line = pending_.substr(0, end);
+                    pending_.erase(0, end + 1);
+                    err_ += line + "\n";
+                    react(line);
+                    if (!until.empty() && line.find(until) != std::string::npos)
+                        return true;
+                }
+                return cli_.state() == QProcess::NotRunning;
             },
             limitMs);
     }
-    int finish() {
-        cli_.waitForFinished(5000);
+    int finish(int limitMs) {
+        if (!serve(limitMs))
+            return -1;
+        cli_.waitForFinished(2000);
         out_ += cli_.readAllStandardOutput().toStdString();
-        err_ += cli_.readAllStandardError().toStdString();
+        err_ += pending_ + cli_.readAllStandardError().toStdString();
         return cli_.exitStatus() == QProcess::NormalExit ? cli_.exitCode() : -1;
     }
+    void interrupt() { ::kill(static_cast<pid_t>(cli_.processId()), SIGINT); }
     const std::string& out() const { return out_; }
     const std::string& err() const { return err_; }
 
 private:
+    void react(const std::string& line) {
+        static const QRegularExpression event(
+            R"(^\S+ (?:\[\d+/\d+\] )?position (\d+)(?: \d+)?: (.*)$)");
+        const auto match = event.match(QString::fromStdString(line));
+        if (!match.hasMatch())
+            return;
+        const auto p = static_cast<std::size_t>(match.captured(1).toInt());
+        const QString state = match.captured(2);
+        SimulatedUnit& unit = *jig_.units[p - 1];
+        if (state.contains("take the unit away") && !swapping_[p]) {
+            swapping_[p] = true;
+            unit.control("silent on");
+            unit.control("noack off");
+            unit.control("misstore off");
+        } else if (state.startsWith("waiting") && swapping_[p]) {
+            swapping_[p] = false;
+            ++arrivals_[p];
+            for (const Plan& plan : plans_)
+                if (plan.position == static_cast<int>(p) && plan.unit == arrivals_[p] &&
+                    !plan.whenPresent.isEmpty())
+                    unit.control(plan.whenPresent);
+            unit.control("silent off");
+        } else if (state == "programming") {
+            for (const Plan& plan : plans_)
+                if (plan.position == static_cast<int>(p) && plan.unit == arrivals_[p] &&
+                    !plan.whenProgramming.isEmpty())
+                    unit.control(plan.whenProgramming);
+        }
+    }
+
+    Jig& jig_;
+    std::vector<Plan> plans_;
+    std::vector<int> arrivals_;
+    std::vector<bool> swapping_;
     QProcess cli_;
     std::string out_;
     std::string err_;
-    std::size_t outSeen_ = 0;
-    std::size_t errSeen_ = 0;
+    std::string pending_;
 };
 
-TEST(BatchCommand, ProgramsUnitAfterUnitWithNumbersCountingUp) {
-    Folder folder;
-    const auto site = [](const std::string& number) {
-        return windowAfter([&](FormModel& form) {
-            form.setComboRow(3);
-            form.setText("Txtgruppo", "4");
-            form.setText("Txtnumero", number);
-        });
-    };
-    const auto file = folder.save("site.prg", site("001"));
-    SimulatedUnit unit;
-    ASSERT_TRUE(unit.started());
-    RunningBatch batch({"batch", "--device", unit.link(), pathText(file), "--number-from", "101",
-                        "--count", "3", "--verify"});
-
-    for (const std::string number : {"101", "102"}) {
-        ASSERT_TRUE(batch.awaitLine(number + ": programmed and verified")) << batch.err();
-        // Still connected: the same unit must not be taken again.
-        QThread::msleep(600);
-        EXPECT_EQ(framesIn(unit.received()).size(), number == "101" ? 2u : 4u);
-        ASSERT_TRUE(unit.control("silent on"));
-        ASSERT_TRUE(batch.awaitLine(std::to_string(std::stoi(number) + 1) + ": connect a unit"))
-            << batch.err();
-        ASSERT_TRUE(unit.control("silent off"));
-    }
-    EXPECT_EQ(batch.finish(), 0) << batch.err();
-    EXPECT_EQ(batch.out(), "101: programmed and verified\n"
-                           "102: programmed and verified\n"
-                           "103: programmed and verified\n"
-                           "3 of 3 unit(s) programmed: 101, 102, 103\n");
-
-    // Each unit got the window's frame for its number: a programming frame, then the
-    // verify's read request.
-    const std::vector<Bytes> frames = framesIn(unit.received());
-    ASSERT_EQ(frames.size(), 6u);
-    for (int i = 0; i < 3; ++i)
-        EXPECT_EQ(frames[static_cast<std::size_t>(2 * i)],
-                  bytesOf(windowFrame(site(std::to_string(101 + i)))))
-            << 101 + i;
+FormModel site(long number) {
+    return windowAfter([&](FormModel& form) {
+        form.setComboRow(3);
+        form.setText("Txtgruppo", "4");
+        form.setText("Txtnumero", std::to_string(number));
+    });
 }
 
-TEST(BatchCommand, AFailedUnitLeavesItsNumberForTheNextOne) {
+// Which number each programming frame carried, by comparing it with the window's frame
+// for each number of the batch.
+std::multiset<long> numbersSent(const Jig& jig, long first, long count) {
+    std::map<Bytes, long> byFrame;
+    for (long number = first; number < first + count; ++number)
+        byFrame[bytesOf(windowFrame(site(number)))] = number;
+    std::multiset<long> sent;
+    for (std::size_t p = 1; p <= jig.units.size(); ++p)
+        for (const Bytes& frame : jig.programmingFrames(p)) {
+            const auto found = byFrame.find(frame);
+            sent.insert(found == byFrame.end() ? -1 : found->second);
+        }
+    return sent;
+}
+
+std::multiset<long> range(long first, long count) {
+    std::multiset<long> numbers;
+    for (long number = first; number < first + count; ++number)
+        numbers.insert(number);
+    return numbers;
+}
+
+TEST(BatchCommand, FourPositionsProgramTwelveUnitsEachOnceWithItsOwnNumber) {
     Folder folder;
-    const auto file = folder.save("site.prg", windowAfter());
-    SimulatedUnit unit({"--misstore"});
-    ASSERT_TRUE(unit.started());
-    RunningBatch batch({"batch", "--device", unit.link(), pathText(file), "--number-from", "7",
-                        "--count", "1", "--verify", "--timeout", "0.5"});
-    ASSERT_TRUE(batch.awaitLine("7: FAILED")) << batch.err();
-    ASSERT_TRUE(unit.control("misstore off"));
-    ASSERT_TRUE(unit.control("silent on"));
-    ASSERT_TRUE(batch.awaitLine("7: connect a unit")) << batch.err();
-    ASSERT_TRUE(unit.control("silent off"));
-    EXPECT_EQ(batch.finish(), 1) << batch.err();
-    EXPECT_NE(batch.out().find("7: FAILED, verify failed; Numero periferico: sent 7, unit holds 8"),
+    const auto file = folder.save("site.prg", site(1));
+    Jig jig(4);
+    ASSERT_TRUE(jig.started());
+    JigOperator line(jig, QStringList{"batch", pathText(file), "--number-from", "101", "--count",
+                                      "12", "--verify"} +
+                              jig.devices());
+    ASSERT_EQ(line.finish(30000), 0) << line.err();
+
+    // Each number went out once, in the window's own frame for it, and no unit twice.
+    EXPECT_EQ(numbersSent(jig, 101, 12), range(101, 12));
+    for (std::size_t p = 1; p <= 4; ++p)
+        EXPECT_GE(jig.programmingFrames(p).size(), 1u) << "position " << p;
+    EXPECT_NE(line.out().find("numbers 101-112: 12 unit(s) handled, 12 programmed, 0 failed\n"
+                              "verified: 101-112\n"),
               std::string::npos)
-        << batch.out();
-    EXPECT_NE(batch.out().find("7: programmed and verified\n1 of 1 unit(s) programmed: 7\n"
-                               "failed: 7"),
+        << line.out();
+    // The first line about the first unit carries its counter and its number; every
+    // counter names the unit it is about.
+    const std::size_t first = line.err().find("[1/12]");
+    ASSERT_NE(first, std::string::npos) << line.err();
+    EXPECT_EQ(line.err().find(" 101: "), line.err().find(" 101: ", first)) << line.err();
+    static const QRegularExpression counted(R"(\[(\d+)/12\] position \d (\d+): )");
+    for (auto it = counted.globalMatch(QString::fromStdString(line.err())); it.hasNext();) {
+        const auto match = it.next();
+        EXPECT_EQ(match.captured(2).toInt() - 100, match.captured(1).toInt()) << line.err();
+    }
+}
+
+// A unit that never acknowledges, an adapter that hangs up in the middle of a frame and
+// a unit that stores something else: each number sent is spent with its unit, and the
+// other positions go on to the end of the range.
+TEST(BatchCommand, FailingPositionsSpendTheirNumbersWhileTheOthersFinish) {
+    Folder folder;
+    const auto file = folder.save("site.prg", site(1));
+    Jig jig(4, {{4, {"--misstore"}}});
+    ASSERT_TRUE(jig.started());
+    JigOperator line(jig,
+                     QStringList{"batch", pathText(file), "--number-from", "101", "--count", "12",
+                                 "--verify", "--timeout", "1"} +
+                         jig.devices(),
+                     {{2, 2, "noack on", {}}, {3, 2, "noack on", "hangup 700"}});
+    ASSERT_EQ(line.finish(40000), 1) << line.err();
+
+    // Every number went out in exactly one frame: none was handed to a second unit.
+    EXPECT_EQ(numbersSent(jig, 101, 12), range(101, 12)) << line.out();
+    const std::string& out = line.out();
+    EXPECT_NE(out.find("numbers 101-112: 12 unit(s) handled, 9 programmed, 3 failed\n"),
               std::string::npos)
-        << batch.out();
+        << out << line.err();
+    for (const char* outcome :
+         {"verify-failed: Numero periferico: sent ", "no-answer: ", "port-lost: "})
+        EXPECT_NE(out.find(outcome), std::string::npos) << outcome << "\n" << out;
+    EXPECT_NE(out.find("spent, units to check: "), std::string::npos) << out;
+    EXPECT_NE(out.find("the number is spent: set the unit aside and check it"), std::string::npos)
+        << out;
+    EXPECT_EQ(out.find("not reached"), std::string::npos) << out;
+    EXPECT_NE(line.err().find("set it aside to check: it may hold"), std::string::npos)
+        << line.err();
 }
 
 } // namespace
