@@ -196,11 +196,18 @@ TEST(BatchCommand, FourPositionsProgramTwelveUnitsEachOnceWithItsOwnNumber) {
     const std::size_t first = line.err().find("[1/12]");
     ASSERT_NE(first, std::string::npos) << line.err();
     EXPECT_EQ(line.err().find(" 101: "), line.err().find(" 101: ", first)) << line.err();
-    static const QRegularExpression counted(R"(\[(\d+)/12\] position \d (\d+): )");
+    // Each unit's line says its current state once, in the order they happen: a state
+    // already left never comes back.
+    static const QRegularExpression counted(R"(\[(\d+)/12\] position \d (\d+): (\w+))");
+    std::map<int, QStringList> states;
     for (auto it = counted.globalMatch(QString::fromStdString(line.err())); it.hasNext();) {
         const auto match = it.next();
         EXPECT_EQ(match.captured(2).toInt() - 100, match.captured(1).toInt()) << line.err();
+        states[match.captured(2).toInt()] << match.captured(3);
     }
+    ASSERT_EQ(states.size(), 12u) << line.err();
+    for (const auto& [number, seen] : states)
+        EXPECT_EQ(seen, QStringList({"programming", "verifying", "done"})) << number;
 }
 
 // A unit that never acknowledges, an adapter that hangs up in the middle of a frame and
