@@ -48,10 +48,12 @@ std::optional<std::chrono::milliseconds> seconds(const std::string& text) {
     double value = 0;
     const char* end = text.data() + text.size();
     const auto [stop, error] = std::from_chars(text.data(), end, value, std::chars_format::fixed);
-    constexpr double kLongestWait = 3600;
-    if (text.empty() || error != std::errc{} || stop != end || !(value > 0) || value > kLongestWait)
+    if (text.empty() || error != std::errc{} || stop != end || !(value <= kLongestSeconds))
         return std::nullopt;
-    return std::chrono::milliseconds(std::lround(value * 1000));
+    const std::chrono::milliseconds wait(std::lround(value * 1000));
+    if (wait < kShortestWait)
+        return std::nullopt;
+    return wait;
 }
 
 } // namespace velmora::cli

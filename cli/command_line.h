@@ -37,7 +37,10 @@ std::variant<Arguments, std::string> parseArguments(const std::vector<std::strin
 // A whole number from first to last, no sign, blank or fraction.
 std::optional<long> wholeNumber(const std::string& text, long first, long last);
 
-// Seconds with an optional fraction ("2", "0.5"), read without the locale.
+// Seconds with an optional fraction ("2", "0.5"), read without the locale, from 1 ms
+// (after rounding to whole milliseconds) to an hour.
+inline constexpr std::chrono::milliseconds kShortestWait{1};
+inline constexpr double kLongestSeconds = 3600;
 std::optional<std::chrono::milliseconds> seconds(const std::string& text);
 
 } // namespace velmora::cli

@@ -2,11 +2,14 @@
 
 #include "cli/device_line.h"
 #include "cli/form_loading.h"
+#include "cli/interruption.h"
+#include "cli/production_record.h"
 #include "cli/verification.h"
 #include "progfile/programming_file.h"
 #include "protocol/image_decode.h"
 
 #include <cstdio>
+#include <memory>
 
 namespace velmora::cli {
 namespace {
@@ -16,38 +19,170 @@ void print(const std::string& line) {
     std::fflush(stdout);
 }
 
+using OptionalRecord = std::unique_ptr<ProductionRecord>;
+
+// The record named by --log, held for the whole command; none without --log.
+std::variant<OptionalRecord, Failure> recordOf(const Arguments& arguments) {
+    const auto log = arguments.options.find("--log");
+    if (log == arguments.options.end())
+        return OptionalRecord{};
+    auto opened = ProductionRecord::open(QString::fromLocal8Bit(log->second.c_str()));
+    if (auto* failure = std::get_if<Failure>(&opened))
+        return *failure;
+    return std::get<OptionalRecord>(std::move(opened));
+}
+
+RecordResult resultOf(LineTrouble trouble) {
+    switch (trouble) {
+    case LineTrouble::NoAnswer:
+        return RecordResult::NoAnswer;
+    case LineTrouble::WrongAnswer:
+        return RecordResult::WrongAnswer;
+    case LineTrouble::PortLost:
+        return RecordResult::PortLost;
+    case LineTrouble::Interrupted:
+        break;
+    }
+    return RecordResult::Interrupted;
+}
+
+// Writes the attempt's row, then tells the operator how the command ended. A row that
+// cannot be written outweighs every outcome but an interruption.
+ExitStatus finish(ProductionRecord* record, const RecordRow& row,
+                  const std::optional<Failure>& failure) {
+    std::optional<Failure> unrecorded;
+    if (record != nullptr)
+        unrecorded = record->append(row);
+    ExitStatus status = failure ? report(*failure) : ExitStatus::Done;
+    if (unrecorded && status != ExitStatus::Interrupted)
+        status = report(*unrecorded);
+    else if (unrecorded)
+        report(*unrecorded);
+    return status;
+}
+
+std::string numberOf(const Image& image) {
+    const Result<DecodedImage> decoded = decodeImage(image, ImageSource::FileImport);
+    return decoded ? decoded->txtnumero : std::string{};
+}
+
+// Programs the unit and reads it back when asked; fills in the row's outcome and gives
+// the failure for the operator, if any.
+std::optional<Failure> programUnit(UnitSession& session, const LineChoice& line, const Image& image,
+                                   bool verify, RecordRow& row) {
+    const std::string device = line.device.toStdString();
+    const auto trouble = session.program(programmingFrame(image));
+    row.frameSent = session.frameSent();
+    if (trouble) {
+        row.result = resultOf(*trouble);
+        if (*trouble != LineTrouble::Interrupted)
+            return troubleFailure(*trouble, line, "the programming frame");
+        if (!row.frameSent)
+            return Failure{ExitStatus::Interrupted, "interrupted before the programming frame "
+                                                    "went to the unit on " +
+                                                        device + ": the unit is unchanged"};
+        row.detail = "the frame was sent, no acknowledgement yet";
+        return Failure{ExitStatus::Interrupted,
+                       "interrupted while programming the unit on " + device +
+                           ": the programming frame had been sent, so the unit may hold the "
+                           "new configuration; read it before trusting it"};
+    }
+    row.result = RecordResult::Programmed;
+    if (!verify) {
+        print("programmed");
+        return std::nullopt;
+    }
+    const auto checked = readBack(session, image);
+    if (const auto* readTrouble = std::get_if<LineTrouble>(&checked)) {
+        row.result = resultOf(*readTrouble);
+        row.detail = "acknowledged, not verified";
+        if (*readTrouble == LineTrouble::Interrupted)
+            return Failure{ExitStatus::Interrupted,
+                           "interrupted while reading back the unit on " + device +
+                               ": it acknowledged the programming frame but is not verified"};
+        return troubleFailure(*readTrouble, line, "the read request after programming");
+    }
+    const auto& found = std::get<std::vector<Difference>>(checked);
+    if (found.empty()) {
+        row.result = RecordResult::Verified;
+        print("programmed and verified");
+        return std::nullopt;
+    }
+    row.result = RecordResult::VerifyFailed;
+    for (const Difference& difference : found) {
+        print(describeReadBack(difference));
+        row.detail += (row.detail.empty() ? "" : "; ") + describeReadBack(difference);
+    }
+    return Failure{ExitStatus::Differs, "verify failed: the unit acknowledged but holds " +
+                                            std::to_string(found.size()) + " different value(s)"};
+}
+
 } // namespace
 
 ExitStatus readCommand(const Arguments& arguments) {
     const auto target = arguments.options.find("-o");
-    if (!arguments.plain.empty() || target == arguments.options.end())
-        return report({ExitStatus::BadInput,
-                       "usage: velmora-cli read (--port N | --device PATH) -o FILE.prg"});
+    const bool saving = target != arguments.options.end();
+    if (!arguments.plain.empty() || (!saving && !arguments.has("--log")))
+        return report({ExitStatus::BadInput, "usage: velmora-cli read (--port N | --device PATH) "
+                                             "(-o FILE.prg | --log FILE.csv)"});
+    Interruption interruption;
+    auto record = recordOf(arguments);
+    if (const auto* failure = std::get_if<Failure>(&record))
+        return report(*failure);
+    ProductionRecord* log = std::get<OptionalRecord>(record).get();
     const auto opened = openLine(arguments);
     if (const auto* failure = std::get_if<Failure>(&opened))
         return report(*failure);
     const LineChoice& choice = std::get<OpenLine>(opened).choice;
     UnitSession& session = *std::get<OpenLine>(opened).session;
+    session.stopOn(interruption);
+    const std::string device = choice.device.toStdString();
+    RecordRow row;
+    row.device = stableDeviceName(choice.device);
+    row.result = RecordResult::Read;
 
     const std::variant<Image, LineTrouble> held = session.read();
-    if (const auto* trouble = std::get_if<LineTrouble>(&held))
-        return report(troubleFailure(*trouble, choice, "the read request"));
+    if (const auto* trouble = std::get_if<LineTrouble>(&held)) {
+        row.result = resultOf(*trouble);
+        if (*trouble == LineTrouble::Interrupted)
+            return finish(log, row,
+                          Failure{ExitStatus::Interrupted,
+                                  "interrupted while reading the unit on " + device + ": " +
+                                      (session.frameSent() ? "the read request had been sent"
+                                                           : "nothing had been sent") +
+                                      "; nothing was saved"});
+        return finish(log, row, troubleFailure(*trouble, choice, "the read request"));
+    }
     const Image& image = std::get<Image>(held);
-    const Result<bool> saved = saveProgrammingFile(target->second, programmingFrame(image));
-    if (!saved)
-        return report({ExitStatus::BadInput, describe(saved.problems())});
-    // The file keeps what the unit holds, even an image the window would not import.
+    row.image = image;
+    row.number = numberOf(image);
+    if (saving) {
+        // The file keeps what the unit holds, even bytes the window would not import.
+        const Result<bool> saved = saveProgrammingFile(target->second, programmingFrame(image));
+        if (!saved) {
+            row.detail = "not saved: " + describe(saved.problems());
+            return finish(log, row, Failure{ExitStatus::BadInput, describe(saved.problems())});
+        }
+    }
     const Result<DecodedImage> decoded = decodeImage(image, ImageSource::FileImport);
-    if (!decoded)
-        std::fprintf(stderr, "velmora-cli: warning: the window would refuse %s: %s\n",
-                     target->second.c_str(), describe(decoded.problems()).c_str());
-    return ExitStatus::Done;
+    if (decoded)
+        return finish(log, row, std::nullopt);
+    row.result = RecordResult::Unloadable;
+    row.detail = describe(decoded.problems());
+    return finish(log, row,
+                  Failure{ExitStatus::NoAnswer,
+                          "the unit on " + device +
+                              " answered with bytes that are not a configuration the window "
+                              "can load (" +
+                              row.detail + "); " +
+                              (saving ? "they are saved in " + target->second + " for diagnosis"
+                                      : std::string("they are in the record"))});
 }
 
 ExitStatus programCommand(const Arguments& arguments) {
     if (arguments.plain.size() != 1)
         return report({ExitStatus::BadInput, "usage: velmora-cli program (--port N | --device "
-                                             "PATH) FILE.prg [--verify]"});
+                                             "PATH) FILE.prg [--verify] [--log FILE.csv]"});
     const std::string& path = arguments.plain[0];
     const Result<LoadedFile> loaded = loadConfiguration(path);
     if (!loaded)
@@ -55,32 +190,34 @@ ExitStatus programCommand(const Arguments& arguments) {
     // The window programs only a form that passes its range check and encodes.
     if (const Result<Frame> checked = frameOfForm(loaded->form); !checked)
         return report({ExitStatus::BadInput, path + ": " + describe(checked.problems())});
+    // The file's own image, in a frame with the start and end bytes the unit expects.
+    const Image image = imageOfFrame(loaded->frame);
+    const QString file = QString::fromLocal8Bit(path.c_str());
+    RecordRow row;
+    row.number = numberOf(image);
+    row.configurationFile = file;
+    row.image = image;
+
+    Interruption interruption;
+    auto record = recordOf(arguments);
+    if (const auto* failure = std::get_if<Failure>(&record))
+        return report(*failure);
+    ProductionRecord* log = std::get<OptionalRecord>(record).get();
+    if (log != nullptr) {
+        const auto digest = sha256OfFile(file);
+        if (const auto* failure = std::get_if<Failure>(&digest))
+            return report(*failure);
+        row.configurationSha256 = std::get<QString>(digest);
+    }
     const auto opened = openLine(arguments);
     if (const auto* failure = std::get_if<Failure>(&opened))
         return report(*failure);
     const LineChoice& choice = std::get<OpenLine>(opened).choice;
     UnitSession& session = *std::get<OpenLine>(opened).session;
-
-    // The file's own image, in a frame with the start and end bytes the unit expects.
-    const Image image = imageOfFrame(loaded->frame);
-    if (const auto trouble = session.program(programmingFrame(image)))
-        return report(troubleFailure(*trouble, choice, "the programming frame"));
-    if (!arguments.has("--verify")) {
-        print("programmed");
-        return ExitStatus::Done;
-    }
-    const auto checked = readBack(session, image);
-    if (const auto* trouble = std::get_if<LineTrouble>(&checked))
-        return report(troubleFailure(*trouble, choice, "the read request after programming"));
-    const auto& found = std::get<std::vector<Difference>>(checked);
-    if (found.empty()) {
-        print("programmed and verified");
-        return ExitStatus::Done;
-    }
-    for (const Difference& difference : found)
-        print(describeReadBack(difference));
-    return report({ExitStatus::Differs, "verify failed: the unit acknowledged but holds " +
-                                            std::to_string(found.size()) + " different value(s)"});
+    session.stopOn(interruption);
+    row.device = stableDeviceName(choice.device);
+    const auto failure = programUnit(session, choice, image, arguments.has("--verify"), row);
+    return finish(log, row, failure);
 }
 
 } // namespace velmora::cli

@@ -32,7 +32,9 @@ std::variant<LineChoice, Failure> chooseLine(const Arguments& arguments) {
         const auto wait = seconds(timeout->second);
         if (!wait)
             return Failure{ExitStatus::BadInput,
-                           "--timeout takes seconds above 0, not \"" + timeout->second + "\""};
+                           "--timeout takes seconds from 0.001 to 3600 (whole milliseconds), not "
+                           "\"" +
+                               timeout->second + "\""};
         line.timeout = *wait;
     }
     return line;
@@ -59,6 +61,9 @@ Failure troubleFailure(LineTrouble trouble, const LineChoice& line, const std::s
                 "the unit on " + device + " gave the wrong answer to " + exchange};
     case LineTrouble::PortLost:
         return {ExitStatus::PortUnusable, "the line to " + device + " was lost"};
+    case LineTrouble::Interrupted:
+        return {ExitStatus::Interrupted,
+                "interrupted while waiting for the unit on " + device + " to answer " + exchange};
     case LineTrouble::NoAnswer:
         break;
     }

@@ -28,7 +28,8 @@ constexpr const char* kUsage =
     "                                    Optrete(3)=1 Option2=1 txttx=433.5\n"
     "                                    (quote names with brackets for the shell)\n"
     "\n"
-    "The unit (--port N for port 1 to 8, or --device PATH; --timeout SECONDS, default 2):\n"
+    "The unit (--port N for port 1 to 8, or --device PATH; --timeout SECONDS, 0.001 to\n"
+    "3600, default 2; --log FILE.csv appends one row per unit to a traceability record):\n"
     "  read -o FILE.prg                  save the unit's configuration\n"
     "  program FILE.prg [--verify]       program the unit; --verify reads it back\n"
     "  batch FILE.prg --number-from N --count C [--verify] [--log FILE.csv]\n"
@@ -39,7 +40,8 @@ constexpr const char* kUsage =
     "\n"
     "Port N is the device named by VELMORA_COM<N>, else /dev/ttyS<N-1>.\n"
     "Exit status: 0 done, 1 a difference or a failed verify, 2 bad input,\n"
-    "3 no answer from the unit, 4 the port could not be opened.\n";
+    "3 no answer from the unit (or not a configuration), 4 the port could not be\n"
+    "opened, 5 the --log record could not be written, 130 interrupted (Ctrl-C).\n";
 
 struct Command {
     const char* name;
@@ -52,8 +54,8 @@ const std::vector<Command>& commands() {
         {"show", {{}, {"--json"}}, false},
         {"diff", {{}, {}}, false},
         {"set", {{"-o"}, {}}, false},
-        {"read", {{"-o", "--port", "--device", "--timeout"}, {}}, true},
-        {"program", {{"--port", "--device", "--timeout"}, {"--verify"}}, true},
+        {"read", {{"-o", "--port", "--device", "--timeout", "--log"}, {}}, true},
+        {"program", {{"--port", "--device", "--timeout", "--log"}, {"--verify"}}, true},
         {"batch",
          {{"--port", "--device", "--timeout", "--number-from", "--count", "--log", "--resume"},
           {"--verify"},

@@ -1,5 +1,7 @@
 #include "cli/unit_session.h"
 
+#include "cli/interruption.h"
+
 #include <QEventLoop>
 #include <QTimer>
 
@@ -12,7 +14,14 @@ std::optional<QString> UnitSession::open(const QString& device) {
     return link_.open(device);
 }
 
+void UnitSession::stopOn(const Interruption& interruption) {
+    interruption_ = &interruption;
+}
+
 UnitSession::Outcome UnitSession::exchange(const Frame& frame) {
+    frameSent_ = false;
+    if (interruption_ != nullptr && interruption_->requested())
+        return Outcome::Interrupted;
     QEventLoop loop;
     Outcome outcome = Outcome::TimedOut;
     const auto finish = [&](Outcome how) {
@@ -29,14 +38,18 @@ UnitSession::Outcome UnitSession::exchange(const Frame& frame) {
         finish(Outcome::ImageCame);
     });
     connect(&link_, &SerialLink::portLost, &loop, [&] { finish(Outcome::Lost); });
+    if (interruption_ != nullptr)
+        connect(interruption_, &Interruption::interrupted, &loop,
+                [&] { finish(Outcome::Interrupted); });
     // A line error drops what was collected and restarts polling; the answer is lost,
     // and polls must not go out while the time-out runs.
     connect(&link_, &SerialLink::recovered, &loop, [&] { link_.stopPolling(); });
 
     // Polls stay off during the exchange, as "Programma" and "Leggi" keep them off;
-    // nothing collected before belongs to this answer.
+    // nothing collected or waiting before belongs to this answer.
     link_.stopPolling();
-    link_.clearReceiveBuffer();
+    link_.discardWaitingInput();
+    frameSent_ = link_.isOpen();
     link_.send(frame);
     deadline.start(timeout_);
     loop.exec();
@@ -53,6 +66,8 @@ std::optional<LineTrouble> UnitSession::troubleOf(Outcome outcome, Outcome expec
         return LineTrouble::PortLost;
     case Outcome::TimedOut:
         return LineTrouble::NoAnswer;
+    case Outcome::Interrupted:
+        return LineTrouble::Interrupted;
     case Outcome::Acknowledged:
     case Outcome::ImageCame:
         break;
@@ -71,25 +86,30 @@ std::variant<Image, LineTrouble> UnitSession::read() {
 }
 
 std::optional<LineTrouble> UnitSession::awaitUnit(bool present, int polls) {
+    if (interruption_ != nullptr && interruption_->requested())
+        return LineTrouble::Interrupted;
     QEventLoop loop;
     int inARow = 0;
-    bool lost = false;
+    std::optional<LineTrouble> trouble;
     connect(&link_, &SerialLink::linkStatusChanged, &loop, [&](bool connected) {
         inARow = connected == present ? inARow + 1 : 0;
         if (inARow >= polls)
             loop.quit();
     });
     connect(&link_, &SerialLink::portLost, &loop, [&] {
-        lost = true;
+        trouble = LineTrouble::PortLost;
         loop.quit();
     });
-    link_.clearReceiveBuffer();
+    if (interruption_ != nullptr)
+        connect(interruption_, &Interruption::interrupted, &loop, [&] {
+            trouble = LineTrouble::Interrupted;
+            loop.quit();
+        });
+    link_.discardWaitingInput();
     link_.resumePolling();
     loop.exec();
     link_.stopPolling();
-    if (lost)
-        return LineTrouble::PortLost;
-    return std::nullopt;
+    return trouble;
 }
 
 } // namespace velmora::cli

@@ -69,6 +69,14 @@ void SerialLink::send(std::span<const std::uint8_t> bytes) {
     port_.flush();
 }
 
+void SerialLink::discardWaitingInput() {
+    if (port_.isOpen()) {
+        port_.clear(QSerialPort::Input);
+    }
+    receiveGap_.stop();
+    replies_.clear();
+}
+
 void SerialLink::resumePolling() {
     if (port_.isOpen() && !poll_.isActive()) {
         poll_.start();

@@ -53,6 +53,9 @@ public:
     void resumePolling();
     void startPollResumeTimer() { pollResume_.start(); }
     void clearReceiveBuffer() { replies_.clear(); }
+    // Clears `RxBuffer` and drops every byte waiting in the port's input queue, in the
+    // driver and in the serial layer: what was there answers nothing sent from now on.
+    void discardWaitingInput();
     const Bytes& receiveBuffer() const { return replies_.buffer(); }
 
 signals:

@@ -1,10 +1,32 @@
+#include "cli/form_loading.h"
+#include "cli/production_record.h"
 #include "cli_process.h"
 #include "cli_test_support.h"
 
 #include <gtest/gtest.h>
 
+#include <QDir>
+
+#include <csignal>
+#include <fcntl.h>
+#include <termios.h>
+#include <unistd.h>
+
 namespace velmora::cli_test {
 namespace {
+
+// The lock file that the serial layer keeps beside other programs' locks while it holds
+// the device; empty when there is none.
+QString serialLockOf(const QString& device) {
+    QString name = device.startsWith(QStringLiteral("/dev/")) ? device.mid(5) : device;
+    name.replace(QLatin1Char('/'), QLatin1Char('_'));
+    for (const QString& folder :
+         {QStringLiteral("/var/lock"), QStringLiteral("/run/lock"), QStringLiteral("/tmp"),
+          QStringLiteral("/var/tmp"), QDir::tempPath()})
+        if (QFile::exists(folder + QStringLiteral("/LCK..") + name))
+            return folder + QStringLiteral("/LCK..") + name;
+    return {};
+}
 
 void numberedPanel(FormModel& form) {
     form.setText("Txtnumero", "101");
@@ -99,12 +121,159 @@ TEST(DeviceCommands, PortProblemsAndBadArgumentsHaveTheirOwnStatus) {
         {{"program", "--port", "9", input}, 2},
         {{"program", input}, 2},
         {{"program", "--port", "1", "--timeout", "0,5", input}, 2},
+        // Rounds to 0 ms: an exchange that could never be answered.
+        {{"program", "--port", "1", "--timeout", "0.0001", input}, 2},
+        {{"read", "--port", "1", "--timeout", "3601", "-o", input}, 2},
+        {{"read", "--port", "1"}, 2},
     };
     for (const auto& [arguments, status] : cases) {
         const CliRun run = runCli(arguments, absent);
         EXPECT_EQ(run.exitCode, status) << arguments.join(' ').toStdString() << run.err;
         EXPECT_FALSE(run.err.empty());
+        if (arguments.contains("--timeout") && arguments[0] == "program") {
+            EXPECT_NE(run.err.find("from 0.001 to 3600"), std::string::npos) << run.err;
+        }
     }
+}
+
+// An acknowledgement that came after an earlier run gave up waits in the line's input
+// queue; the next run must not take it for the answer to its own frame.
+TEST(DeviceCommands, AStaleAcknowledgementIsNotTakenForTheAnswer) {
+    Folder folder;
+    const QString input = pathText(folder.save("unit.prg", windowAfter(numberedPanel)));
+    SimulatedUnit unit;
+    ASSERT_TRUE(unit.started());
+    // An earlier run sent its frame and gave up before the answer came back: the unit's
+    // acknowledgement lands in the line's queue, read by nobody.
+    {
+        QFile line(unit.link());
+        ASSERT_TRUE(line.open(QIODevice::ReadWrite | QIODevice::Unbuffered));
+        const Frame frame = windowFrame(windowAfter(numberedPanel));
+        line.write(reinterpret_cast<const char*>(frame.data()), kFrameSize);
+    }
+    const auto acknowledged = [&] {
+        std::size_t sent = 0;
+        for (const Bytes& chunk : unit.sent())
+            sent += static_cast<std::size_t>(std::count(chunk.begin(), chunk.end(), 0x55));
+        return sent == kImageSize;
+    };
+    ASSERT_TRUE(waitUntil(acknowledged, 2000));
+    ASSERT_TRUE(unit.control("silent on"));
+    const CliRun next = runCli({"program", "--port", "1", "--timeout", "0.5", input}, unit.link());
+    EXPECT_EQ(next.exitCode, 3) << next.out << next.err;
+    EXPECT_EQ(next.out, "");
+    const CliRun read =
+        runCli({"read", "--port", "1", "--timeout", "0.5", "-o", input + ".back"}, unit.link());
+    EXPECT_EQ(read.exitCode, 3) << read.err;
+}
+
+// Noise or a spliced reply in answer to a read is saved when asked, for diagnosis, but
+// the command fails: it is not a configuration the window can load.
+TEST(DeviceCommands, ReadFailsOnBytesTheWindowCannotLoadAndKeepsThemWhenAsked) {
+    Folder folder;
+    SimulatedUnit unit({"--garbage"});
+    ASSERT_TRUE(unit.started());
+    const QString target = pathText(folder / "noise.prg");
+    const CliRun read = runCli({"read", "--port", "1", "-o", target}, unit.link());
+    EXPECT_EQ(read.exitCode, 3) << read.err;
+    EXPECT_NE(read.err.find("not a configuration the window can load"), std::string::npos)
+        << read.err;
+    EXPECT_NE(read.err.find("saved in " + target.toStdString() + " for diagnosis"),
+              std::string::npos)
+        << read.err;
+    // The bytes as they came, in a programming file that the window's import refuses.
+    EXPECT_TRUE(loadProgrammingFile(folder / "noise.prg").ok());
+    EXPECT_FALSE(cli::loadConfiguration(folder / "noise.prg").ok());
+}
+
+// The line's speed as the terminal layer holds it between programs.
+speed_t lineSpeed(const QString& device) {
+    const int fd = ::open(device.toLocal8Bit().constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    termios settings{};
+    tcgetattr(fd, &settings);
+    ::close(fd);
+    return cfgetospeed(&settings);
+}
+
+void setLineSpeed(const QString& device, speed_t speed) {
+    const int fd = ::open(device.toLocal8Bit().constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    termios settings{};
+    tcgetattr(fd, &settings);
+    cfsetispeed(&settings, speed);
+    cfsetospeed(&settings, speed);
+    tcsetattr(fd, TCSANOW, &settings);
+    ::close(fd);
+}
+
+// Ctrl-C or a termination request while the unit is silent: the command says what was
+// in flight, records it, gives the line back as it found it (settings restored, its lock
+// removed) and ends with 130 at once.
+TEST(DeviceCommands, AnInterruptedExchangeEndsWithItsSummary) {
+    Folder folder;
+    const QString input = pathText(folder.save("unit.prg", windowAfter(numberedPanel)));
+    struct Case {
+        QStringList command;
+        int signal;
+        const char* summary;
+    };
+    const std::vector<Case> cases{
+        {{"program", input, "--log", pathText(folder / "record.csv")},
+         SIGINT,
+         "the programming frame had been sent"},
+        {{"read", "-o", pathText(folder / "out.prg")}, SIGTERM, "the read request had been sent"},
+    };
+    for (const Case& test : cases) {
+        SimulatedUnit unit({"--silent"});
+        ASSERT_TRUE(unit.started());
+        setLineSpeed(unit.link(), B19200); // what another program left
+        QProcess cli;
+        cli.start(QStringLiteral(VELMORA_CLI),
+                  QStringList{test.command[0], "--device", unit.link(), "--timeout", "30"} +
+                      test.command.mid(1));
+        ASSERT_TRUE(waitUntil([&] { return framesIn(unit.received()).size() == 1; }, 5000));
+        const QString lock = serialLockOf(unit.link());
+        EXPECT_FALSE(lock.isEmpty()) << "no lock held for " << unit.link().toStdString();
+        QElapsedTimer clock;
+        clock.start();
+        ::kill(static_cast<pid_t>(cli.processId()), test.signal);
+        ASSERT_TRUE(cli.waitForFinished(3000)) << test.summary;
+        EXPECT_LT(clock.elapsed(), 1000);
+        EXPECT_EQ(cli.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(cli.exitCode(), 130);
+        const std::string err = cli.readAllStandardError().toStdString();
+        EXPECT_NE(err.find(test.summary), std::string::npos) << err;
+        EXPECT_NE(err.find(unit.link().toStdString()), std::string::npos) << err;
+        EXPECT_TRUE(lock.isEmpty() || !QFile::exists(lock)) << lock.toStdString();
+        EXPECT_EQ(lineSpeed(unit.link()), static_cast<speed_t>(B19200));
+    }
+    EXPECT_FALSE(std::filesystem::exists(folder / "out.prg"));
+    // The unit may hold the number: the record shows it as sent.
+    const auto sent = cli::sentNumbers(pathText(folder / "record.csv"));
+    ASSERT_TRUE(std::holds_alternative<std::set<long>>(sent));
+    EXPECT_EQ(std::get<std::set<long>>(sent), std::set<long>{101});
+    EXPECT_NE(fileText(folder / "record.csv").find(",interrupted,"), std::string::npos);
+}
+
+// A unit taken from the cradle falls silent; the one put in next answers with its own,
+// factory-fresh configuration, not the one programmed into the unit before it.
+TEST(DeviceCommands, TheSimulatedCradleHandsOverANewUnitAfterAnAbsence) {
+    Folder folder;
+    const auto fresh = folder.save("fresh.prg", windowAfter());
+    const auto wanted = folder.save("wanted.prg", windowAfter(numberedPanel));
+    SimulatedUnit unit(
+        {"--image", pathText(fresh), "--presence", "present 1500, absent 1500, present"});
+    ASSERT_TRUE(unit.started());
+    const CliRun program = runCli({"program", "--port", "1", pathText(wanted)}, unit.link());
+    ASSERT_EQ(program.exitCode, 0) << program.err;
+    ASSERT_TRUE(waitUntil([&] { return unit.notes("absent") == 1; }, 3000));
+    const CliRun away = runCli(
+        {"read", "--port", "1", "--timeout", "0.3", "-o", pathText(folder / "a.prg")}, unit.link());
+    EXPECT_EQ(away.exitCode, 3) << away.err;
+    ASSERT_TRUE(waitUntil([&] { return unit.notes("present") == 1; }, 3000));
+    const CliRun next =
+        runCli({"read", "--port", "1", "-o", pathText(folder / "b.prg")}, unit.link());
+    ASSERT_EQ(next.exitCode, 0) << next.err;
+    EXPECT_EQ(fileText(folder / "b.prg"), fileText(fresh));
 }
 
 } // namespace

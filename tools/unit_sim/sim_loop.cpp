@@ -53,7 +53,7 @@ double monotonicMs() {
 }
 
 SimLoop::SimLoop(SimOptions options, const Image& image)
-    : options_(std::move(options)), unit_(image), pacer_(options_.chunkMs) {}
+    : options_(std::move(options)), startImage_(image), unit_(image), pacer_(options_.chunkMs) {}
 
 int SimLoop::run() {
     installStopHandlers();
@@ -67,6 +67,9 @@ int SimLoop::run() {
     }
     if (options_.hangup) {
         scheduledHangupAtMs_ = monotonicMs() + options_.hangup->afterMs;
+    }
+    if (!options_.presence.empty()) {
+        startPresenceStep(0, monotonicMs());
     }
     while (stopRequested == 0) {
         pollfd watched[2] = {{line_.masterFd(), POLLIN, 0}, {STDIN_FILENO, POLLIN, 0}};
@@ -82,6 +85,9 @@ int SimLoop::run() {
         if (scheduledHangupAtMs_ && now >= *scheduledHangupAtMs_) {
             scheduledHangupAtMs_.reset();
             hangUp(options_.hangup->downMs);
+        }
+        if (presenceStepEndsMs_ && now >= *presenceStepEndsMs_) {
+            startPresenceStep(presenceStep_ + 1, *presenceStepEndsMs_);
         }
         if (reopenAtMs_ && now >= *reopenAtMs_) {
             reopenAtMs_.reset();
@@ -138,6 +144,9 @@ void SimLoop::readLine() {
     const double now = monotonicMs();
     const std::span<const std::uint8_t> chunk(buffer, static_cast<std::size_t>(count));
     log_.received(now, chunk);
+    if (!present_) {
+        return; // nobody in the cradle: the bytes go nowhere
+    }
     for (const std::uint8_t byte : chunk) {
         if (const auto reply = unit_.receive(byte)) {
             if (reply->kind == ReplyKind::Acknowledgement && options_.faults.misstore)
@@ -163,7 +172,39 @@ void SimLoop::readControl() {
     }
 }
 
+void SimLoop::startPresenceStep(std::size_t index, double nowMs) {
+    presenceStepEndsMs_.reset();
+    if (index >= options_.presence.size()) {
+        return; // the last step holds
+    }
+    presenceStep_ = index;
+    const PresenceStep& step = options_.presence[index];
+    setPresent(step.present);
+    if (step.ms) {
+        presenceStepEndsMs_ = nowMs + *step.ms;
+    }
+}
+
+void SimLoop::setPresent(bool present) {
+    if (present == present_) {
+        return;
+    }
+    present_ = present;
+    if (present) {
+        unit_ = UnitBehaviour(startImage_); // a new unit, fresh from its box
+    } else {
+        pacer_.clear(); // taken away mid-reply: the rest never comes
+        unit_.forgetPartialFrame();
+    }
+    log_.note(monotonicMs(), present ? "present" : "absent");
+}
+
 void SimLoop::handleControl(const std::string& line) {
+    if (line == "absent" || line == "present") {
+        setPresent(line == "present");
+        say("ok");
+        return;
+    }
     const ControlOutcome outcome = applyControl(options_.faults, line);
     if (!outcome.accepted) {
         say("error: " + outcome.error);
@@ -196,7 +237,7 @@ void SimLoop::sendDueBytes() {
 
 std::optional<double> SimLoop::nextWakeMs() const {
     std::optional<double> wake = line_.isOpen() ? pacer_.nextWakeMs() : std::nullopt;
-    for (const auto& moment : {reopenAtMs_, scheduledHangupAtMs_}) {
+    for (const auto& moment : {reopenAtMs_, scheduledHangupAtMs_, presenceStepEndsMs_}) {
         if (moment && (!wake || *moment < *wake)) {
             wake = moment;
         }

@@ -12,8 +12,8 @@
 namespace velmora::sim {
 
 // The simulated unit's one thread: waits for bytes from the line, control lines on
-// standard input and the next paced chunk, and handles each as it comes. Runs until
-// SIGINT or SIGTERM.
+// standard input, the next paced chunk and the next step of its presence script, and
+// handles each as it comes. Runs until SIGINT or SIGTERM.
 class SimLoop {
 public:
     SimLoop(SimOptions options, const Image& image);
@@ -26,15 +26,21 @@ private:
     void readControl();
     void handleControl(const std::string& line);
     void sendDueBytes();
+    void startPresenceStep(std::size_t index, double nowMs);
+    void setPresent(bool present);
     std::optional<double> nextWakeMs() const;
 
     SimOptions options_;
+    Image startImage_;
     UnitBehaviour unit_;
     ReplyPacer pacer_;
     PseudoTerminal line_;
     ByteLog log_;
     std::optional<double> reopenAtMs_;
     std::optional<double> scheduledHangupAtMs_;
+    bool present_ = true;
+    std::size_t presenceStep_ = 0;
+    std::optional<double> presenceStepEndsMs_;
     std::string controlPending_;
     bool controlOpen_ = true;
 };

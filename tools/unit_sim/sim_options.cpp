@@ -2,6 +2,8 @@
 
 #include <array>
 #include <charconv>
+#include <fstream>
+#include <sstream>
 #include <string_view>
 
 namespace velmora::sim {
@@ -39,6 +41,16 @@ std::optional<ScheduledHangup> hangupSchedule(std::string_view text) {
         return std::nullopt;
     }
     return ScheduledHangup{*after, *down};
+}
+
+std::optional<std::string> fileText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        return std::nullopt;
+    }
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
 }
 
 } // namespace
@@ -84,6 +96,17 @@ ParsedOptions parseOptions(const std::vector<std::string>& arguments) {
                 return {std::nullopt, "--chunk-ms needs a whole number of milliseconds"};
             }
             options.chunkMs = *ms;
+        } else if (flag == "--presence" || flag == "--presence-file") {
+            const std::string& given = value();
+            const auto text = flag == "--presence" ? std::optional{given} : fileText(given);
+            if (!text) {
+                return {std::nullopt, "cannot read " + given};
+            }
+            auto steps = parsePresence(*text);
+            if (const auto* error = std::get_if<std::string>(&steps)) {
+                return {std::nullopt, flag + ": " + *error};
+            }
+            options.presence = std::get<std::vector<PresenceStep>>(std::move(steps));
         } else if (flag == "--hangup") {
             options.hangup = hangupSchedule(value());
             if (!options.hangup) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "unit_sim/fault_switches.h"
+#include "unit_sim/presence_script.h"
 
 #include <optional>
 #include <string>
@@ -20,6 +21,7 @@ struct SimOptions {
     double chunkMs = 8.0;  // --chunk-ms MS: how often received bytes are handed over
     FaultSwitches faults;  // --silent --no-ack --garbage --short N --gap MS
     std::optional<ScheduledHangup> hangup; // --hangup AFTER_MS:DOWN_MS
+    std::vector<PresenceStep> presence;    // --presence STEPS, --presence-file FILE
 };
 
 struct ParsedOptions {
@@ -33,8 +35,15 @@ inline constexpr const char* kUsage =
     "usage: velmora-unit-sim [--link PATH] [--image FILE.prg] [--log FILE] [--chunk-ms MS]\n"
     "                        [--silent] [--no-ack] [--garbage] [--misstore] [--short N]\n"
     "                        [--gap MS] [--hangup AFTER_MS:DOWN_MS]\n"
+    "                        [--presence STEPS | --presence-file FILE]\n"
     "Prints the device of the line on its first output line. Reads control lines on\n"
     "standard input (silent on|off, noack on|off, garbage on|off, misstore on|off,\n"
-    "short N, gap MS, hangup MS) and answers each with \"ok\" or \"error: ...\".\n";
+    "short N, gap MS, hangup MS, absent, present) and answers each with \"ok\" or\n"
+    "\"error: ...\".\n"
+    "--presence \"absent 300, present 2000, absent 300, present\" plays a jig's cradle:\n"
+    "the unit answers while present, is silent while absent, and each unit that comes\n"
+    "is a new one holding the start image; only the last step may go without its\n"
+    "milliseconds. A file of steps takes one step a line. The control lines absent and\n"
+    "present do the same at once.\n";
 
 } // namespace velmora::sim

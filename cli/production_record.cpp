@@ -1,0 +1,286 @@
+#include "cli/production_record.h"
+
+#include "cli/command_line.h"
+
+#include <QCryptographicHash>
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+#include <QSysInfo>
+
+#include <algorithm>
+#include <vector>
+
+#if defined(Q_OS_WIN)
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
+namespace velmora::cli {
+namespace {
+
+struct ResultName {
+    RecordResult result;
+    std::string_view word;
+    bool unitTookFrame; // the word alone says a unit may hold the number
+};
+
+constexpr std::array kResultNames{
+    ResultName{RecordResult::Programmed, "programmed", true},
+    ResultName{RecordResult::Verified, "verified", true},
+    ResultName{RecordResult::VerifyFailed, "verify-failed", true},
+    ResultName{RecordResult::NoAnswer, "no-answer", false},
+    ResultName{RecordResult::WrongAnswer, "wrong-answer", false},
+    ResultName{RecordResult::PortLost, "port-lost", false},
+    ResultName{RecordResult::Interrupted, "interrupted", false},
+    ResultName{RecordResult::Spent, "spent", true},
+    ResultName{RecordResult::Read, "read", false},
+    ResultName{RecordResult::Unloadable, "unloadable", false},
+};
+
+constexpr std::string_view kLineEnd = "\r\n";
+
+std::string headerLine() {
+    std::string line;
+    for (const std::string_view column : kRecordColumns)
+        line += (line.empty() ? "" : ",") + std::string(column);
+    return line + std::string(kLineEnd);
+}
+
+bool syncToDisk(QFile& file) {
+#if defined(Q_OS_WIN)
+    return ::_commit(file.handle()) == 0;
+#else
+    return ::fsync(file.handle()) == 0;
+#endif
+}
+
+QString operatorName() {
+    for (const char* variable : {"USER", "LOGNAME", "USERNAME"})
+        if (const QString name = qEnvironmentVariable(variable); !name.isEmpty())
+            return name;
+    return {};
+}
+
+std::string hexOf(const Image& image) {
+    const QByteArray bytes(reinterpret_cast<const char*>(image.data()),
+                           static_cast<qsizetype>(image.size()));
+    return bytes.toHex().toUpper().toStdString();
+}
+
+// The rows of an RFC 4180 text; also takes bare LF line ends. A row cut short inside a
+// quoted field ends at the end of the text.
+std::vector<std::vector<std::string>> csvRows(std::string_view text) {
+    std::vector<std::vector<std::string>> rows;
+    std::vector<std::string> row;
+    std::string field;
+    bool quoted = false;
+    bool rowStarted = false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (quoted) {
+            if (c != '"')
+                field += c;
+            else if (i + 1 < text.size() && text[i + 1] == '"')
+                field += text[++i];
+            else
+                quoted = false;
+            continue;
+        }
+        rowStarted = true;
+        if (c == '"') {
+            quoted = true;
+        } else if (c == ',') {
+            row.push_back(std::move(field));
+            field.clear();
+        } else if (c == '\n' || c == '\r') {
+            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+                ++i;
+            row.push_back(std::move(field));
+            field.clear();
+            rows.push_back(std::move(row));
+            row.clear();
+            rowStarted = false;
+        } else {
+            field += c;
+        }
+    }
+    if (rowStarted || quoted) {
+        row.push_back(std::move(field));
+        rows.push_back(std::move(row));
+    }
+    return rows;
+}
+
+} // namespace
+
+std::string_view resultWord(RecordResult result) {
+    for (const ResultName& name : kResultNames)
+        if (name.result == result)
+            return name.word;
+    return {};
+}
+
+std::string csvField(std::string_view text) {
+    const bool needsQuotes = text.find_first_of(",\"\r\n") != std::string_view::npos ||
+                             (!text.empty() && (text.front() == ' ' || text.back() == ' '));
+    if (!needsQuotes)
+        return std::string(text);
+    std::string field = "\"";
+    for (const char c : text) {
+        field += c;
+        if (c == '"')
+            field += '"';
+    }
+    return field + "\"";
+}
+
+ProductionRecord::ProductionRecord(const QString& path, std::unique_ptr<QLockFile> lock)
+    : path_(path), lock_(std::move(lock)), file_(path) {}
+
+Failure ProductionRecord::failure(const QString& why) const {
+    return {ExitStatus::RecordFailed,
+            "the record " + path_.toStdString() + " cannot be written: " + why.toStdString()};
+}
+
+std::variant<std::unique_ptr<ProductionRecord>, Failure>
+ProductionRecord::open(const QString& path) {
+    const auto refused = [&](const QString& why) {
+        return Failure{ExitStatus::RecordFailed,
+                       "the record " + path.toStdString() + " " + why.toStdString()};
+    };
+    const QFileInfo info(path);
+    if (info.exists() && !info.isFile())
+        return refused(QStringLiteral("is not a regular file"));
+    // Two names of one file share one lock.
+    const QString canonical = info.exists() ? info.canonicalFilePath() : info.absoluteFilePath();
+    auto lock = std::make_unique<QLockFile>(canonical + QStringLiteral(".lock"));
+    if (!lock->tryLock(0)) {
+        qint64 pid = 0;
+        QString host;
+        QString application;
+        if (lock->error() == QLockFile::LockFailedError &&
+            lock->getLockInfo(&pid, &host, &application))
+            return refused(
+                QStringLiteral("is in use by another run (process %1 on %2)").arg(pid).arg(host));
+        return refused(QStringLiteral("cannot be locked (%1.lock cannot be made)").arg(canonical));
+    }
+    std::unique_ptr<ProductionRecord> record(new ProductionRecord(canonical, std::move(lock)));
+    QFile& file = record->file_;
+    if (!file.open(QIODevice::ReadWrite))
+        return refused(QStringLiteral("cannot be opened: ") + file.errorString());
+    const QByteArray header = QByteArray::fromStdString(headerLine());
+    if (file.size() > 0) {
+        if (file.readLine().trimmed() != header.trimmed())
+            return refused(QStringLiteral("is not a record of velmora-cli: its first line is not "
+                                          "the record's header"));
+        // A row cut short (a power cut while writing) must not swallow the next one.
+        file.seek(file.size() - 1);
+        record->endsMidLine_ = file.read(1) != "\n";
+    }
+    file.seek(file.size());
+    if (file.size() == 0)
+        if (const auto failed = record->writeDurably(headerLine()))
+            return *failed;
+    return record;
+}
+
+std::optional<Failure> ProductionRecord::append(const RecordRow& row) {
+    const QDateTime now = QDateTime::currentDateTime();
+    const std::array<std::string, kRecordColumns.size()> fields{
+        now.toOffsetFromUtc(now.offsetFromUtc()).toString(Qt::ISODateWithMs).toStdString(),
+        QSysInfo::machineHostName().toStdString(),
+        operatorName().toStdString(),
+        row.position,
+        row.device.toStdString(),
+        row.number,
+        row.configurationFile.toStdString(),
+        row.configurationSha256.toStdString(),
+        std::string(resultWord(row.result)),
+        row.detail,
+        row.frameSent ? "yes" : "no",
+        row.image ? hexOf(*row.image) : std::string{},
+    };
+    std::string line = endsMidLine_ ? std::string(kLineEnd) : std::string{};
+    for (std::size_t i = 0; i < fields.size(); ++i)
+        line += (i == 0 ? "" : ",") + csvField(fields[i]);
+    return writeDurably(line + std::string(kLineEnd));
+}
+
+std::optional<Failure> ProductionRecord::writeDurably(const std::string& text) {
+    const qint64 written = file_.write(text.data(), static_cast<qint64>(text.size()));
+    const bool flushed = file_.flush();
+    endsMidLine_ = written != static_cast<qint64>(text.size()) || !flushed;
+    if (endsMidLine_)
+        return failure(file_.errorString());
+    if (!syncToDisk(file_))
+        return failure(QStringLiteral("the disk did not take it (%1)").arg(qt_error_string()));
+    return std::nullopt;
+}
+
+QString stableDeviceName(const QString& device) {
+    const QString target = QFileInfo(device).canonicalFilePath();
+    if (target.isEmpty())
+        return device;
+    const QDir byId(QStringLiteral("/dev/serial/by-id"));
+    for (const QFileInfo& link : byId.entryInfoList(QDir::System | QDir::Files))
+        if (link.canonicalFilePath() == target)
+            return link.absoluteFilePath();
+    return device;
+}
+
+std::variant<QString, Failure> sha256OfFile(const QString& path) {
+    QFile file(path);
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    if (!file.open(QIODevice::ReadOnly) || !hash.addData(&file))
+        return Failure{ExitStatus::BadInput, path.toStdString() + ": cannot be read: " +
+                                                 file.errorString().toStdString()};
+    return QString::fromLatin1(hash.result().toHex());
+}
+
+std::variant<std::set<long>, Failure> sentNumbers(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return Failure{ExitStatus::BadInput,
+                       "the record " + path.toStdString() +
+                           " cannot be read: " + file.errorString().toStdString()};
+    const std::string text = file.readAll().toStdString();
+    const auto rows = csvRows(text);
+    const auto columnOf = [&](std::string_view name) -> std::optional<std::size_t> {
+        if (rows.empty())
+            return std::nullopt;
+        const auto found = std::find(rows[0].begin(), rows[0].end(), name);
+        if (found == rows[0].end())
+            return std::nullopt;
+        return static_cast<std::size_t>(found - rows[0].begin());
+    };
+    const auto number = columnOf("number");
+    const auto result = columnOf("result");
+    const auto sent = columnOf("frame_sent");
+    if (!number || !result || !sent)
+        return Failure{ExitStatus::BadInput, "the record " + path.toStdString() +
+                                                 " is not a record of velmora-cli: its header "
+                                                 "lacks number, result or frame_sent"};
+    std::set<long> numbers;
+    for (std::size_t i = 1; i < rows.size(); ++i) {
+        const auto& row = rows[i];
+        if (row.size() <= *number)
+            continue;
+        const auto value = wholeNumber(row[*number], 0, 9999);
+        if (!value)
+            continue;
+        const bool complete = row.size() == kRecordColumns.size();
+        const bool frameSent = row.size() > *sent && row[*sent] == "yes";
+        const bool unitTookFrame =
+            row.size() > *result &&
+            std::any_of(kResultNames.begin(), kResultNames.end(), [&](const ResultName& name) {
+                return name.unitTookFrame && name.word == row[*result];
+            });
+        if (!complete || frameSent || unitTookFrame)
+            numbers.insert(*value);
+    }
+    return numbers;
+}
+
+} // namespace velmora::cli

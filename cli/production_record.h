@@ -1,0 +1,112 @@
+#pragma once
+
+#include "cli/exit_status.h"
+#include "protocol/config_image.h"
+
+#include <QFile>
+#include <QLockFile>
+#include <QString>
+
+#include <array>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <string_view>
+#include <variant>
+
+namespace velmora::cli {
+
+// The traceability record of the production line (--log FILE.csv): one row per unit and
+// attempt, in CSV that a spreadsheet opens (RFC 4180 quoting, CRLF line ends, UTF-8), the
+// header row written once when the file is new or empty. The columns, in order:
+//   time                  ISO 8601 with the local offset ("2026-12-07T09:15:02.120+01:00")
+//   host, operator        the machine's name and $USER
+//   position              the jig position, empty for a command on one port
+//   device                the device as the caller names it (its stable by-id name)
+//   number                the peripheral number sent (or read)
+//   configuration_file    the programming file as given, and the SHA-256 of its bytes
+//   configuration_sha256
+//   result                one word: see RecordResult
+//   detail                the differing captions of a failed verify, or why it failed
+//   frame_sent            "yes" when a programming frame went to the unit in the attempt
+//   image                 the 96 image bytes sent (or read), 192 hexadecimal digits
+inline constexpr std::array<std::string_view, 12> kRecordColumns{
+    "time",   "host",   "operator",           "position",
+    "device", "number", "configuration_file", "configuration_sha256",
+    "result", "detail", "frame_sent",         "image"};
+
+// What became of one attempt; the record spells it as resultWord() gives.
+enum class RecordResult {
+    Programmed,   // "programmed": acknowledged, not read back
+    Verified,     // "verified": acknowledged and read back byte for byte
+    VerifyFailed, // "verify-failed": acknowledged, but the unit holds something else
+    NoAnswer,     // "no-answer": nothing complete came back in time
+    WrongAnswer,  // "wrong-answer": an image where an acknowledgement was due, or the reverse
+    PortLost,     // "port-lost": the adapter went away during the attempt
+    Interrupted,  // "interrupted": Ctrl-C or a termination request during the attempt
+    Spent,        // "spent": the number went to a unit that may hold it; never reuse it
+    Read,         // "read": the unit was read; the image is what it holds
+    Unloadable,   // "unloadable": the unit answered a read with bytes the window refuses
+};
+
+std::string_view resultWord(RecordResult result);
+
+// One row as the caller knows it; time, host and operator are added on writing.
+struct RecordRow {
+    std::string position;
+    QString device;
+    std::string number;
+    QString configurationFile;
+    QString configurationSha256; // lower-case hexadecimal, see sha256OfFile()
+    RecordResult result = RecordResult::Programmed;
+    std::string detail;
+    bool frameSent = false;
+    std::optional<Image> image;
+};
+
+// An open record, held against every other writer (a lock beside it, FILE.csv.lock,
+// taken without waiting) until the object goes away.
+class ProductionRecord {
+public:
+    // Creates the file when it is missing, refuses a file that another run holds and a
+    // non-empty file that does not start with the record's header (a .prg given by
+    // mistake stays untouched). Failures have ExitStatus::RecordFailed.
+    static std::variant<std::unique_ptr<ProductionRecord>, Failure> open(const QString& path);
+
+    // Appends the row and returns only once it is flushed and synced to the disk, so a
+    // caller may go on to the next unit. A failure must stop the caller before the next
+    // unit: no unit goes unrecorded.
+    std::optional<Failure> append(const RecordRow& row);
+
+    const QString& path() const { return path_; }
+
+private:
+    ProductionRecord(const QString& path, std::unique_ptr<QLockFile> lock);
+    std::optional<Failure> writeDurably(const std::string& text);
+    Failure failure(const QString& why) const;
+
+    QString path_;
+    std::unique_ptr<QLockFile> lock_;
+    QFile file_;
+    bool endsMidLine_ = false;
+};
+
+// The device's name under /dev/serial/by-id, which stays the same whichever socket the
+// adapter is plugged into; the device as given when it has none.
+QString stableDeviceName(const QString& device);
+
+// The SHA-256 of the file's bytes in lower-case hexadecimal; a sentence when unreadable.
+std::variant<QString, Failure> sha256OfFile(const QString& path);
+
+// Every number that a record shows as sent to a unit: rows with frame_sent "yes", and
+// rows whose result says a unit took a frame (programmed, verified, verify-failed,
+// spent). A row cut short (a record written up to a power cut) counts when its number
+// is readable: a number that might be in a unit is never handed out again.
+std::variant<std::set<long>, Failure> sentNumbers(const QString& path);
+
+// One field as RFC 4180 writes it: quoted when it holds a comma, a quote, CR or LF
+// (or starts or ends with a blank), quotes doubled.
+std::string csvField(std::string_view text);
+
+} // namespace velmora::cli

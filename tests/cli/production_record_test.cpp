@@ -1,0 +1,150 @@
+#include "cli/production_record.h"
+#include "cli_process.h"
+#include "cli_test_support.h"
+
+#include <QCryptographicHash>
+#include <QStandardPaths>
+
+#include <gtest/gtest.h>
+
+namespace velmora::cli_test {
+namespace {
+
+void numbered(FormModel& form, const std::string& number) {
+    form.setText("Txtnumero", number);
+}
+
+std::string hexOf(const Frame& frame) {
+    return QByteArray(reinterpret_cast<const char*>(frame.data()) + 1, kImageSize)
+        .toHex()
+        .toUpper()
+        .toStdString();
+}
+
+// Opens the record as a spreadsheet script would, with Python's csv module, and checks
+// every row against `expected` (result, number, frame_sent, image), the header and the
+// columns that every row carries.
+constexpr const char* kReadRecord = R"(
+import csv, datetime, hashlib, sys
+path, expected, files = sys.argv[1], sys.argv[2], sys.argv[3:]
+with open(path, newline='', encoding='utf-8') as f:
+    rows = list(csv.reader(f))
+columns = ['time', 'host', 'operator', 'position', 'device', 'number', 'configuration_file',
+           'configuration_sha256', 'result', 'detail', 'frame_sent', 'image']
+assert rows[0] == columns, rows[0]
+wanted = [line.split(' ') for line in expected.split(';')]
+assert len(rows) - 1 == len(wanted), (len(rows), wanted)
+for row, (result, number, sent, image, file) in zip(rows[1:], wanted):
+    record = dict(zip(columns, row))
+    assert len(row) == len(columns), row
+    assert datetime.datetime.fromisoformat(record['time'].replace('Z', '+00:00')).utcoffset() \
+        is not None, record['time']
+    assert record['host'] and record['device'], record
+    assert (record['result'], record['number'], record['frame_sent']) == (result, number, sent), \
+        record
+    assert record['image'] == image, record['image']
+    name = files[int(file)] if file != '-' else ''
+    digest = hashlib.sha256(open(name, 'rb').read()).hexdigest() if name else ''
+    assert (record['configuration_file'], record['configuration_sha256']) == (name, digest), \
+        record
+print('ok')
+)";
+
+TEST(ProductionRecord, ARowPerAttemptThatASpreadsheetOpensAndResumeReadsBack) {
+    const QString python = QStandardPaths::findExecutable(QStringLiteral("python3"));
+    if (python.isEmpty())
+        GTEST_SKIP() << "python3 is not installed";
+    Folder folder;
+    // A name with a comma, a quote and a line end must come back whole.
+    const std::string name = "site, \"north\"\nhall.prg";
+    const FormModel first = windowAfter([](FormModel& form) { numbered(form, "101"); });
+    const FormModel second = windowAfter([](FormModel& form) { numbered(form, "102"); });
+    const QString record = pathText(folder / "record.csv");
+    SimulatedUnit unit;
+    ASSERT_TRUE(unit.started());
+
+    const QString named = pathText(folder.save(name, first));
+    const QString plain = pathText(folder.save("second.prg", second));
+    const CliRun verified =
+        runCli({"program", "--port", "1", named, "--verify", "--log", record}, unit.link());
+    ASSERT_EQ(verified.exitCode, 0) << verified.err;
+    ASSERT_TRUE(unit.control("misstore on"));
+    const CliRun failed =
+        runCli({"program", "--port", "1", plain, "--verify", "--log", record}, unit.link());
+    ASSERT_EQ(failed.exitCode, 1) << failed.err;
+    ASSERT_TRUE(unit.control("misstore off"));
+    ASSERT_TRUE(unit.control("silent on"));
+    const CliRun unanswered =
+        runCli({"program", "--port", "1", plain, "--timeout", "0.2", "--log", record}, unit.link());
+    ASSERT_EQ(unanswered.exitCode, 3) << unanswered.err;
+    ASSERT_TRUE(unit.control("silent off"));
+    const CliRun read = runCli({"read", "--port", "1", "--log", record}, unit.link());
+    ASSERT_EQ(read.exitCode, 0) << read.err;
+
+    // result, number, frame sent, image, which configuration file
+    const std::string expected =
+        "verified 101 yes " + hexOf(windowFrame(first)) + " 0;verify-failed 102 yes " +
+        hexOf(windowFrame(second)) + " 1;no-answer 102 yes " + hexOf(windowFrame(second)) +
+        " 1;read 102 no " + hexOf(windowFrame(second)) + " -"; // a silent unit still stores
+    QProcess script;
+    script.start(python,
+                 {"-c", kReadRecord, record, QString::fromStdString(expected), named, plain});
+    ASSERT_TRUE(script.waitForFinished(10000));
+    EXPECT_EQ(script.readAllStandardOutput().toStdString(), "ok\n")
+        << script.readAllStandardError().toStdString();
+    EXPECT_NE(fileText(folder / "record.csv").find("Numero periferico: sent 102, unit holds 103"),
+              std::string::npos);
+
+    const auto numbers = cli::sentNumbers(record);
+    ASSERT_TRUE(std::holds_alternative<std::set<long>>(numbers));
+    EXPECT_EQ(std::get<std::set<long>>(numbers), (std::set<long>{101, 102}));
+}
+
+TEST(ProductionRecord, ASecondWriterIsRefusedAndNothingElseIsWrittenOver) {
+    Folder folder;
+    const auto file = folder.save("unit.prg", windowAfter());
+    const QString record = pathText(folder / "record.csv");
+    auto held = cli::ProductionRecord::open(record);
+    ASSERT_TRUE(std::holds_alternative<std::unique_ptr<cli::ProductionRecord>>(held));
+    const CliRun second =
+        runCli({"program", "--port", "1", pathText(file), "--log", record}, pathText(folder / "x"));
+    EXPECT_EQ(second.exitCode, 5) << second.err;
+    EXPECT_NE(second.err.find("in use by another run"), std::string::npos) << second.err;
+
+    // A programming file given as the record by mistake stays as it was.
+    const std::string before = fileText(file);
+    const auto wrong = cli::ProductionRecord::open(pathText(file));
+    ASSERT_TRUE(std::holds_alternative<cli::Failure>(wrong));
+    EXPECT_EQ(std::get<cli::Failure>(wrong).status, cli::ExitStatus::RecordFailed);
+    EXPECT_EQ(fileText(file), before);
+}
+
+// Resume reads the record as a spreadsheet may have saved it (bare line ends, quoted
+// fields) and as a power cut may have left it (a last row cut short).
+TEST(ProductionRecord, ResumeNumbersAreEveryNumberAUnitMayHold) {
+    Folder folder;
+    const std::string header = "time,host,operator,position,device,number,configuration_file,"
+                               "configuration_sha256,result,detail,frame_sent,image\n";
+    const std::string row = "t,h,o,1,/dev/ttyUSB0,";
+    writeText(folder / "record.csv",
+              header + row + "7,\"a,\"\"b\"\"\nc.prg\",x,verified,,yes,AA\n" + // quoted name
+                  row + "8,f,x,no-answer,,no,AA\n" +                           // never sent: free
+                  row + "9,f,x,no-answer,,yes,AA\r\n" + // sent, no answer: spent
+                  row + "\"10\",f,x,interrupted,\"the frame, sent\",yes,AA\n" + row +
+                  "11,f,x,spent,,,AA\n" +        // spent by its word
+                  row + "12,f,x,read,,no,AA\n" + // a read sends no frame
+                  row + "13,f,x,veri");          // cut short: counted
+    const auto numbers = cli::sentNumbers(pathText(folder / "record.csv"));
+    ASSERT_TRUE(std::holds_alternative<std::set<long>>(numbers))
+        << std::get<cli::Failure>(numbers).message;
+    EXPECT_EQ(std::get<std::set<long>>(numbers), (std::set<long>{7, 9, 10, 11, 13}));
+
+    writeText(folder / "other.csv", "a,b\n1,2\n");
+    EXPECT_TRUE(
+        std::holds_alternative<cli::Failure>(cli::sentNumbers(pathText(folder / "other.csv"))));
+    EXPECT_TRUE(
+        std::holds_alternative<cli::Failure>(cli::sentNumbers(pathText(folder / "none.csv"))));
+}
+
+} // namespace
+} // namespace velmora::cli_test
