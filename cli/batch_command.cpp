@@ -1,7 +1,9 @@
 #include "cli/assignment.h"
+#include "cli/batch_record.h"
 #include "cli/device_commands.h"
 #include "cli/device_line.h"
 #include "cli/form_loading.h"
+#include "cli/interruption.h"
 #include "cli/production_line.h"
 #include "link/port_mapping.h"
 
@@ -113,20 +115,30 @@ ExitStatus batchCommand(const Arguments& arguments) {
         timeout = *wait;
     }
     BatchPlan& plan = std::get<BatchPlan>(planned);
+    const auto& places = std::get<std::vector<JigPlace>>(placed);
+    // Ctrl-C from here on ends the batch in order, whatever it is doing.
+    Interruption interruption;
+    // The record is held before any port is touched: a second batch on it stops here.
+    auto recorded = openBatchRecord(arguments, arguments.plain[0], [&places](int position) {
+        return places[static_cast<std::size_t>(position - 1)].label;
+    });
+    if (const auto* failure = std::get_if<Failure>(&recorded))
+        return report(*failure);
+    BatchRecord& record = std::get<BatchRecord>(recorded);
 
     std::vector<ProductionLine::Position> positions;
-    for (const JigPlace& place : std::get<std::vector<JigPlace>>(placed)) {
+    for (const JigPlace& place : places) {
         auto jig = std::make_unique<JigPosition>(static_cast<int>(positions.size() + 1), timeout,
                                                  arguments.has("--verify"));
         if (const auto error = jig->open(place.device))
             return report({ExitStatus::PortUnusable, error->toStdString()});
         positions.push_back({place.label, std::move(jig)});
     }
-    const std::set<long> alreadySent;
     ProductionLine line(std::move(positions), std::move(plan.frames),
-                        NumberDispenser(plan.first, plan.count, alreadySent),
-                        BatchSummary(plan.first, plan.count, alreadySent),
-                        [](const UnitReport&) { return std::optional<std::string>(); });
+                        NumberDispenser(plan.first, plan.count, record.alreadySent),
+                        BatchSummary(plan.first, plan.count, record.alreadySent, record.path),
+                        std::move(record.recorder));
+    QObject::connect(&interruption, &Interruption::interrupted, &line, &ProductionLine::interrupt);
     return line.run();
 }
 

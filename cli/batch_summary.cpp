@@ -16,8 +16,9 @@ std::string numberList(const std::set<long>& numbers) {
     return text;
 }
 
-BatchSummary::BatchSummary(long first, long count, std::set<long> alreadySent)
-    : first_(first), count_(count), alreadySent_(std::move(alreadySent)) {}
+BatchSummary::BatchSummary(long first, long count, std::set<long> alreadySent, std::string record)
+    : first_(first), count_(count), alreadySent_(std::move(alreadySent)),
+      record_(std::move(record)) {}
 
 long BatchSummary::failed() const {
     long failed = 0;
@@ -66,7 +67,8 @@ std::vector<std::string> BatchSummary::lines(const std::set<long>& notReached) c
                             (unit.frameSent ? ", frame sent: the unit may hold it, check it"
                                             : ", frame not sent"));
     if (!notReached.empty())
-        lines.push_back("to go on, resume from " + std::to_string(*notReached.begin()));
+        lines.push_back("to go on, resume from " + std::to_string(*notReached.begin()) +
+                        (record_.empty() ? "" : ": the same command with --resume " + record_));
     return lines;
 }
 

@@ -14,7 +14,8 @@ namespace velmora::cli {
 // reached, or skipped because a record showed it as sent before.
 class BatchSummary {
 public:
-    BatchSummary(long first, long count, std::set<long> alreadySent);
+    // `record` is the record the batch writes, named in the advice on how to go on.
+    BatchSummary(long first, long count, std::set<long> alreadySent, std::string record = {});
 
     void add(const UnitReport& unit) { units_.push_back(unit); }
     const std::vector<UnitReport>& units() const { return units_; }
@@ -27,6 +28,7 @@ private:
     long first_;
     long count_;
     std::set<long> alreadySent_;
+    std::string record_;
     std::vector<UnitReport> units_;
 };
 

@@ -94,9 +94,9 @@ void JigPosition::program(long number, long ordinal, const Frame& frame) {
     unit_ = unit;
     state_ = State::Programming;
     pollGuard_.stop();
-    // Nothing collected before belongs to this answer.
+    // Nothing that waits on the line belongs to this answer.
     link_.stopPolling();
-    link_.clearReceiveBuffer();
+    link_.discardWaitingInput();
     unit_->frameSent = link_.isOpen();
     link_.send(frame);
     deadline_.start(timeout_);
@@ -116,7 +116,7 @@ void JigPosition::acknowledged() {
     }
     state_ = State::Verifying;
     link_.stopPolling();
-    link_.clearReceiveBuffer();
+    link_.discardWaitingInput();
     link_.send(readRequest());
     deadline_.start(timeout_);
     emit stateChanged(this);

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
 #include <map>
 #include <memory>
@@ -71,8 +72,10 @@ public:
         }
     }
 
-    // Serves the jig until the batch ends or `until` shows in an event line.
-    bool serve(int limitMs, const std::string& until = {}) {
+    // Serves the jig until the batch ends or an event line matches `until` for the
+    // `times`-th time.
+    bool serve(int limitMs, const QRegularExpression& until = {}, int times = 1) {
+        int seen = 0;
         return waitUntil(
             [&] {
                 cli_.waitForReadyRead(10);
@@ -83,7 +86,8 @@ public:
                     pending_.erase(0, end + 1);
                     err_ += line + "\n";
                     react(line);
-                    if (!until.empty() && line.find(until) != std::string::npos)
+                    if (!until.pattern().isEmpty() &&
+                        until.match(QString::fromStdString(line)).hasMatch() && ++seen == times)
                         return true;
                 }
                 return cli_.state() == QProcess::NotRunning;
@@ -240,6 +244,72 @@ TEST(BatchCommand, FailingPositionsSpendTheirNumbersWhileTheOthersFinish) {
     EXPECT_EQ(out.find("not reached"), std::string::npos) << out;
     EXPECT_NE(line.err().find("set it aside to check: it may hold"), std::string::npos)
         << line.err();
+}
+
+// The record's rows as Python's csv module reads them: "number result frame_sent" each.
+std::vector<std::string> recordRows(const std::filesystem::path& record) {
+    QProcess python;
+    python.start("python3", {"-c",
+                             "import csv, sys\n"
+                             "for row in csv.DictReader(open(sys.argv[1], newline='')):\n"
+                             "    print(row['number'], row['result'], row['frame_sent'])\n",
+                             pathText(record)});
+    if (!python.waitForFinished(10000) || python.exitCode() != 0)
+        return {"python3 could not read the record: " +
+                python.readAllStandardError().toStdString()};
+    std::vector<std::string> rows;
+    for (const QByteArray& row : python.readAllStandardOutput().split('\n'))
+        if (!row.isEmpty())
+            rows.push_back(row.toStdString());
+    return rows;
+}
+
+// Ctrl-C in the middle of a unit's exchange, a second batch on the same record, then the
+// same batch resumed from the record: every number of the range goes out exactly once.
+TEST(BatchCommand, AnInterruptedBatchResumesFromItsRecordWithoutGapOrRepeat) {
+    Folder folder;
+    const auto file = folder.save("site.prg", site(1));
+    const auto record = folder / "line.csv";
+    Jig jig(2);
+    ASSERT_TRUE(jig.started());
+    const QStringList batch =
+        QStringList{"batch", pathText(file), "--number-from", "101", "--count",
+                    "8",     "--verify",     "--timeout",     "10"} +
+        jig.devices();
+    {
+        // The second unit at position 1 never acknowledges: it is in its exchange when
+        // the operator presses Ctrl-C.
+        JigOperator line(jig, batch + QStringList{"--log", pathText(record)},
+                         {{1, 2, "noack on", {}}});
+        ASSERT_TRUE(line.serve(20000, QRegularExpression(R"(position 1 \d+: programming)"), 2))
+            << line.err();
+        const CliRun second = runCli(batch + QStringList{"--log", pathText(record)});
+        EXPECT_EQ(second.exitCode, 5) << second.err;
+        EXPECT_NE(second.err.find("line.csv"), std::string::npos) << second.err;
+
+        line.interrupt();
+        ASSERT_EQ(line.finish(10000), 130) << line.err();
+        // Position 2 may be in the middle of an exchange too.
+        EXPECT_NE(line.out().find(" at position 1, frame sent: the unit may hold it, check it\n"),
+                  std::string::npos)
+            << line.out();
+        EXPECT_NE(line.out().find("to go on, resume from "), std::string::npos) << line.out();
+    }
+    const std::vector<std::string> interrupted = recordRows(record);
+    EXPECT_GE(
+        std::count_if(interrupted.begin(), interrupted.end(),
+                      [](const std::string& row) { return row.ends_with("interrupted yes"); }),
+        1)
+        << testing::PrintToString(interrupted);
+
+    jig.units[0]->control("noack off");
+    JigOperator resumed(jig, batch + QStringList{"--resume", pathText(record)});
+    ASSERT_EQ(resumed.finish(30000), 0) << resumed.err();
+    EXPECT_NE(resumed.out().find("skipped, already sent by an earlier batch: 101-"),
+              std::string::npos)
+        << resumed.out();
+    EXPECT_EQ(numbersSent(jig, 101, 8), range(101, 8));
+    EXPECT_EQ(recordRows(record).size(), 8u) << testing::PrintToString(recordRows(record));
 }
 
 } // namespace
