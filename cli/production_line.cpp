@@ -59,6 +59,8 @@ ExitStatus ProductionLine::run() {
     display_.close();
     for (const std::string& line : summary_.lines(numbers_.freeNumbers()))
         display_.result(line);
+    if (!unrecorded_.empty())
+        display_.result("missing from the record, note them by hand: " + numberList(unrecorded_));
     if (recordFailure_)
         std::fprintf(stderr, "velmora-cli: the batch stopped: %s\n", recordFailure_->c_str());
     return closingStatus();
@@ -105,9 +107,12 @@ void ProductionLine::unitFinished(JigPosition* jig, const UnitReport& report) {
                     resultText(report));
     // No unit may go unrecorded: a row that cannot be kept stops the batch here,
     // before any position takes another unit.
-    if (const auto failure = recorder_(report); failure && !recordFailure_) {
-        recordFailure_ = *failure;
-        stopAll();
+    if (const auto failure = recorder_(report)) {
+        unrecorded_.insert(report.number);
+        if (!recordFailure_) {
+            recordFailure_ = *failure;
+            stopAll();
+        }
     }
     showTotal();
 }
@@ -139,7 +144,9 @@ std::string ProductionLine::stateText(const JigPosition& jig) const {
     case JigPosition::State::Stopped:
         break;
     }
-    return interrupted_ ? "stopped" : "no numbers left, stopped";
+    if (interrupted_)
+        return "stopped";
+    return recordFailure_ ? "stopped, the record cannot be written" : "no numbers left, stopped";
 }
 
 void ProductionLine::showPosition(JigPosition* jig) {

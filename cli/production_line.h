@@ -14,6 +14,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -70,6 +71,7 @@ private:
     bool interrupted_ = false;
     bool finished_ = false;
     std::optional<std::string> recordFailure_;
+    std::set<long> unrecorded_;
 };
 
 } // namespace velmora::cli

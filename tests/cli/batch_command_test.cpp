@@ -10,6 +10,7 @@
 #include <map>
 #include <memory>
 #include <set>
+#include <sys/resource.h>
 
 namespace velmora::cli_test {
 namespace {
@@ -56,10 +57,14 @@ public:
         QString whenProgramming; // control line once the position says "programming"
     };
 
-    JigOperator(Jig& jig, const QStringList& arguments, std::vector<Plan> plans = {})
+    // `inChild` runs in the batch's process before it starts (a resource limit).
+    JigOperator(Jig& jig, const QStringList& arguments, std::vector<Plan> plans = {},
+                const std::function<void()>& inChild = {})
         : jig_(jig), plans_(std::move(plans)), arrivals_(jig.units.size() + 1, 1),
           swapping_(jig.units.size() + 1, false) {
         SimulatedUnit::ensureApplication();
+        if (inChild)
+            cli_.setChildProcessModifier(inChild);
         cli_.start(QStringLiteral(VELMORA_CLI), arguments);
         for (const Plan& plan : plans_)
             if (plan.unit == 1 && !plan.whenPresent.isEmpty())
@@ -244,6 +249,30 @@ TEST(BatchCommand, FailingPositionsSpendTheirNumbersWhileTheOthersFinish) {
     EXPECT_EQ(out.find("not reached"), std::string::npos) << out;
     EXPECT_NE(line.err().find("set it aside to check: it may hold"), std::string::npos)
         << line.err();
+}
+
+// A record that stops taking rows (here: the file may not grow past 800 bytes, room for
+// the header and about one row) stops the batch: no unit starts after the failed row.
+TEST(BatchCommand, ARecordThatCannotBeWrittenStopsTheBatchBeforeTheNextUnit) {
+    Folder folder;
+    const auto file = folder.save("site.prg", site(1));
+    Jig jig(2);
+    ASSERT_TRUE(jig.started());
+    JigOperator line(jig,
+                     QStringList{"batch", pathText(file), "--number-from", "101", "--count", "6",
+                                 "--log", pathText(folder / "line.csv")} +
+                         jig.devices(),
+                     {}, [] {
+                         ::signal(SIGXFSZ, SIG_IGN);
+                         const rlimit size{800, 800};
+                         ::setrlimit(RLIMIT_FSIZE, &size);
+                     });
+    ASSERT_EQ(line.finish(20000), 5) << line.err();
+    EXPECT_NE(line.err().find("velmora-cli: the batch stopped: "), std::string::npos) << line.err();
+    EXPECT_EQ(numbersSent(jig, 101, 6), range(101, 2)) << line.out();
+    EXPECT_NE(line.out().find("not reached: 103-106\n"), std::string::npos) << line.out();
+    EXPECT_NE(line.out().find("missing from the record, note them by hand: 10"), std::string::npos)
+        << line.out();
 }
 
 // The record's rows as Python's csv module reads them: "number result frame_sent" each.
