@@ -8,42 +8,28 @@
 #include <algorithm>
 #include <csignal>
 #include <map>
-#include <memory>
 #include <set>
 #include <sys/resource.h>
 
 namespace velmora::cli_test {
 namespace {
 
-// A jig of simulated units, one per pseudo-terminal, each the cradle of one position.
-struct Jig {
-    explicit Jig(int positions, const std::map<int, QStringList>& options = {}) {
-        for (int p = 1; p <= positions; ++p) {
-            const auto found = options.find(p);
-            units.push_back(std::make_unique<SimulatedUnit>(
-                found == options.end() ? QStringList{} : found->second));
-        }
-    }
-    bool started() const {
-        return std::all_of(units.begin(), units.end(), [](const auto& u) { return u->started(); });
-    }
-    QStringList devices() const {
-        QStringList arguments;
-        for (const auto& unit : units)
-            arguments << "--device" << unit->link();
-        return arguments;
-    }
-    // The peripheral numbers of every programming frame each unit took (image bytes 1
-    // to 4, the number's decimal digits in this configuration's encoding).
-    std::vector<Bytes> programmingFrames(std::size_t position) const {
-        std::vector<Bytes> frames;
-        for (const Bytes& frame : framesIn(units[position - 1]->received()))
-            if (frame != bytesOf(readRequest()))
-                frames.push_back(frame);
-        return frames;
-    }
-    std::vector<std::unique_ptr<SimulatedUnit>> units;
-};
+// Every position of the jig as a --device argument, in order.
+QStringList devicesOf(const SimulatedJig& jig) {
+    QStringList arguments;
+    for (const QString& device : jig.devices())
+        arguments << "--device" << device;
+    return arguments;
+}
+
+// The programming frames the unit at a position took, read requests left out.
+std::vector<Bytes> programmingFrames(SimulatedUnit& unit) {
+    std::vector<Bytes> frames;
+    for (const Bytes& frame : framesIn(unit.received()))
+        if (frame != bytesOf(readRequest()))
+            frames.push_back(frame);
+    return frames;
+}
 
 // The operator at the jig, reading the batch's plain event lines: takes away the unit
 // a position is done with, puts the next one in once the position waits, and can give
@@ -58,17 +44,17 @@ public:
     };
 
     // `inChild` runs in the batch's process before it starts (a resource limit).
-    JigOperator(Jig& jig, const QStringList& arguments, std::vector<Plan> plans = {},
+    JigOperator(SimulatedJig& jig, const QStringList& arguments, std::vector<Plan> plans = {},
                 const std::function<void()>& inChild = {})
-        : jig_(jig), plans_(std::move(plans)), arrivals_(jig.units.size() + 1, 1),
-          swapping_(jig.units.size() + 1, false) {
+        : jig_(jig), plans_(std::move(plans)), arrivals_(jig.size() + 1, 1),
+          swapping_(jig.size() + 1, false) {
         SimulatedUnit::ensureApplication();
         if (inChild)
             cli_.setChildProcessModifier(inChild);
         cli_.start(QStringLiteral(VELMORA_CLI), arguments);
         for (const Plan& plan : plans_)
             if (plan.unit == 1 && !plan.whenPresent.isEmpty())
-                jig_.units[plan.position - 1]->control(plan.whenPresent);
+                jig_[static_cast<std::size_t>(plan.position - 1)].control(plan.whenPresent);
     }
     ~JigOperator() {
         if (cli_.state() != QProcess::NotRunning) {
@@ -120,7 +106,7 @@ private:
             return;
         const auto p = static_cast<std::size_t>(match.captured(1).toInt());
         const QString state = match.captured(2);
-        SimulatedUnit& unit = *jig_.units[p - 1];
+        SimulatedUnit& unit = jig_[p - 1];
         if (state.contains("take the unit away") && !swapping_[p]) {
             swapping_[p] = true;
             unit.control("silent on");
@@ -142,7 +128,7 @@ private:
         }
     }
 
-    Jig& jig_;
+    SimulatedJig& jig_;
     std::vector<Plan> plans_;
     std::vector<int> arrivals_;
     std::vector<bool> swapping_;
@@ -162,13 +148,13 @@ FormModel site(long number) {
 
 // Which number each programming frame carried, by comparing it with the window's frame
 // for each number of the batch.
-std::multiset<long> numbersSent(const Jig& jig, long first, long count) {
+std::multiset<long> numbersSent(SimulatedJig& jig, long first, long count) {
     std::map<Bytes, long> byFrame;
     for (long number = first; number < first + count; ++number)
         byFrame[bytesOf(windowFrame(site(number)))] = number;
     std::multiset<long> sent;
-    for (std::size_t p = 1; p <= jig.units.size(); ++p)
-        for (const Bytes& frame : jig.programmingFrames(p)) {
+    for (std::size_t p = 0; p < jig.size(); ++p)
+        for (const Bytes& frame : programmingFrames(jig[p])) {
             const auto found = byFrame.find(frame);
             sent.insert(found == byFrame.end() ? -1 : found->second);
         }
@@ -185,17 +171,17 @@ std::multiset<long> range(long first, long count) {
 TEST(BatchCommand, FourPositionsProgramTwelveUnitsEachOnceWithItsOwnNumber) {
     Folder folder;
     const auto file = folder.save("site.prg", site(1));
-    Jig jig(4);
+    SimulatedJig jig(std::vector<QStringList>(4));
     ASSERT_TRUE(jig.started());
     JigOperator line(jig, QStringList{"batch", pathText(file), "--number-from", "101", "--count",
                                       "12", "--verify"} +
-                              jig.devices());
+                              devicesOf(jig));
     ASSERT_EQ(line.finish(30000), 0) << line.err();
 
     // Each number went out once, in the window's own frame for it, and no unit twice.
     EXPECT_EQ(numbersSent(jig, 101, 12), range(101, 12));
-    for (std::size_t p = 1; p <= 4; ++p)
-        EXPECT_GE(jig.programmingFrames(p).size(), 1u) << "position " << p;
+    for (std::size_t p = 0; p < 4; ++p)
+        EXPECT_GE(programmingFrames(jig[p]).size(), 1u) << "position " << p + 1;
     EXPECT_NE(line.out().find("numbers 101-112: 12 unit(s) handled, 12 programmed, 0 failed\n"
                               "verified: 101-112\n"),
               std::string::npos)
@@ -225,12 +211,12 @@ TEST(BatchCommand, FourPositionsProgramTwelveUnitsEachOnceWithItsOwnNumber) {
 TEST(BatchCommand, FailingPositionsSpendTheirNumbersWhileTheOthersFinish) {
     Folder folder;
     const auto file = folder.save("site.prg", site(1));
-    Jig jig(4, {{4, {"--misstore"}}});
+    SimulatedJig jig({{}, {}, {}, {"--misstore"}});
     ASSERT_TRUE(jig.started());
     JigOperator line(jig,
                      QStringList{"batch", pathText(file), "--number-from", "101", "--count", "12",
                                  "--verify", "--timeout", "1"} +
-                         jig.devices(),
+                         devicesOf(jig),
                      {{2, 2, "noack on", {}}, {3, 2, "noack on", "hangup 700"}});
     ASSERT_EQ(line.finish(40000), 1) << line.err();
 
@@ -256,12 +242,12 @@ TEST(BatchCommand, FailingPositionsSpendTheirNumbersWhileTheOthersFinish) {
 TEST(BatchCommand, ARecordThatCannotBeWrittenStopsTheBatchBeforeTheNextUnit) {
     Folder folder;
     const auto file = folder.save("site.prg", site(1));
-    Jig jig(2);
+    SimulatedJig jig(std::vector<QStringList>(2));
     ASSERT_TRUE(jig.started());
     JigOperator line(jig,
                      QStringList{"batch", pathText(file), "--number-from", "101", "--count", "6",
                                  "--log", pathText(folder / "line.csv")} +
-                         jig.devices(),
+                         devicesOf(jig),
                      {}, [] {
                          ::signal(SIGXFSZ, SIG_IGN);
                          const rlimit size{800, 800};
@@ -299,12 +285,12 @@ TEST(BatchCommand, AnInterruptedBatchResumesFromItsRecordWithoutGapOrRepeat) {
     Folder folder;
     const auto file = folder.save("site.prg", site(1));
     const auto record = folder / "line.csv";
-    Jig jig(2);
+    SimulatedJig jig(std::vector<QStringList>(2));
     ASSERT_TRUE(jig.started());
     const QStringList batch =
         QStringList{"batch", pathText(file), "--number-from", "101", "--count",
                     "8",     "--verify",     "--timeout",     "10"} +
-        jig.devices();
+        devicesOf(jig);
     {
         // The second unit at position 1 never acknowledges: it is in its exchange when
         // the operator presses Ctrl-C.
@@ -331,7 +317,7 @@ TEST(BatchCommand, AnInterruptedBatchResumesFromItsRecordWithoutGapOrRepeat) {
         1)
         << testing::PrintToString(interrupted);
 
-    jig.units[0]->control("noack off");
+    jig[0].control("noack off");
     JigOperator resumed(jig, batch + QStringList{"--resume", pathText(record)});
     ASSERT_EQ(resumed.finish(30000), 0) << resumed.err();
     EXPECT_NE(resumed.out().find("skipped, already sent by an earlier batch: 101-"),
