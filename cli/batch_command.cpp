@@ -111,7 +111,9 @@ ExitStatus batchCommand(const Arguments& arguments) {
         const auto wait = seconds(given->second);
         if (!wait)
             return report({ExitStatus::BadInput,
-                           "--timeout takes seconds above 0, not \"" + given->second + "\""});
+                           "--timeout takes seconds from 0.001 to 3600 (whole milliseconds), "
+                           "not \"" +
+                               given->second + "\""});
         timeout = *wait;
     }
     BatchPlan& plan = std::get<BatchPlan>(planned);

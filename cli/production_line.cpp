@@ -61,9 +61,12 @@ ExitStatus ProductionLine::run() {
         display_.result(line);
     if (!unrecorded_.empty())
         display_.result("missing from the record, note them by hand: " + numberList(unrecorded_));
+    const ExitStatus status = closingStatus();
     if (recordFailure_)
         std::fprintf(stderr, "velmora-cli: the batch stopped: %s\n", recordFailure_->c_str());
-    return closingStatus();
+    else if (status == ExitStatus::PortUnusable)
+        std::fputs("velmora-cli: the batch stopped: every position lost its adapter\n", stderr);
+    return status;
 }
 
 ExitStatus ProductionLine::closingStatus() const {

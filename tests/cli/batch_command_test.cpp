@@ -237,6 +237,38 @@ TEST(BatchCommand, FailingPositionsSpendTheirNumbersWhileTheOthersFinish) {
         << line.err();
 }
 
+// Arguments that would put two positions on one line, leave the range or name a record
+// that is not there are refused before any port is opened.
+TEST(BatchCommand, RefusesWhatWouldMisplaceANumber) {
+    Folder folder;
+    const auto file = pathText(folder.save("site.prg", site(1)));
+    const struct {
+        QStringList arguments;
+        std::string message;
+    } cases[] = {
+        {{"--port", "1,9"}, "--port takes port numbers from 1 to 8"},
+        {{"--port", "1,,2"}, "--port takes port numbers from 1 to 8"},
+        {{"--port", "2,2"}, " is given twice"},
+        {{"--port", "1", "--device", "/dev/null"}, "give either --port"},
+        {{"--device", "/dev/null", "--device", "/dev/null"}, "/dev/null is given twice"},
+        {{"--port", "1", "--count", "0"}, "--number-from and --count"},
+        {{"--port", "1", "--number-from", "9999", "--count", "2"}, "--number-from and --count"},
+        {{"--port", "1", "--timeout", "0.0004"}, "--timeout takes seconds from 0.001"},
+        {{"--port", "1", "--resume", pathText(folder / "none.csv")}, "none.csv cannot be read"},
+    };
+    for (const auto& [arguments, message] : cases) {
+        QStringList words{"batch", file};
+        for (const char* option : {"--number-from", "--count"})
+            if (!arguments.contains(option))
+                words << option << "1";
+        words << arguments;
+        const CliRun run = runCli(words);
+        EXPECT_EQ(run.exitCode, 2) << words.join(' ').toStdString();
+        EXPECT_NE(run.err.find(message), std::string::npos) << words.join(' ').toStdString() << "\n"
+                                                            << run.err;
+    }
+}
+
 // A record that stops taking rows (here: the file may not grow past 800 bytes, room for
 // the header and about one row) stops the batch: no unit starts after the failed row.
 TEST(BatchCommand, ARecordThatCannotBeWrittenStopsTheBatchBeforeTheNextUnit) {
