@@ -1,36 +1,40 @@
 #include "cli/assignment.h"
+#include "cli/batch_record.h"
 #include "cli/device_commands.h"
 #include "cli/device_line.h"
 #include "cli/form_loading.h"
-#include "cli/progress_line.h"
-#include "cli/verification.h"
+#include "cli/interruption.h"
+#include "cli/production_line.h"
+#include "link/port_mapping.h"
 
-#include <cstdio>
+#include <QFileInfo>
+
+#include <sstream>
 #include <string>
 #include <vector>
 
 namespace velmora::cli {
 namespace {
 
-// Two polls in a row decide: a connector that bounces is neither taken nor let go.
-constexpr int kPollsToDecide = 2;
 constexpr long kHighestNumber = 9999;
+constexpr const char* kUsage =
+    "usage: velmora-cli batch FILE.prg (--port N[,N...] | --device PATH ...) --number-from N "
+    "--count C [--verify] [--log FILE.csv] [--resume FILE.csv]";
 
-struct Unit {
-    long number;
-    Frame frame;
+struct BatchPlan {
+    long first = 0;
+    long count = 0;
+    std::map<long, Frame> frames;
 };
 
-// Every frame of the batch, built as the window builds it after typing the number
-// into `Txtnumero`; a number the window would not take stops the batch before it starts.
-std::variant<std::vector<Unit>, Failure> unitsOfBatch(const Arguments& arguments) {
+// Every frame of the batch, built as the window builds it after typing the number into
+// `Txtnumero`; a number the window would not take stops the batch before it starts.
+std::variant<BatchPlan, Failure> planOf(const Arguments& arguments) {
     const auto from = arguments.options.find("--number-from");
     const auto count = arguments.options.find("--count");
     if (arguments.plain.size() != 1 || from == arguments.options.end() ||
         count == arguments.options.end())
-        return Failure{ExitStatus::BadInput,
-                       "usage: velmora-cli batch (--port N | --device PATH) FILE.prg "
-                       "--number-from N --count C [--verify]"};
+        return Failure{ExitStatus::BadInput, kUsage};
     const auto first = wholeNumber(from->second, 0, kHighestNumber);
     const auto units = wholeNumber(count->second, 1, kHighestNumber + 1);
     if (!first || !units || *first + *units - 1 > kHighestNumber)
@@ -41,125 +45,103 @@ std::variant<std::vector<Unit>, Failure> unitsOfBatch(const Arguments& arguments
     if (!loaded)
         return Failure{ExitStatus::BadInput, path + ": " + describe(loaded.problems())};
     FormModel& form = loaded.value().form;
-    std::vector<Unit> batch;
+    BatchPlan plan{*first, *units, {}};
     for (long number = *first; number < *first + *units; ++number) {
         if (const auto problem = applyAssignment(form, "Txtnumero=" + std::to_string(number)))
             return Failure{ExitStatus::BadInput, problem->message};
         const Result<Frame> frame = frameOfForm(form);
         if (!frame)
             return Failure{ExitStatus::BadInput, path + ": " + describe(frame.problems())};
-        batch.push_back({number, *frame});
+        plan.frames.emplace(number, *frame);
     }
-    return batch;
+    return plan;
 }
 
-class Batch {
-public:
-    Batch(UnitSession& session, const LineChoice& line, bool verify)
-        : session_(session), line_(line), verify_(verify), progress_(stderr, stdout) {}
-
-    ExitStatus run(const std::vector<Unit>& units) {
-        std::size_t next = 0;
-        while (next < units.size()) {
-            show(next, units.size(), std::to_string(units[next].number) + ": connect a unit");
-            if (session_.awaitUnit(true, kPollsToDecide))
-                return lost(units.size());
-            const UnitResult result = programOne(next, units.size(), units[next]);
-            if (result == UnitResult::PortLost)
-                return lost(units.size());
-            if (result == UnitResult::Done) {
-                done_.push_back(units[next].number);
-                ++next;
-            }
-            if (next == units.size())
-                break;
-            show(next, units.size(), "disconnect the unit just programmed");
-            if (session_.awaitUnit(false, kPollsToDecide))
-                return lost(units.size());
-        }
-        summarise(units.size());
-        return failures_.empty() ? ExitStatus::Done : ExitStatus::Differs;
-    }
-
-private:
-    enum class UnitResult { Done, Failed, PortLost };
-
-    void show(std::size_t index, std::size_t total, const std::string& what) {
-        progress_.show("[" + std::to_string(index + 1) + "/" + std::to_string(total) + "] " + what);
-    }
-
-    // Programs and, when asked, verifies one unit. A failure leaves the number for the
-    // next unit; only a lost port ends the batch.
-    UnitResult programOne(std::size_t index, std::size_t total, const Unit& unit) {
-        const std::string number = std::to_string(unit.number);
-        show(index, total, number + ": programming");
-        if (const auto trouble = session_.program(unit.frame))
-            return fail(number, *trouble, "the programming frame");
-        if (verify_) {
-            show(index, total, number + ": verifying");
-            const auto checked = readBack(session_, imageOfFrame(unit.frame));
-            if (const auto* trouble = std::get_if<LineTrouble>(&checked))
-                return fail(number, *trouble, "the read request");
-            const auto& found = std::get<std::vector<Difference>>(checked);
-            if (!found.empty()) {
-                std::string detail = "verify failed";
-                for (const Difference& difference : found)
-                    detail += "; " + describeReadBack(difference);
-                return fail(number, detail);
-            }
-        }
-        progress_.record(number + (verify_ ? ": programmed and verified" : ": programmed"));
-        return UnitResult::Done;
-    }
-
-    UnitResult fail(const std::string& number, LineTrouble trouble, const std::string& exchange) {
-        if (trouble == LineTrouble::PortLost)
-            return UnitResult::PortLost;
-        return fail(number, troubleFailure(trouble, line_, exchange).message);
-    }
-
-    UnitResult fail(const std::string& number, const std::string& why) {
-        failures_.push_back(number + " (" + why + ")");
-        progress_.record(number + ": FAILED, " + why + "; the number goes to the next unit");
-        return UnitResult::Failed;
-    }
-
-    ExitStatus lost(std::size_t total) {
-        summarise(total);
-        return report(troubleFailure(LineTrouble::PortLost, line_, {}));
-    }
-
-    void summarise(std::size_t total) {
-        std::string line =
-            std::to_string(done_.size()) + " of " + std::to_string(total) + " unit(s) programmed";
-        for (std::size_t i = 0; i < done_.size(); ++i)
-            line += (i == 0 ? ": " : ", ") + std::to_string(done_[i]);
-        progress_.clear();
-        progress_.record(line);
-        for (const std::string& failure : failures_)
-            progress_.record("failed: " + failure);
-    }
-
-    UnitSession& session_;
-    const LineChoice& line_;
-    bool verify_;
-    ProgressLine progress_;
-    std::vector<long> done_;
-    std::vector<std::string> failures_;
+struct JigPlace {
+    std::string label;
+    QString device;
 };
+
+// The jig's positions in the order given: "--port 1,2,3" or "--device A --device B".
+std::variant<std::vector<JigPlace>, Failure> placesOf(const Arguments& arguments) {
+    const bool byPort = arguments.options.contains("--port");
+    if (byPort == arguments.options.contains("--device"))
+        return Failure{ExitStatus::BadInput,
+                       "give either --port N[,N...] (1 to 8) or --device PATH, repeated"};
+    std::vector<JigPlace> places;
+    if (byPort) {
+        std::istringstream list(arguments.options.at("--port"));
+        for (std::string word; std::getline(list, word, ',');) {
+            const auto number = wholeNumber(word, 1, 8);
+            if (!number)
+                return Failure{ExitStatus::BadInput, "--port takes port numbers from 1 to 8 "
+                                                     "separated by commas, not \"" +
+                                                         arguments.options.at("--port") + "\""};
+            places.push_back({"port " + word, deviceForPort(static_cast<int>(*number))});
+        }
+    } else {
+        for (const std::string& path : arguments.repeated.at("--device")) {
+            // A path relative to the working folder; a bare name is the serial layer's own.
+            const QFileInfo file(QString::fromLocal8Bit(path.c_str()));
+            places.push_back({"position " + std::to_string(places.size() + 1),
+                              file.exists() ? file.absoluteFilePath() : file.filePath()});
+        }
+    }
+    for (std::size_t i = 0; i < places.size(); ++i)
+        for (std::size_t j = 0; j < i; ++j)
+            if (places[i].device == places[j].device)
+                return Failure{ExitStatus::BadInput,
+                               places[i].device.toStdString() + " is given twice"};
+    if (places.empty())
+        return Failure{ExitStatus::BadInput, kUsage};
+    return places;
+}
 
 } // namespace
 
 ExitStatus batchCommand(const Arguments& arguments) {
-    const auto units = unitsOfBatch(arguments);
-    if (const auto* failure = std::get_if<Failure>(&units))
+    auto planned = planOf(arguments);
+    if (const auto* failure = std::get_if<Failure>(&planned))
         return report(*failure);
-    const auto opened = openLine(arguments);
-    if (const auto* failure = std::get_if<Failure>(&opened))
+    const auto placed = placesOf(arguments);
+    if (const auto* failure = std::get_if<Failure>(&placed))
         return report(*failure);
-    const OpenLine& line = std::get<OpenLine>(opened);
-    Batch batch(*line.session, line.choice, arguments.has("--verify"));
-    return batch.run(std::get<std::vector<Unit>>(units));
+    std::chrono::milliseconds timeout = kDefaultTimeout;
+    if (const auto given = arguments.options.find("--timeout"); given != arguments.options.end()) {
+        const auto wait = seconds(given->second);
+        if (!wait)
+            return report({ExitStatus::BadInput,
+                           "--timeout takes seconds from 0.001 to 3600 (whole milliseconds), "
+                           "not \"" +
+                               given->second + "\""});
+        timeout = *wait;
+    }
+    BatchPlan& plan = std::get<BatchPlan>(planned);
+    const auto& places = std::get<std::vector<JigPlace>>(placed);
+    // Ctrl-C from here on ends the batch in order, whatever it is doing.
+    Interruption interruption;
+    // The record is held before any port is touched: a second batch on it stops here.
+    auto recorded = openBatchRecord(arguments, arguments.plain[0], [&places](int position) {
+        return places[static_cast<std::size_t>(position - 1)].label;
+    });
+    if (const auto* failure = std::get_if<Failure>(&recorded))
+        return report(*failure);
+    BatchRecord& record = std::get<BatchRecord>(recorded);
+
+    std::vector<ProductionLine::Position> positions;
+    for (const JigPlace& place : places) {
+        auto jig = std::make_unique<JigPosition>(static_cast<int>(positions.size() + 1), timeout,
+                                                 arguments.has("--verify"));
+        if (const auto error = jig->open(place.device))
+            return report({ExitStatus::PortUnusable, error->toStdString()});
+        positions.push_back({place.label, std::move(jig)});
+    }
+    ProductionLine line(std::move(positions), std::move(plan.frames),
+                        NumberDispenser(plan.first, plan.count, record.alreadySent),
+                        BatchSummary(plan.first, plan.count, record.alreadySent, record.path),
+                        std::move(record.recorder));
+    QObject::connect(&interruption, &Interruption::interrupted, &line, &ProductionLine::interrupt);
+    return line.run();
 }
 
 } // namespace velmora::cli

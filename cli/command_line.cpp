@@ -22,6 +22,11 @@ std::variant<Arguments, std::string> parseArguments(const std::vector<std::strin
             return "unknown option " + word;
         if (i + 1 == words.size())
             return word + " needs a value";
+        if (accepted.repeatable.contains(word)) {
+            arguments.repeated[word].push_back(words[++i]);
+            arguments.options.try_emplace(word, arguments.repeated[word].front());
+            continue;
+        }
         if (arguments.options.contains(word))
             return word + " given twice";
         arguments.options[word] = words[++i];

@@ -16,6 +16,8 @@ struct Arguments {
     std::vector<std::string> plain;
     std::map<std::string, std::string> options;
     std::set<std::string> switches;
+    // Every value of an option that may be given more than once, in order.
+    std::map<std::string, std::vector<std::string>> repeated = {};
 
     bool has(const std::string& option) const {
         return options.contains(option) || switches.contains(option);
@@ -23,8 +25,9 @@ struct Arguments {
 };
 
 struct Accepted {
-    std::set<std::string> options;  // take a value: "-o", "--port"
-    std::set<std::string> switches; // stand alone: "--json", "--verify"
+    std::set<std::string> options;         // take a value: "-o", "--port"
+    std::set<std::string> switches;        // stand alone: "--json", "--verify"
+    std::set<std::string> repeatable = {}; // options that may come more than once
 };
 
 // The arguments, or a sentence saying what is wrong with them.

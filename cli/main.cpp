@@ -33,9 +33,11 @@ constexpr const char* kUsage =
     "3600, default 2; --log FILE.csv appends one row per unit to a traceability record):\n"
     "  read -o FILE.prg                  save the unit's configuration\n"
     "  program FILE.prg [--verify]       program the unit; --verify reads it back\n"
-    "  batch FILE.prg --number-from N --count C [--verify]\n"
-    "                                    program unit after unit, numbers counting up;\n"
-    "                                    connect each unit when asked\n"
+    "  batch FILE.prg --number-from N --count C [--verify] [--log FILE.csv]\n"
+    "        [--resume FILE.csv]         program unit after unit, numbers counting up,\n"
+    "                                    on every port of the jig at once (--port 1,2,3\n"
+    "                                    or --device repeated); --log records each unit,\n"
+    "                                    --resume skips the numbers a record shows as sent\n"
     "\n"
     "Ports (port N is VELMORA_COM<N> when set, else the saved map, else /dev/ttyS<N-1>):\n"
     "  ports [--json]                    the serial ports and what ports 1 to 8 open\n"
@@ -61,7 +63,9 @@ const std::vector<Command>& commands() {
         {"read", {{"-o", "--port", "--device", "--timeout", "--log"}, {}}, true},
         {"program", {{"--port", "--device", "--timeout", "--log"}, {"--verify"}}, true},
         {"batch",
-         {{"--port", "--device", "--timeout", "--number-from", "--count"}, {"--verify"}},
+         {{"--port", "--device", "--timeout", "--number-from", "--count", "--log", "--resume"},
+          {"--verify"},
+          {"--device"}},
          true},
         {"ports", {{}, {"--json", "--force"}}, true},
     };

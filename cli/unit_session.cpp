@@ -85,31 +85,4 @@ std::variant<Image, LineTrouble> UnitSession::read() {
     return lastImage_;
 }
 
-std::optional<LineTrouble> UnitSession::awaitUnit(bool present, int polls) {
-    if (interruption_ != nullptr && interruption_->requested())
-        return LineTrouble::Interrupted;
-    QEventLoop loop;
-    int inARow = 0;
-    std::optional<LineTrouble> trouble;
-    connect(&link_, &SerialLink::linkStatusChanged, &loop, [&](bool connected) {
-        inARow = connected == present ? inARow + 1 : 0;
-        if (inARow >= polls)
-            loop.quit();
-    });
-    connect(&link_, &SerialLink::portLost, &loop, [&] {
-        trouble = LineTrouble::PortLost;
-        loop.quit();
-    });
-    if (interruption_ != nullptr)
-        connect(interruption_, &Interruption::interrupted, &loop, [&] {
-            trouble = LineTrouble::Interrupted;
-            loop.quit();
-        });
-    link_.discardWaitingInput();
-    link_.resumePolling();
-    loop.exec();
-    link_.stopPolling();
-    return trouble;
-}
-
 } // namespace velmora::cli

@@ -50,10 +50,6 @@ public:
     // Sends the read request and waits for the 96-byte image.
     std::variant<Image, LineTrouble> read();
 
-    // Polls with "U" every 200 ms until `polls` polls in a row were answered with "V"
-    // (present) or went unanswered (absent). Only a lost port ends it otherwise.
-    std::optional<LineTrouble> awaitUnit(bool present, int polls);
-
 private:
     enum class Outcome { Acknowledged, ImageCame, TimedOut, Lost, Interrupted };
     Outcome exchange(const Frame& frame);

@@ -18,8 +18,11 @@ std::variant<std::vector<Difference>, LineTrouble> readBack(UnitSession& session
     const std::variant<Image, LineTrouble> held = session.read();
     if (const auto* trouble = std::get_if<LineTrouble>(&held))
         return *trouble;
-    const Image& image = std::get<Image>(held);
-    return differences(sent, listingOf(sent), image, listingOf(image));
+    return compareReadBack(sent, std::get<Image>(held));
+}
+
+std::vector<Difference> compareReadBack(const Image& sent, const Image& held) {
+    return differences(sent, listingOf(sent), held, listingOf(held));
 }
 
 std::string describeReadBack(const Difference& difference) {

@@ -14,6 +14,9 @@ namespace velmora::cli {
 std::variant<std::vector<Difference>, LineTrouble> readBack(UnitSession& session,
                                                             const Image& sent);
 
+// The same comparison for an image already read back.
+std::vector<Difference> compareReadBack(const Image& sent, const Image& held);
+
 // "Numero periferico: sent 101, unit holds 102"
 std::string describeReadBack(const Difference& difference);
 

@@ -1,121 +1,398 @@
 #include "cli_process.h"
 #include "cli_test_support.h"
 
+#include <QRegularExpression>
+#include <QStandardPaths>
+
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <csignal>
+#include <map>
+#include <optional>
+#include <set>
+#include <sys/resource.h>
 
 namespace velmora::cli_test {
 namespace {
 
-// The batch is driven as on the production line: the unit answers while connected
-// and falls silent while the operator swaps it for the next one.
-class RunningBatch {
+// Every position of the jig as a --device argument, in order.
+QStringList devicesOf(const SimulatedJig& jig) {
+    QStringList arguments;
+    for (const QString& device : jig.devices())
+        arguments << "--device" << device;
+    return arguments;
+}
+
+// The programming frames the unit at a position took, read requests left out.
+std::vector<Bytes> programmingFrames(SimulatedUnit& unit) {
+    std::vector<Bytes> frames;
+    for (const Bytes& frame : framesIn(unit.received()))
+        if (frame != bytesOf(readRequest()))
+            frames.push_back(frame);
+    return frames;
+}
+
+// The operator at the jig, reading the batch's plain event lines: takes away the unit
+// a position is done with, puts the next one in once the position waits, and can give
+// the next unit at a position a fault ("noack on") or act while it is being programmed.
+class JigOperator {
 public:
-    explicit RunningBatch(const QStringList& arguments) {
+    struct Plan {
+        int position;
+        int unit;                // 1 for the first unit put into that position
+        QString whenPresent;     // control line for the unit as it is put in
+        QString whenProgramming; // control line once the position says "programming"
+        int holdMs = 0;          // left in the cradle this long after "take the unit away"
+    };
+
+    // `inChild` runs in the batch's process before it starts (a resource limit).
+    JigOperator(SimulatedJig& jig, const QStringList& arguments, std::vector<Plan> plans = {},
+                const std::function<void()>& inChild = {})
+        : jig_(jig), plans_(std::move(plans)), arrivals_(jig.size() + 1, 1),
+          swapping_(jig.size() + 1, false), takeAwayAt_(jig.size() + 1) {
         SimulatedUnit::ensureApplication();
+        clock_.start();
+        if (inChild)
+            cli_.setChildProcessModifier(inChild);
         cli_.start(QStringLiteral(VELMORA_CLI), arguments);
+        for (const Plan& plan : plans_)
+            if (plan.unit == 1 && !plan.whenPresent.isEmpty())
+                jig_[static_cast<std::size_t>(plan.position - 1)].control(plan.whenPresent);
     }
-    ~RunningBatch() {
+    ~JigOperator() {
         if (cli_.state() != QProcess::NotRunning) {
             cli_.kill();
             cli_.waitForFinished(1000);
         }
     }
 
-    // Waits for a line holding `text` on standard error (progress) or output (results),
-    // in what came after the last line found.
-    bool awaitLine(const std::string& text, int limitMs = 5000) {
+    // Serves the jig until the batch ends or an event line matches `until` for the
+    // `times`-th time.
+    bool serve(int limitMs, const QRegularExpression& until = {}, int times = 1) {
+        int seen = 0;
         return waitUntil(
             [&] {
+                takeAwayDueUnits();
                 cli_.waitForReadyRead(10);
-                err_ += cli_.readAllStandardError().toStdString();
                 out_ += cli_.readAllStandardOutput().toStdString();
-                if (err_.find(text, errSeen_) == std::string::npos &&
-                    out_.find(text, outSeen_) == std::string::npos)
-                    return false;
-                errSeen_ = err_.size();
-                outSeen_ = out_.size();
-                return true;
+                pending_ += cli_.readAllStandardError().toStdString();
+                for (std::size_t end; (end = pending_.find('\n')) != std::string::npos;) {
+                    const std::string line = pending_.substr(0, end);
+                    pending_.erase(0, end + 1);
+                    err_ += line + "\n";
+                    react(line);
+                    if (!until.pattern().isEmpty() &&
+                        until.match(QString::fromStdString(line)).hasMatch() && ++seen == times)
+                        return true;
+                }
+                return cli_.state() == QProcess::NotRunning;
             },
             limitMs);
     }
-    int finish() {
-        cli_.waitForFinished(5000);
+    int finish(int limitMs) {
+        if (!serve(limitMs))
+            return -1;
+        cli_.waitForFinished(2000);
         out_ += cli_.readAllStandardOutput().toStdString();
-        err_ += cli_.readAllStandardError().toStdString();
+        err_ += pending_ + cli_.readAllStandardError().toStdString();
         return cli_.exitStatus() == QProcess::NormalExit ? cli_.exitCode() : -1;
     }
+    void interrupt() { ::kill(static_cast<pid_t>(cli_.processId()), SIGINT); }
     const std::string& out() const { return out_; }
     const std::string& err() const { return err_; }
+    // How many units were put into the position's cradle, the first one included.
+    int unitsPutIn(std::size_t position) const { return arrivals_[position]; }
 
 private:
+    const Plan* planFor(std::size_t position) const {
+        for (const Plan& plan : plans_)
+            if (plan.position == static_cast<int>(position) && plan.unit == arrivals_[position])
+                return &plan;
+        return nullptr;
+    }
+    void takeAwayDueUnits() {
+        for (std::size_t p = 1; p < takeAwayAt_.size(); ++p) {
+            if (!takeAwayAt_[p] || *takeAwayAt_[p] > clock_.elapsed())
+                continue;
+            takeAwayAt_[p].reset();
+            SimulatedUnit& unit = jig_[p - 1];
+            unit.control("silent on");
+            unit.control("noack off");
+            unit.control("misstore off");
+        }
+    }
+
+    void react(const std::string& line) {
+        static const QRegularExpression event(
+            R"(^\S+ (?:\[\d+/\d+\] )?position (\d+)(?: \d+)?: (.*)$)");
+        const auto match = event.match(QString::fromStdString(line));
+        if (!match.hasMatch())
+            return;
+        const auto p = static_cast<std::size_t>(match.captured(1).toInt());
+        const QString state = match.captured(2);
+        SimulatedUnit& unit = jig_[p - 1];
+        const Plan* plan = planFor(p);
+        if (state.contains("take the unit away") && !swapping_[p]) {
+            swapping_[p] = true;
+            takeAwayAt_[p] = clock_.elapsed() + (plan ? plan->holdMs : 0);
+            takeAwayDueUnits();
+        } else if (state.startsWith("waiting") && swapping_[p]) {
+            swapping_[p] = false;
+            ++arrivals_[p];
+            if (const Plan* next = planFor(p); next && !next->whenPresent.isEmpty())
+                unit.control(next->whenPresent);
+            unit.control("silent off");
+        } else if (state == "programming" && plan && !plan->whenProgramming.isEmpty()) {
+            unit.control(plan->whenProgramming);
+        }
+    }
+
+    SimulatedJig& jig_;
+    std::vector<Plan> plans_;
+    std::vector<int> arrivals_;
+    std::vector<bool> swapping_;
+    std::vector<std::optional<qint64>> takeAwayAt_;
+    QElapsedTimer clock_;
     QProcess cli_;
     std::string out_;
     std::string err_;
-    std::size_t outSeen_ = 0;
-    std::size_t errSeen_ = 0;
+    std::string pending_;
 };
 
-TEST(BatchCommand, ProgramsUnitAfterUnitWithNumbersCountingUp) {
-    Folder folder;
-    const auto site = [](const std::string& number) {
-        return windowAfter([&](FormModel& form) {
-            form.setComboRow(3);
-            form.setText("Txtgruppo", "4");
-            form.setText("Txtnumero", number);
-        });
-    };
-    const auto file = folder.save("site.prg", site("001"));
-    SimulatedUnit unit;
-    ASSERT_TRUE(unit.started());
-    RunningBatch batch({"batch", "--device", unit.link(), pathText(file), "--number-from", "101",
-                        "--count", "3", "--verify"});
-
-    for (const std::string number : {"101", "102"}) {
-        ASSERT_TRUE(batch.awaitLine(number + ": programmed and verified")) << batch.err();
-        // Still connected: the same unit must not be taken again.
-        QThread::msleep(600);
-        EXPECT_EQ(framesIn(unit.received()).size(), number == "101" ? 2u : 4u);
-        ASSERT_TRUE(unit.control("silent on"));
-        ASSERT_TRUE(batch.awaitLine(std::to_string(std::stoi(number) + 1) + ": connect a unit"))
-            << batch.err();
-        ASSERT_TRUE(unit.control("silent off"));
-    }
-    EXPECT_EQ(batch.finish(), 0) << batch.err();
-    EXPECT_EQ(batch.out(), "101: programmed and verified\n"
-                           "102: programmed and verified\n"
-                           "103: programmed and verified\n"
-                           "3 of 3 unit(s) programmed: 101, 102, 103\n");
-
-    // Each unit got the window's frame for its number: a programming frame, then the
-    // verify's read request.
-    const std::vector<Bytes> frames = framesIn(unit.received());
-    ASSERT_EQ(frames.size(), 6u);
-    for (int i = 0; i < 3; ++i)
-        EXPECT_EQ(frames[static_cast<std::size_t>(2 * i)],
-                  bytesOf(windowFrame(site(std::to_string(101 + i)))))
-            << 101 + i;
+FormModel site(long number) {
+    return windowAfter([&](FormModel& form) {
+        form.setComboRow(3);
+        form.setText("Txtgruppo", "4");
+        form.setText("Txtnumero", std::to_string(number));
+    });
 }
 
-TEST(BatchCommand, AFailedUnitLeavesItsNumberForTheNextOne) {
+// Which number each programming frame carried, by comparing it with the window's frame
+// for each number of the batch.
+std::multiset<long> numbersSent(SimulatedJig& jig, long first, long count) {
+    std::map<Bytes, long> byFrame;
+    for (long number = first; number < first + count; ++number)
+        byFrame[bytesOf(windowFrame(site(number)))] = number;
+    std::multiset<long> sent;
+    for (std::size_t p = 0; p < jig.size(); ++p)
+        for (const Bytes& frame : programmingFrames(jig[p])) {
+            const auto found = byFrame.find(frame);
+            sent.insert(found == byFrame.end() ? -1 : found->second);
+        }
+    return sent;
+}
+
+std::multiset<long> range(long first, long count) {
+    std::multiset<long> numbers;
+    for (long number = first; number < first + count; ++number)
+        numbers.insert(number);
+    return numbers;
+}
+
+TEST(BatchCommand, FourPositionsProgramTwelveUnitsEachOnceWithItsOwnNumber) {
     Folder folder;
-    const auto file = folder.save("site.prg", windowAfter());
-    SimulatedUnit unit({"--misstore"});
-    ASSERT_TRUE(unit.started());
-    RunningBatch batch({"batch", "--device", unit.link(), pathText(file), "--number-from", "7",
-                        "--count", "1", "--verify", "--timeout", "0.5"});
-    ASSERT_TRUE(batch.awaitLine("7: FAILED")) << batch.err();
-    ASSERT_TRUE(unit.control("misstore off"));
-    ASSERT_TRUE(unit.control("silent on"));
-    ASSERT_TRUE(batch.awaitLine("7: connect a unit")) << batch.err();
-    ASSERT_TRUE(unit.control("silent off"));
-    EXPECT_EQ(batch.finish(), 1) << batch.err();
-    EXPECT_NE(batch.out().find("7: FAILED, verify failed; Numero periferico: sent 7, unit holds 8"),
+    const auto file = folder.save("site.prg", site(1));
+    SimulatedJig jig(std::vector<QStringList>(4));
+    ASSERT_TRUE(jig.started());
+    // The first unit at position 1 stays in its cradle for a while after it is done.
+    JigOperator line(
+        jig,
+        QStringList{"batch", pathText(file), "--number-from", "101", "--count", "12", "--verify"} +
+            devicesOf(jig),
+        {{1, 1, {}, {}, 800}});
+    ASSERT_EQ(line.finish(30000), 0) << line.err();
+
+    // Each number went out once, in the window's own frame for it, and no unit twice.
+    EXPECT_EQ(numbersSent(jig, 101, 12), range(101, 12));
+    for (std::size_t p = 0; p < 4; ++p) {
+        const std::size_t frames = programmingFrames(jig[p]).size();
+        EXPECT_GE(frames, 1u) << "position " << p + 1;
+        EXPECT_LE(frames, static_cast<std::size_t>(line.unitsPutIn(p + 1))) << "position " << p + 1;
+    }
+    EXPECT_NE(line.out().find("numbers 101-112: 12 unit(s) handled, 12 programmed, 0 failed\n"
+                              "verified: 101-112\n"),
               std::string::npos)
-        << batch.out();
-    EXPECT_NE(batch.out().find("7: programmed and verified\n1 of 1 unit(s) programmed: 7\n"
-                               "failed: 7"),
+        << line.out();
+    // The first line about the first unit carries its counter and its number; every
+    // counter names the unit it is about.
+    const std::size_t first = line.err().find("[1/12]");
+    ASSERT_NE(first, std::string::npos) << line.err();
+    EXPECT_EQ(line.err().find(" 101: "), line.err().find(" 101: ", first)) << line.err();
+    // Each unit's line says its current state once, in the order they happen: a state
+    // already left never comes back.
+    static const QRegularExpression counted(R"(\[(\d+)/12\] position \d (\d+): (\w+))");
+    std::map<int, QStringList> states;
+    for (auto it = counted.globalMatch(QString::fromStdString(line.err())); it.hasNext();) {
+        const auto match = it.next();
+        EXPECT_EQ(match.captured(2).toInt() - 100, match.captured(1).toInt()) << line.err();
+        states[match.captured(2).toInt()] << match.captured(3);
+    }
+    ASSERT_EQ(states.size(), 12u) << line.err();
+    for (const auto& [number, seen] : states)
+        EXPECT_EQ(seen.join(" ").toStdString(), "programming verifying done") << number;
+}
+
+// A unit that never acknowledges, an adapter that hangs up in the middle of a frame and
+// a unit that stores something else: each number sent is spent with its unit, and the
+// other positions go on to the end of the range.
+TEST(BatchCommand, FailingPositionsSpendTheirNumbersWhileTheOthersFinish) {
+    Folder folder;
+    const auto file = folder.save("site.prg", site(1));
+    SimulatedJig jig({{}, {}, {}, {"--misstore"}});
+    ASSERT_TRUE(jig.started());
+    JigOperator line(jig,
+                     QStringList{"batch", pathText(file), "--number-from", "101", "--count", "12",
+                                 "--verify", "--timeout", "1"} +
+                         devicesOf(jig),
+                     {{2, 2, "noack on", {}}, {3, 2, "noack on", "hangup 700"}});
+    ASSERT_EQ(line.finish(40000), 1) << line.err();
+
+    // Every number went out in exactly one frame: none was handed to a second unit.
+    EXPECT_EQ(numbersSent(jig, 101, 12), range(101, 12)) << line.out();
+    const std::string& out = line.out();
+    EXPECT_NE(out.find("numbers 101-112: 12 unit(s) handled, 9 programmed, 3 failed\n"),
               std::string::npos)
-        << batch.out();
+        << out << line.err();
+    for (const char* outcome :
+         {"verify-failed: Numero periferico: sent ", "no-answer: ", "port-lost: "})
+        EXPECT_NE(out.find(outcome), std::string::npos) << outcome << "\n" << out;
+    EXPECT_NE(out.find("spent, units to check: "), std::string::npos) << out;
+    EXPECT_NE(out.find("the number is spent: set the unit aside and check it"), std::string::npos)
+        << out;
+    EXPECT_EQ(out.find("not reached"), std::string::npos) << out;
+    EXPECT_NE(line.err().find("set it aside to check: it may hold"), std::string::npos)
+        << line.err();
+}
+
+// Arguments that would put two positions on one line, leave the range or name a record
+// that is not there are refused before any port is opened.
+TEST(BatchCommand, RefusesWhatWouldMisplaceANumber) {
+    Folder folder;
+    const auto file = pathText(folder.save("site.prg", site(1)));
+    const struct {
+        QStringList arguments;
+        std::string message;
+    } cases[] = {
+        {{"--port", "1,9"}, "--port takes port numbers from 1 to 8"},
+        {{"--port", "1,,2"}, "--port takes port numbers from 1 to 8"},
+        {{"--port", "2,2"}, " is given twice"},
+        {{"--port", "1", "--device", "/dev/null"}, "give either --port"},
+        {{"--device", "/dev/null", "--device", "/dev/null"}, "/dev/null is given twice"},
+        {{"--port", "1", "--count", "0"}, "--number-from and --count"},
+        {{"--port", "1", "--number-from", "9999", "--count", "2"}, "--number-from and --count"},
+        {{"--port", "1", "--timeout", "0.0004"}, "--timeout takes seconds from 0.001"},
+        {{"--port", "1", "--resume", pathText(folder / "none.csv")}, "none.csv cannot be read"},
+    };
+    for (const auto& [arguments, message] : cases) {
+        QStringList words{"batch", file};
+        for (const char* option : {"--number-from", "--count"})
+            if (!arguments.contains(option))
+                words << option << "1";
+        words << arguments;
+        const CliRun run = runCli(words);
+        EXPECT_EQ(run.exitCode, 2) << words.join(' ').toStdString();
+        EXPECT_NE(run.err.find(message), std::string::npos) << words.join(' ').toStdString() << "\n"
+                                                            << run.err;
+    }
+}
+
+// A record that stops taking rows (here: the file may not grow past 800 bytes, room for
+// the header and about one row) stops the batch: no unit starts after the failed row.
+TEST(BatchCommand, ARecordThatCannotBeWrittenStopsTheBatchBeforeTheNextUnit) {
+    Folder folder;
+    const auto file = folder.save("site.prg", site(1));
+    SimulatedJig jig(std::vector<QStringList>(2));
+    ASSERT_TRUE(jig.started());
+    JigOperator line(jig,
+                     QStringList{"batch", pathText(file), "--number-from", "101", "--count", "6",
+                                 "--log", pathText(folder / "line.csv")} +
+                         devicesOf(jig),
+                     {}, [] {
+                         ::signal(SIGXFSZ, SIG_IGN);
+                         const rlimit size{800, 800};
+                         ::setrlimit(RLIMIT_FSIZE, &size);
+                     });
+    ASSERT_EQ(line.finish(20000), 5) << line.err();
+    EXPECT_NE(line.err().find("velmora-cli: the batch stopped: "), std::string::npos) << line.err();
+    EXPECT_EQ(numbersSent(jig, 101, 6), range(101, 2)) << line.out();
+    EXPECT_NE(line.out().find("not reached: 103-106\n"), std::string::npos) << line.out();
+    EXPECT_NE(line.out().find("missing from the record, note them by hand: 10"), std::string::npos)
+        << line.out();
+}
+
+// The record's rows as Python's csv module reads them: "number result frame_sent" each;
+// none where Python is not installed.
+std::optional<std::vector<std::string>> recordRows(const std::filesystem::path& record) {
+    if (QStandardPaths::findExecutable("python3").isEmpty())
+        return std::nullopt;
+    QProcess python;
+    python.start("python3", {"-c",
+                             "import csv, sys\n"
+                             "for row in csv.DictReader(open(sys.argv[1], newline='')):\n"
+                             "    print(row['number'], row['result'], row['frame_sent'])\n",
+                             pathText(record)});
+    if (!python.waitForFinished(10000) || python.exitCode() != 0)
+        return std::vector<std::string>{"python3 could not read the record: " +
+                                        python.readAllStandardError().toStdString()};
+    std::vector<std::string> rows;
+    for (const QByteArray& row : python.readAllStandardOutput().split('\n'))
+        if (!row.isEmpty())
+            rows.push_back(row.toStdString());
+    return rows;
+}
+
+// Ctrl-C in the middle of a unit's exchange, a second batch on the same record, then the
+// same batch resumed from the record: every number of the range goes out exactly once.
+TEST(BatchCommand, AnInterruptedBatchResumesFromItsRecordWithoutGapOrRepeat) {
+    Folder folder;
+    const auto file = folder.save("site.prg", site(1));
+    const auto record = folder / "line.csv";
+    SimulatedJig jig(std::vector<QStringList>(2));
+    ASSERT_TRUE(jig.started());
+    const QStringList batch =
+        QStringList{"batch", pathText(file), "--number-from", "101", "--count",
+                    "8",     "--verify",     "--timeout",     "10"} +
+        devicesOf(jig);
+    {
+        // The second unit at position 1 never acknowledges: it is in its exchange when
+        // the operator presses Ctrl-C.
+        JigOperator line(jig, batch + QStringList{"--log", pathText(record)},
+                         {{1, 2, "noack on", {}}});
+        ASSERT_TRUE(line.serve(20000, QRegularExpression(R"(position 1 \d+: programming)"), 2))
+            << line.err();
+        const CliRun second = runCli(batch + QStringList{"--log", pathText(record)});
+        EXPECT_EQ(second.exitCode, 5) << second.err;
+        EXPECT_NE(second.err.find("line.csv"), std::string::npos) << second.err;
+
+        line.interrupt();
+        ASSERT_EQ(line.finish(10000), 130) << line.err();
+        // Position 2 may be in the middle of an exchange too.
+        EXPECT_NE(line.out().find(" at position 1, frame sent: the unit may hold it, check it\n"),
+                  std::string::npos)
+            << line.out();
+        EXPECT_NE(line.out().find("to go on, resume from "), std::string::npos) << line.out();
+    }
+    const auto interrupted = recordRows(record);
+    if (interrupted) {
+        EXPECT_GE(
+            std::count_if(interrupted->begin(), interrupted->end(),
+                          [](const std::string& row) { return row.ends_with("interrupted yes"); }),
+            1)
+            << testing::PrintToString(*interrupted);
+    }
+
+    jig[0].control("noack off");
+    JigOperator resumed(jig, batch + QStringList{"--resume", pathText(record)});
+    ASSERT_EQ(resumed.finish(30000), 0) << resumed.err();
+    EXPECT_NE(resumed.out().find("skipped, already sent by an earlier batch: 101-"),
+              std::string::npos)
+        << resumed.out();
+    EXPECT_EQ(numbersSent(jig, 101, 8), range(101, 8));
+    // One row per number: the header came once, every attempt has its row.
+    if (const auto rows = recordRows(record)) {
+        EXPECT_EQ(rows->size(), 8u) << testing::PrintToString(*rows);
+    }
 }
 
 } // namespace

@@ -1,0 +1,263 @@
+// velmora-batch-bench: the production-line batch of velmora-cli against simulated units
+// at 9600 baud pacing, on 1, 2, 4 and 8 jig positions. A scripted operator takes each
+// unit away as soon as its position says so and puts the next one in after a fixed
+// hand-over time. Prints, per run and as medians: units per minute for each number of
+// positions, the ratio of 8 positions to 8 times one, and the batch's processor use
+// while every position waits for a unit.
+//
+//   velmora-batch-bench [--runs N] [--units U] [--absent-ms MS] [--idle-seconds S]
+//                       [--verify 0|1] [--cli PATH] [--unit PATH]
+#include "harness/child_process.h"
+#include "harness/clock.h"
+#include "harness/line_reader.h"
+#include "harness/process_stats.h"
+#include "harness/statistics.h"
+#include "progfile/programming_file.h"
+#include "protocol/config_image.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <regex>
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace velmora::bench;
+
+constexpr int kUnitStartMs = 5000;
+constexpr int kSettleMs = 1500;
+constexpr int kPositionCounts[] = {1, 2, 4, 8};
+
+struct Options {
+    int runs = 3;
+    int units = 24;
+    // Longer than the batch needs to see a cradle empty (two unanswered polls: at most
+    // 200 + 200 + 150 ms); a shorter swap would go unnoticed and the unit count twice.
+    int absentMs = 600;
+    int idleSeconds = 10;
+    bool verify = false;
+    std::string cli = VELMORA_CLI;
+    std::string unit = VELMORA_UNIT_SIM;
+};
+
+std::optional<Options> parseOptions(int argc, char** argv) {
+    Options options;
+    const std::map<std::string, std::function<void(const char*)>> flags{
+        {"--runs", [&](const char* v) { options.runs = std::atoi(v); }},
+        {"--units", [&](const char* v) { options.units = std::atoi(v); }},
+        {"--absent-ms", [&](const char* v) { options.absentMs = std::atoi(v); }},
+        {"--idle-seconds", [&](const char* v) { options.idleSeconds = std::atoi(v); }},
+        {"--verify", [&](const char* v) { options.verify = std::atoi(v) != 0; }},
+        {"--cli", [&](const char* v) { options.cli = v; }},
+        {"--unit", [&](const char* v) { options.unit = v; }},
+    };
+    for (int i = 1; i < argc; i += 2) {
+        const auto flag = flags.find(argv[i]);
+        if (flag == flags.end() || i + 1 >= argc)
+            return std::nullopt;
+        flag->second(argv[i + 1]);
+    }
+    if (options.runs < 1 || options.units < 1 || options.absentMs < 0 || options.idleSeconds < 1)
+        return std::nullopt;
+    return options;
+}
+
+// One simulated unit per position, each on its own pseudo-terminal.
+struct Cradles {
+    std::vector<std::unique_ptr<ChildProcess>> units;
+    std::vector<std::string> links;
+
+    bool start(const Options& options, const std::string& folder, int count, bool silent) {
+        for (int p = 1; p <= count; ++p) {
+            links.push_back(folder + "/com" + std::to_string(p));
+            std::vector<std::string> arguments{options.unit, "--link", links.back()};
+            if (silent)
+                arguments.push_back("--silent");
+            auto unit = std::make_unique<ChildProcess>();
+            std::string error;
+            if (!unit->start(arguments, {}, error)) {
+                std::fprintf(stderr, "%s\n", error.c_str());
+                return false;
+            }
+            // Its first line names the line's device once the line is open.
+            if (!LineReader(unit->outputFd()).next(kUnitStartMs))
+                return false;
+            units.push_back(std::move(unit));
+        }
+        return true;
+    }
+};
+
+bool startBatch(ChildProcess& batch, const Options& options, const std::string& file,
+                const Cradles& cradles, int count) {
+    std::vector<std::string> arguments{
+        options.cli, "batch", file, "--number-from", "1", "--count", std::to_string(count)};
+    if (options.verify)
+        arguments.push_back("--verify");
+    for (const std::string& link : cradles.links) {
+        arguments.push_back("--device");
+        arguments.push_back(link);
+    }
+    std::string error;
+    if (!batch.start(arguments, {}, error)) {
+        std::fprintf(stderr, "%s\n", error.c_str());
+        return false;
+    }
+    return true;
+}
+
+// Units per minute over the whole batch, from its start to its last unit.
+std::optional<double> unitsPerMinute(const Options& options, const std::string& folder,
+                                     const std::string& file, int positions) {
+    Cradles cradles;
+    if (!cradles.start(options, folder, positions, false))
+        return std::nullopt;
+    ChildProcess batch;
+    const double startMs = monotonicMs();
+    if (!startBatch(batch, options, file, cradles, options.units))
+        return std::nullopt;
+    LineReader events(batch.errorFd());
+    static const std::regex event(R"(position (\d+) \d+: (done|FAILED))");
+    std::map<int, double> backAt; // position -> when its next unit goes in
+    double lastDoneMs = startMs;
+    int failed = 0;
+    while (!events.ended()) {
+        double wait = 1000;
+        for (const auto& [position, at] : backAt)
+            wait = std::min(wait, at - monotonicMs());
+        const auto line = events.next(static_cast<int>(std::max(0.0, wait)));
+        for (auto it = backAt.begin(); it != backAt.end();) {
+            if (it->second > monotonicMs()) {
+                ++it;
+                continue;
+            }
+            cradles.units[static_cast<std::size_t>(it->first - 1)]->writeLine("silent off");
+            it = backAt.erase(it);
+        }
+        std::smatch match;
+        if (!line || !std::regex_search(*line, match, event))
+            continue;
+        const int position = std::stoi(match[1]);
+        failed += match[2] == "FAILED" ? 1 : 0;
+        lastDoneMs = monotonicMs();
+        cradles.units[static_cast<std::size_t>(position - 1)]->writeLine("silent on");
+        backAt[position] = lastDoneMs + options.absentMs;
+    }
+    if (failed > 0)
+        std::fprintf(stderr, "  %d position(s): %d unit(s) failed\n", positions, failed);
+    return options.units / ((lastDoneMs - startMs) / 60000.0);
+}
+
+// Processor use of the batch, in percent of one core, while every position polls an
+// empty cradle.
+std::optional<double> idleProcessor(const Options& options, const std::string& folder,
+                                    const std::string& file) {
+    Cradles cradles;
+    if (!cradles.start(options, folder, 8, true))
+        return std::nullopt;
+    ChildProcess batch;
+    if (!startBatch(batch, options, file, cradles, options.units))
+        return std::nullopt;
+    LineReader events(batch.errorFd());
+    const double settleUntil = monotonicMs() + kSettleMs;
+    while (monotonicMs() < settleUntil)
+        events.next(static_cast<int>(settleUntil - monotonicMs()) + 1);
+    const double fromMs = monotonicMs();
+    const auto fromCpu = processorMs(batch.pid());
+    const double until = fromMs + options.idleSeconds * 1000.0;
+    while (monotonicMs() < until)
+        events.next(static_cast<int>(until - monotonicMs()) + 1);
+    const auto toCpu = processorMs(batch.pid());
+    if (!fromCpu || !toCpu || !batch.running())
+        return std::nullopt;
+    return (*toCpu - *fromCpu) / (monotonicMs() - fromMs) * 100.0;
+}
+
+struct RunFigures {
+    std::map<int, double> rates;
+    double ratio;
+    double idlePercent;
+};
+
+std::optional<RunFigures> measureRun(const Options& options, const std::string& folder) {
+    const std::string file = folder + "/site.prg";
+    const auto image = velmora::encodeImage(velmora::ParameterSet{});
+    if (!image || !velmora::saveProgrammingFile(file, velmora::programmingFrame(*image)))
+        return std::nullopt;
+    RunFigures figures{};
+    for (const int positions : kPositionCounts) {
+        const std::string place = folder + "/p" + std::to_string(positions);
+        std::filesystem::create_directories(place);
+        const auto rate = unitsPerMinute(options, place, file, positions);
+        if (!rate)
+            return std::nullopt;
+        figures.rates[positions] = *rate;
+        std::fprintf(stderr, "  %d position(s): %.1f units/min\n", positions, *rate);
+    }
+    figures.ratio = figures.rates[8] / (8 * figures.rates[1]);
+    std::filesystem::create_directories(folder + "/idle");
+    const auto idle = idleProcessor(options, folder + "/idle", file);
+    if (!idle)
+        return std::nullopt;
+    figures.idlePercent = *idle;
+    return figures;
+}
+
+void printRow(const char* name, const std::vector<double>& values, const char* unit,
+              const char* target) {
+    const Spread spread = spreadOf(values);
+    std::printf("%-44s %10.3f %10.3f .. %9.3f %-12s %s\n", name, spread.median, spread.low,
+                spread.high, unit, target);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const auto options = parseOptions(argc, argv);
+    if (!options) {
+        std::fprintf(stderr, "usage: velmora-batch-bench [--runs N] [--units U] [--absent-ms MS]"
+                             " [--idle-seconds S] [--verify 0|1] [--cli PATH] [--unit PATH]\n");
+        return 2;
+    }
+    std::vector<RunFigures> runs;
+    for (int run = 1; run <= options->runs; ++run) {
+        std::fprintf(stderr, "batch run %d of %d\n", run, options->runs);
+        char folder[] = "/tmp/velmora-batch-bench-XXXXXX";
+        if (!mkdtemp(folder))
+            return 1;
+        const auto figures = measureRun(*options, folder);
+        std::filesystem::remove_all(folder);
+        if (!figures) {
+            std::fprintf(stderr, "the batch run failed\n");
+            return 1;
+        }
+        runs.push_back(*figures);
+    }
+    std::printf("velmora-cli batch figures: %d runs; %d units, %d ms hand-over, %s\n",
+                options->runs, options->units, options->absentMs,
+                options->verify ? "with read-back" : "without read-back");
+    std::printf("\n%-44s %10s %24s %-12s %s\n", "figure", "median", "spread (min .. max)", "unit",
+                "target");
+    for (const int positions : kPositionCounts) {
+        std::vector<double> rates;
+        for (const RunFigures& run : runs)
+            rates.push_back(run.rates.at(positions));
+        const std::string name = std::to_string(positions) + " position(s)";
+        printRow(name.c_str(), rates, "units/min", "");
+    }
+    std::vector<double> ratios;
+    std::vector<double> idle;
+    for (const RunFigures& run : runs) {
+        ratios.push_back(run.ratio);
+        idle.push_back(run.idlePercent);
+    }
+    printRow("8 positions / (8 x 1 position)", ratios, "ratio", ">= 0.9");
+    printRow("processor use, 8 positions waiting", idle, "% of a core", "< 5 %");
+    return 0;
+}

@@ -1,0 +1,102 @@
+#include "cli/jig_display.h"
+
+#include <QDateTime>
+
+#include <cstdlib>
+
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+namespace velmora::cli {
+namespace {
+
+constexpr std::size_t kDefaultWidth = 80;
+
+// A line wider than the terminal wraps, and the cursor would no longer find the top
+// of the block.
+std::size_t terminalWidth(std::FILE* stream) {
+    winsize size{};
+    if (::ioctl(::fileno(stream), TIOCGWINSZ, &size) == 0 && size.ws_col > 1)
+        return size.ws_col - 1;
+    return kDefaultWidth - 1;
+}
+
+} // namespace
+
+std::string localTimestamp() {
+    const QDateTime now = QDateTime::currentDateTime();
+    const int offset = now.offsetFromUtc() / 60;
+    // The offset always spelt out, "+00:00" included, where Qt would write "Z".
+    return now.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzz")).toStdString() +
+           QStringLiteral("%1%2:%3")
+               .arg(offset < 0 ? '-' : '+')
+               .arg(std::abs(offset) / 60, 2, 10, QLatin1Char('0'))
+               .arg(std::abs(offset) % 60, 2, 10, QLatin1Char('0'))
+               .toStdString();
+}
+
+JigDisplay::JigDisplay(std::FILE* progress, std::FILE* results, std::size_t positions)
+    : progress_(progress), results_(results), inPlace_(::isatty(::fileno(progress)) == 1),
+      width_(inPlace_ ? terminalWidth(progress) : 0), lines_(positions), events_(positions) {}
+
+JigDisplay::~JigDisplay() {
+    close();
+}
+
+void JigDisplay::erase() {
+    if (drawn_ == 0)
+        return;
+    std::fprintf(progress_, "\033[%dF\033[J", drawn_);
+    drawn_ = 0;
+}
+
+void JigDisplay::draw() {
+    std::string block;
+    for (const std::string& line : lines_)
+        block += "\033[2K" + line.substr(0, width_) + "\n";
+    block += "\033[2K" + total_.substr(0, width_) + "\n";
+    std::fputs(block.c_str(), progress_);
+    std::fflush(progress_);
+    drawn_ = static_cast<int>(lines_.size()) + 1;
+}
+
+void JigDisplay::show(std::size_t position, const std::string& line, const std::string& event) {
+    if (inPlace_) {
+        if (lines_[position] == line)
+            return;
+        lines_[position] = line;
+        erase();
+        draw();
+        return;
+    }
+    if (events_[position] == event)
+        return;
+    events_[position] = event;
+    std::fprintf(progress_, "%s %s\n", localTimestamp().c_str(), event.c_str());
+    std::fflush(progress_);
+}
+
+void JigDisplay::showTotal(const std::string& total) {
+    if (!inPlace_ || total == total_)
+        return;
+    total_ = total;
+    erase();
+    draw();
+}
+
+void JigDisplay::result(const std::string& line) {
+    erase();
+    std::fprintf(results_, "%s\n", line.c_str());
+    std::fflush(results_);
+    if (inPlace_)
+        draw();
+}
+
+void JigDisplay::close() {
+    erase();
+    std::fflush(progress_);
+    inPlace_ = false;
+    lines_.assign(lines_.size(), {});
+}
+
+} // namespace velmora::cli

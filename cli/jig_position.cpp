@@ -1,0 +1,195 @@
+#include "cli/jig_position.h"
+
+#include "cli/verification.h"
+
+namespace velmora::cli {
+namespace {
+
+// Two polls in a row decide: a connector that bounces is neither taken nor let go.
+constexpr int kPollsToDecide = 2;
+// A dropped partial reply leaves polling paused; waiting must never stall on it.
+constexpr int kPollGuardMs = 1000;
+
+} // namespace
+
+JigPosition::JigPosition(int position, std::chrono::milliseconds timeout, bool verify,
+                         QObject* parent)
+    : QObject(parent), position_(position), timeout_(timeout), verify_(verify), link_(this) {
+    deadline_.setTimerType(Qt::PreciseTimer);
+    deadline_.setSingleShot(true);
+    pollGuard_.setTimerType(Qt::PreciseTimer);
+    pollGuard_.setSingleShot(true);
+    pollGuard_.setInterval(kPollGuardMs);
+    connect(&deadline_, &QTimer::timeout, this, &JigPosition::exchangeTimedOut);
+    connect(&pollGuard_, &QTimer::timeout, this, &JigPosition::poll);
+    connect(&link_, &SerialLink::linkStatusChanged, this, &JigPosition::linkStatus);
+    // The link resumes polling right after it reports a complete reply; handled once
+    // that is done, the position can keep polls off for its next exchange.
+    connect(&link_, &SerialLink::acknowledged, this, &JigPosition::acknowledged,
+            Qt::QueuedConnection);
+    connect(&link_, &SerialLink::imageReceived, this, &JigPosition::imageReceived,
+            Qt::QueuedConnection);
+    // A line error drops what was collected and restarts polling; no poll may go out
+    // while an answer is awaited.
+    connect(&link_, &SerialLink::recovered, this, [this] {
+        if (busy())
+            link_.stopPolling();
+    });
+    connect(&link_, &SerialLink::portLost, this, &JigPosition::lost);
+    connect(&link_, &SerialLink::portBack, this, &JigPosition::back);
+}
+
+std::optional<QString> JigPosition::open(const QString& device) {
+    return link_.open(device);
+}
+
+void JigPosition::start() {
+    enter(link_.isOpen() ? State::Waiting : State::Lost);
+}
+
+void JigPosition::enter(State state) {
+    state_ = state;
+    inARow_ = 0;
+    deadline_.stop();
+    if (state == State::Waiting || state == State::TakeAway) {
+        link_.clearReceiveBuffer();
+        link_.resumePolling();
+        pollGuard_.start();
+    } else {
+        link_.stopPolling();
+        pollGuard_.stop();
+    }
+    emit stateChanged(this);
+}
+
+void JigPosition::poll() {
+    link_.resumePolling();
+    pollGuard_.start();
+}
+
+void JigPosition::linkStatus(bool connected) {
+    if (state_ != State::Waiting && state_ != State::TakeAway)
+        return;
+    pollGuard_.start();
+    const bool wanted = state_ == State::Waiting ? connected : !connected;
+    inARow_ = wanted ? inARow_ + 1 : 0;
+    if (inARow_ < kPollsToDecide)
+        return;
+    if (state_ == State::TakeAway) {
+        enter(State::Waiting);
+        return;
+    }
+    inARow_ = 0;
+    emit unitArrived(this);
+}
+
+void JigPosition::program(long number, long ordinal, const Frame& frame) {
+    UnitReport unit;
+    unit.position = position_;
+    unit.device = link_.device();
+    unit.number = number;
+    unit.ordinal = ordinal;
+    unit.image = imageOfFrame(frame);
+    unit.at = std::chrono::system_clock::now();
+    unit_ = unit;
+    state_ = State::Programming;
+    pollGuard_.stop();
+    // Nothing that waits on the line belongs to this answer.
+    link_.stopPolling();
+    link_.discardWaitingInput();
+    unit_->frameSent = link_.isOpen();
+    link_.send(frame);
+    deadline_.start(timeout_);
+    emit stateChanged(this);
+}
+
+void JigPosition::acknowledged() {
+    if (state_ == State::Verifying) {
+        finish(UnitOutcome::WrongAnswer, "an acknowledgement came instead of the image");
+        return;
+    }
+    if (state_ != State::Programming)
+        return;
+    if (!verify_) {
+        finish(UnitOutcome::Programmed);
+        return;
+    }
+    state_ = State::Verifying;
+    link_.stopPolling();
+    link_.discardWaitingInput();
+    link_.send(readRequest());
+    deadline_.start(timeout_);
+    emit stateChanged(this);
+}
+
+void JigPosition::imageReceived(const Image& image) {
+    if (state_ == State::Programming) {
+        finish(UnitOutcome::WrongAnswer, "an image came instead of the acknowledgement");
+        return;
+    }
+    if (state_ != State::Verifying)
+        return;
+    const std::vector<Difference> found = compareReadBack(unit_->image, image);
+    if (found.empty()) {
+        finish(UnitOutcome::Verified);
+        return;
+    }
+    std::string detail;
+    for (const Difference& difference : found)
+        detail += (detail.empty() ? "" : "; ") + describeReadBack(difference);
+    finish(UnitOutcome::VerifyFailed, detail);
+}
+
+void JigPosition::exchangeTimedOut() {
+    if (!busy())
+        return;
+    const char* exchange =
+        state_ == State::Programming ? "the programming frame" : "the read request";
+    finish(UnitOutcome::NoAnswer, std::string("no complete answer to ") + exchange + " within " +
+                                      std::to_string(timeout_.count()) + " ms");
+}
+
+void JigPosition::lost() {
+    if (busy()) {
+        finish(UnitOutcome::PortLost, "the line was lost during the exchange");
+        return;
+    }
+    if (state_ != State::Stopped)
+        enter(State::Lost);
+}
+
+void JigPosition::back() {
+    if (state_ == State::Lost)
+        enter(State::TakeAway);
+    else
+        link_.stopPolling();
+}
+
+void JigPosition::stop() {
+    if (busy()) {
+        finish(UnitOutcome::Interrupted, state_ == State::Programming
+                                             ? "stopped while the acknowledgement was awaited"
+                                             : "stopped while the read-back was awaited");
+        return;
+    }
+    if (state_ != State::Stopped)
+        enter(State::Stopped);
+}
+
+void JigPosition::finish(UnitOutcome outcome, std::string detail) {
+    const State next = outcome == UnitOutcome::PortLost      ? State::Lost
+                       : outcome == UnitOutcome::Interrupted ? State::Stopped
+                                                             : State::TakeAway;
+    deadline_.stop();
+    link_.stopPolling();
+    unit_->outcome = outcome;
+    unit_->detail = std::move(detail);
+    unit_->at = std::chrono::system_clock::now();
+    // Not busy any more while the batch records the unit; a stop() from there wins.
+    state_ = next;
+    emit unitFinished(this, *unit_);
+    if (state_ == next)
+        enter(next);
+}
+
+} // namespace velmora::cli
