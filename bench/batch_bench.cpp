@@ -18,6 +18,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <map>
 #include <memory>
@@ -188,8 +189,10 @@ struct RunFigures {
 std::optional<RunFigures> measureRun(const Options& options, const std::string& folder) {
     const std::string file = folder + "/site.prg";
     const auto image = velmora::encodeImage(velmora::ParameterSet{});
-    if (!image || !velmora::saveProgrammingFile(file, velmora::programmingFrame(*image)))
+    if (!image)
         return std::nullopt;
+    std::ofstream(file, std::ios::binary)
+        << velmora::formatProgrammingFile(velmora::programmingFrame(*image));
     RunFigures figures{};
     for (const int positions : kPositionCounts) {
         const std::string place = folder + "/p" + std::to_string(positions);
