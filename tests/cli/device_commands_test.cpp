@@ -6,6 +6,7 @@
 #include "unit_sim/pseudo_terminal.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 #include <gtest/gtest.h>
 
@@ -39,8 +40,9 @@ void answerFrames(int masterFd, const std::vector<Bytes>& answers) {
 }
 
 // The lock file that the serial layer keeps beside other programs' locks while it holds
-// the device; empty when there is none.
-QString serialLockOf(const QString& device) {
+// the device (named after its real path, links followed); empty when there is none.
+QString serialLockOf(const QString& link) {
+    const QString device = QFileInfo(link).canonicalFilePath();
     QString name = device.startsWith(QStringLiteral("/dev/")) ? device.mid(5) : device;
     name.replace(QLatin1Char('/'), QLatin1Char('_'));
     for (const QString& folder :
