@@ -47,6 +47,47 @@ bool chunkJustBefore(const std::vector<Happening>& all, std::size_t at) {
            all[at].ms - all[at - 1].ms < kTimingSlackMs;
 }
 
+// A stretch in which the unit sends nothing new: from "silent on" to "silent off", or
+// from a hang-up until its line opens again; open at the end of the run.
+struct QuietSpell {
+    double fromMs;
+    double untilMs;
+};
+
+std::vector<QuietSpell> quietSpells(const std::vector<LogEntry>& log, double endMs) {
+    std::vector<QuietSpell> spells;
+    bool quiet = false;
+    bool hungUp = false;
+    for (const LogEntry& entry : log) {
+        if (entry.kind != LogEntry::Kind::Note)
+            continue;
+        const bool starts = entry.note == "silent on" || entry.note.starts_with("hangup");
+        const bool ends = hungUp ? entry.note.starts_with("open ") : entry.note == "silent off";
+        if (!quiet && starts) {
+            spells.push_back({entry.ms, endMs});
+            quiet = true;
+            hungUp = entry.note.starts_with("hangup");
+        } else if (quiet && ends) {
+            spells.back().untilMs = entry.ms;
+            quiet = false;
+        }
+    }
+    return spells;
+}
+
+// Whether the program showed "Connesso" at `ms`, from its reported changes; it starts
+// with "Sconnesso".
+bool shownConnectedAt(const std::vector<ProgramEvent>& events, double ms) {
+    bool connected = false;
+    for (const ProgramEvent& event : events) {
+        if (event.ms > ms)
+            break;
+        if (event.what == "connected" || event.what == "disconnected")
+            connected = event.what == "connected";
+    }
+    return connected;
+}
+
 } // namespace
 
 std::vector<ExpectedAcknowledgement>
@@ -86,7 +127,7 @@ expectedAcknowledgements(const std::vector<LogEntry>& log,
                                    [](std::uint8_t byte) { return byte == kAcknowledgeByte; });
         lastDataMs = now.ms;
         if (count >= kReplySize) {
-            if (count == kReplySize && allU)
+            if (allU)
                 expected.push_back({now.ms, certain});
             clear(certain);
         }
@@ -118,6 +159,22 @@ SoakJudgement judgeSoak(const std::vector<LogEntry>& log, const std::vector<Prog
         if (std::none_of(expected.begin(), expected.end(),
                          [&](const ExpectedAcknowledgement& ack) { return within(ack.ms, at); }))
             judgement.unexpectedProgrammed.push_back(at);
+
+    // Whatever was still on its way when the unit fell quiet, the label must own up
+    // within the limit of the unit's last byte.
+    for (const QuietSpell& spell : quietSpells(log, endMs)) {
+        double lastByteMs = spell.fromMs;
+        for (const LogEntry& entry : log)
+            if (entry.kind == LogEntry::Kind::Sent && entry.ms >= spell.fromMs &&
+                entry.ms < spell.untilMs)
+                lastByteMs = std::max(lastByteMs, entry.ms);
+        const double judgedAtMs = lastByteMs + kConnectedAfterQuietLimitMs;
+        if (judgedAtMs >= spell.untilMs)
+            continue;
+        ++judgement.quietSpellsJudged;
+        if (shownConnectedAt(events, judgedAtMs))
+            judgement.connectedTooLong.push_back(lastByteMs);
+    }
 
     const std::vector<double> recoveries = recoveryMoments(log);
     const std::vector<std::optional<double>> delays = resumeDelays(log);
