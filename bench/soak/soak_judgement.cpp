@@ -97,11 +97,18 @@ expectedAcknowledgements(const std::vector<LogEntry>& log,
     std::size_t count = 0;
     bool allU = true;
     bool certain = true;
+    // The "U" of a chunk just before a click, which the program may have read after it.
+    std::size_t maybeCarried = 0;
     double lastDataMs = -std::numeric_limits<double>::infinity();
     auto clear = [&](bool sure) {
         count = 0;
         allU = true;
         certain = sure;
+        maybeCarried = 0;
+    };
+    auto onlyU = [](const std::vector<std::uint8_t>& bytes) {
+        return std::all_of(bytes.begin(), bytes.end(),
+                           [](std::uint8_t byte) { return byte == kAcknowledgeByte; });
     };
     const std::vector<Happening> all = happenings(log, events);
     for (std::size_t at = 0; at < all.size(); ++at) {
@@ -112,7 +119,10 @@ expectedAcknowledgements(const std::vector<LogEntry>& log,
         else if (count > 0 && quietMs > kReplyGapMs - kTimingSlackMs)
             certain = false; // dropped or kept: too close to tell
         if (now.kind == Happening::Kind::Programma) {
-            clear(!chunkJustBefore(all, at));
+            const bool sure = !chunkJustBefore(all, at);
+            clear(sure);
+            if (!sure && onlyU(*all[at - 1].bytes))
+                maybeCarried = all[at - 1].bytes->size();
             continue;
         }
         if (now.kind == Happening::Kind::Hangup) {
@@ -123,9 +133,12 @@ expectedAcknowledgements(const std::vector<LogEntry>& log,
         if (count == 0 && bytes.size() == 1 && bytes[0] == kConnectReply)
             continue;
         count += bytes.size();
-        allU = allU && std::all_of(bytes.begin(), bytes.end(),
-                                   [](std::uint8_t byte) { return byte == kAcknowledgeByte; });
+        allU = allU && onlyU(bytes);
         lastDataMs = now.ms;
+        if (maybeCarried > 0 && allU && count < kReplySize && count + maybeCarried >= kReplySize) {
+            expected.push_back({now.ms, false}); // complete already if the chunk was carried
+            maybeCarried = 0;
+        }
         if (count >= kReplySize) {
             if (allU)
                 expected.push_back({now.ms, certain});
