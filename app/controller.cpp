@@ -31,8 +31,12 @@ Controller::Controller(FormModel& model, SerialLink& link, OperatorDialogs& dial
     connect(&link_, &SerialLink::acknowledged, this, &Controller::showAcknowledgement);
     connect(&link_, &SerialLink::imageReceived, this, &Controller::writeReceivedImage);
     connect(&link_, &SerialLink::recovered, this, [this] { model_.setImageLoading(false); });
+    connect(&link_, &SerialLink::readUnanswered, this,
+            [this] { showOperationFailure("Errore lettura"); });
     connect(&link_, &SerialLink::portLost, this, [this](const QString& reason) {
         model_.setImageLoading(false);
+        frameSentOnThisOpening_ = false;
+        readSentOnThisOpening_ = false;
         qWarning("Porta %s persa (%s): nuovo tentativo ogni mezzo secondo",
                  qUtf8Printable(link_.device()), qUtf8Printable(reason));
     });
@@ -56,6 +60,10 @@ void Controller::showLinkStatus(bool connected) {
 }
 
 void Controller::showAcknowledgement() {
+    if (!frameSentOnThisOpening_) {
+        qWarning("Conferma di programmazione non richiesta: ignorata");
+        return;
+    }
     model_.setCaption("Label19", "Programmato", Background::Green);
 }
 
@@ -63,12 +71,20 @@ void Controller::resetOperationStatus() {
     model_.setCaption("Label19", "", Background::ButtonFace);
 }
 
+void Controller::showOperationFailure(const char* caption) {
+    model_.setCaption("Label19", caption, Background::Red);
+}
+
 // An image that does not decode leaves the window as it was: the operator sees the
 // failed read instead of a half-written form.
 void Controller::writeReceivedImage(const Image& image) {
+    if (!readSentOnThisOpening_) {
+        qWarning("Immagine non richiesta: ignorata");
+        return;
+    }
     const Result<DecodedImage> decoded = decodeImage(image, ImageSource::DeviceReply);
     if (!decoded) {
-        model_.setCaption("Label19", "Errore lettura", Background::Red);
+        showOperationFailure("Errore lettura");
         qWarning("Immagine letta non valida: %s", describe(decoded.problems()).c_str());
         return;
     }

@@ -42,12 +42,17 @@ private:
     void showAcknowledgement();
     void writeReceivedImage(const Image& image);
     void resetOperationStatus();
+    void showOperationFailure(const char* caption);
     void refuseFile(const QString& detail);
 
     FormModel& model_;
     SerialLink& link_;
     OperatorDialogs& dialogs_;
     std::optional<Frame> txFrame_;
+    // What this program asked of the unit since the port last opened: a reply to nothing
+    // asked (bytes that were on their way before the port opened) is nobody's.
+    bool frameSentOnThisOpening_ = false;
+    bool readSentOnThisOpening_ = false;
     QString lastFileName_; // offered again by both file dialogs
 };
 

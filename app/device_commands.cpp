@@ -6,6 +6,7 @@ namespace velmora {
 
 void Controller::program() {
     link_.stopPolling();
+    link_.cancelReadDeadline(); // a read still waiting is no longer what the operator awaits
     link_.clearReceiveBuffer();
     resetOperationStatus();
     const ParameterSet parameters = model_.parameters();
@@ -22,8 +23,14 @@ void Controller::program() {
             {QStringLiteral("Avviso"), QString::fromStdString(describe(image.problems())), {}});
         return;
     }
-    txFrame_ = programmingFrame(*image);
-    link_.send(*txFrame_);
+    // A frame that could not be sent is not kept: "Salva file" saves what the unit got.
+    const Frame frame = programmingFrame(*image);
+    if (!link_.send(frame)) {
+        showOperationFailure("Porta non disponibile");
+        return;
+    }
+    txFrame_ = frame;
+    frameSentOnThisOpening_ = true;
     model_.setEnabled("Command5", true);
     link_.startPollResumeTimer();
 }
@@ -31,7 +38,12 @@ void Controller::program() {
 void Controller::read() {
     link_.stopPolling();
     resetOperationStatus();
-    link_.send(readRequest());
+    if (!link_.send(readRequest())) {
+        showOperationFailure("Porta non disponibile");
+        return;
+    }
+    readSentOnThisOpening_ = true;
+    link_.startReadDeadline();
 }
 
 } // namespace velmora

@@ -23,7 +23,10 @@ SerialLink::SerialLink(QObject* parent) : QObject(parent), port_(this) {
     prepare(receiveGap_, "Timer3", kReceiveGapMs, true);
     prepare(pollResume_, "Timer4", kPollResumeMs, false);
     prepare(reopen_, "ReopenTimer", kReopenMs, false);
-    for (QTimer* timer : {&poll_, &watchdog_, &receiveGap_, &pollResume_, &reopen_}) {
+    prepare(readDeadline_, "ReadDeadline", kReadDeadlineMs, true);
+    prepare(silence_, "SilenceTimer", kSilenceLimitMs, true);
+    for (QTimer* timer :
+         {&poll_, &watchdog_, &receiveGap_, &pollResume_, &reopen_, &readDeadline_, &silence_}) {
         timer->setParent(this);
     }
 
@@ -32,6 +35,8 @@ SerialLink::SerialLink(QObject* parent) : QObject(parent), port_(this) {
     connect(&receiveGap_, &QTimer::timeout, this, &SerialLink::receiveGapTick);
     connect(&pollResume_, &QTimer::timeout, this, &SerialLink::resumePolling);
     connect(&reopen_, &QTimer::timeout, this, &SerialLink::tryReopen);
+    connect(&readDeadline_, &QTimer::timeout, this, &SerialLink::readDeadlineTick);
+    connect(&silence_, &QTimer::timeout, this, [this] { emit linkStatusChanged(false); });
     connect(&port_, &QSerialPort::readyRead, this, &SerialLink::dataArrived);
     connect(&port_, &QSerialPort::errorOccurred, this, &SerialLink::portError);
 }
@@ -64,7 +69,11 @@ bool SerialLink::openPort() {
     const bool opened =
         port_.open(QIODevice::ReadWrite) && port_.setBaudRate(QSerialPort::Baud9600) &&
         port_.setDataBits(QSerialPort::Data8) && port_.setParity(QSerialPort::NoParity) &&
-        port_.setStopBits(QSerialPort::OneStop) && port_.setFlowControl(QSerialPort::NoFlowControl);
+        port_.setStopBits(QSerialPort::OneStop) &&
+        port_.setFlowControl(QSerialPort::NoFlowControl) &&
+        // An acknowledgement or image still queued from an earlier run answers nothing
+        // this program asked; once the line is set, flush the driver's input queue.
+        port_.clear(QSerialPort::Input);
     if (!opened && port_.isOpen()) {
         port_.close();
     }
@@ -72,14 +81,16 @@ bool SerialLink::openPort() {
     return opened;
 }
 
-void SerialLink::send(std::span<const std::uint8_t> bytes) {
+bool SerialLink::send(std::span<const std::uint8_t> bytes) {
     if (!port_.isOpen()) {
-        return;
+        return false;
     }
-    port_.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
+    const qint64 written =
+        port_.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
     // Hand the bytes to the driver now rather than on the next loop pass, so that the
     // poll cadence holds.
     port_.flush();
+    return written == static_cast<qint64>(bytes.size());
 }
 
 void SerialLink::discardWaitingInput() {
@@ -106,8 +117,26 @@ void SerialLink::watchdogTick() {
     emit linkStatusChanged(false);
 }
 
+// A reply that broke off answers nothing; the polls go on watching the unit.
 void SerialLink::receiveGapTick() {
     replies_.clear();
+    resumePolling();
+}
+
+// Polling resumes with a poll at once, unless a late reply is arriving, so that a unit
+// gone quiet shows as such within the silence limit.
+void SerialLink::readDeadlineTick() {
+    emit readUnanswered();
+    if (port_.isOpen() && replies_.buffer().empty() && !poll_.isActive()) {
+        pollTick();
+    }
+    resumePolling();
+}
+
+void SerialLink::replyCompleted() {
+    receiveGap_.stop();
+    readDeadline_.stop();
+    silence_.start();
 }
 
 void SerialLink::dataArrived() {
@@ -120,6 +149,7 @@ void SerialLink::dataArrived() {
                          static_cast<std::size_t>(chunk.size())});
     if (outcome.kind == ChunkKind::ConnectReply) {
         watchdog_.stop();
+        silence_.start();
         emit linkStatusChanged(true);
         return;
     }
@@ -130,12 +160,12 @@ void SerialLink::dataArrived() {
     case ChunkKind::Collecting:
         return;
     case ChunkKind::Acknowledgement:
-        receiveGap_.stop();
+        replyCompleted();
         emit acknowledged();
         resumePolling();
         return;
     case ChunkKind::Image:
-        receiveGap_.stop();
+        replyCompleted();
         emit imageReceived(outcome.image);
         resumePolling();
         replies_.clear();
@@ -180,6 +210,7 @@ void SerialLink::loseDevice() {
     poll_.stop();
     watchdog_.stop();
     receiveGap_.stop();
+    silence_.stop();
     replies_.clear();
     emit linkStatusChanged(false);
     emit portLost(reason);

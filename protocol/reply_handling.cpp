@@ -13,11 +13,11 @@ ChunkOutcome ReplyAssembler::append(std::span<const std::uint8_t> chunk) {
     buffer_.insert(buffer_.end(), chunk.begin(), chunk.end());
     if (buffer_.size() < static_cast<std::size_t>(kImageSize))
         return {ChunkKind::Collecting};
-    // The acknowledgement test is made once, on the chunk that completes the reply.
-    const bool acknowledgement = buffer_.size() == static_cast<std::size_t>(kImageSize) &&
-                                 std::all_of(buffer_.begin(), buffer_.end(), [](std::uint8_t byte) {
-                                     return byte == kAcknowledgeByte;
-                                 });
+    // Nothing but "U" is an acknowledgement however many came: two quick programmings
+    // run their acknowledgements together, and no image of 96 "U" decodes (its tone
+    // byte would be 85).
+    const bool acknowledgement = std::all_of(
+        buffer_.begin(), buffer_.end(), [](std::uint8_t byte) { return byte == kAcknowledgeByte; });
     ChunkOutcome outcome{acknowledgement ? ChunkKind::Acknowledgement : ChunkKind::Image};
     if (!acknowledgement)
         std::copy_n(buffer_.begin(), kImageSize, outcome.image.begin());

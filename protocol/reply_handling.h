@@ -14,7 +14,7 @@ using Bytes = std::vector<std::uint8_t>;
 enum class ChunkKind {
     ConnectReply,    // "V" alone into an empty buffer: the answer to a poll
     Collecting,      // reply data, fewer than 96 bytes so far
-    Acknowledgement, // exactly 96 bytes, all "U": a programming frame was taken
+    Acknowledgement, // 96 or more bytes, all "U": a programming frame was taken
     Image,           // 96 or more bytes otherwise: the first 96 are an image
 };
 

@@ -47,6 +47,47 @@ bool chunkJustBefore(const std::vector<Happening>& all, std::size_t at) {
            all[at].ms - all[at - 1].ms < kTimingSlackMs;
 }
 
+// A stretch in which the unit sends nothing new: from "silent on" to "silent off", or
+// from a hang-up until its line opens again; open at the end of the run.
+struct QuietSpell {
+    double fromMs;
+    double untilMs;
+};
+
+std::vector<QuietSpell> quietSpells(const std::vector<LogEntry>& log, double endMs) {
+    std::vector<QuietSpell> spells;
+    bool quiet = false;
+    bool hungUp = false;
+    for (const LogEntry& entry : log) {
+        if (entry.kind != LogEntry::Kind::Note)
+            continue;
+        const bool starts = entry.note == "silent on" || entry.note.starts_with("hangup");
+        const bool ends = hungUp ? entry.note.starts_with("open ") : entry.note == "silent off";
+        if (!quiet && starts) {
+            spells.push_back({entry.ms, endMs});
+            quiet = true;
+            hungUp = entry.note.starts_with("hangup");
+        } else if (quiet && ends) {
+            spells.back().untilMs = entry.ms;
+            quiet = false;
+        }
+    }
+    return spells;
+}
+
+// Whether the program showed "Connesso" at `ms`, from its reported changes; it starts
+// with "Sconnesso".
+bool shownConnectedAt(const std::vector<ProgramEvent>& events, double ms) {
+    bool connected = false;
+    for (const ProgramEvent& event : events) {
+        if (event.ms > ms)
+            break;
+        if (event.what == "connected" || event.what == "disconnected")
+            connected = event.what == "connected";
+    }
+    return connected;
+}
+
 } // namespace
 
 std::vector<ExpectedAcknowledgement>
@@ -56,11 +97,18 @@ expectedAcknowledgements(const std::vector<LogEntry>& log,
     std::size_t count = 0;
     bool allU = true;
     bool certain = true;
+    // The "U" of a chunk just before a click, which the program may have read after it.
+    std::size_t maybeCarried = 0;
     double lastDataMs = -std::numeric_limits<double>::infinity();
     auto clear = [&](bool sure) {
         count = 0;
         allU = true;
         certain = sure;
+        maybeCarried = 0;
+    };
+    auto onlyU = [](const std::vector<std::uint8_t>& bytes) {
+        return std::all_of(bytes.begin(), bytes.end(),
+                           [](std::uint8_t byte) { return byte == kAcknowledgeByte; });
     };
     const std::vector<Happening> all = happenings(log, events);
     for (std::size_t at = 0; at < all.size(); ++at) {
@@ -71,7 +119,10 @@ expectedAcknowledgements(const std::vector<LogEntry>& log,
         else if (count > 0 && quietMs > kReplyGapMs - kTimingSlackMs)
             certain = false; // dropped or kept: too close to tell
         if (now.kind == Happening::Kind::Programma) {
-            clear(!chunkJustBefore(all, at));
+            const bool sure = !chunkJustBefore(all, at);
+            clear(sure);
+            if (!sure && onlyU(*all[at - 1].bytes))
+                maybeCarried = all[at - 1].bytes->size();
             continue;
         }
         if (now.kind == Happening::Kind::Hangup) {
@@ -82,11 +133,14 @@ expectedAcknowledgements(const std::vector<LogEntry>& log,
         if (count == 0 && bytes.size() == 1 && bytes[0] == kConnectReply)
             continue;
         count += bytes.size();
-        allU = allU && std::all_of(bytes.begin(), bytes.end(),
-                                   [](std::uint8_t byte) { return byte == kAcknowledgeByte; });
+        allU = allU && onlyU(bytes);
         lastDataMs = now.ms;
+        if (maybeCarried > 0 && allU && count < kReplySize && count + maybeCarried >= kReplySize) {
+            expected.push_back({now.ms, false}); // complete already if the chunk was carried
+            maybeCarried = 0;
+        }
         if (count >= kReplySize) {
-            if (count == kReplySize && allU)
+            if (allU)
                 expected.push_back({now.ms, certain});
             clear(certain);
         }
@@ -118,6 +172,22 @@ SoakJudgement judgeSoak(const std::vector<LogEntry>& log, const std::vector<Prog
         if (std::none_of(expected.begin(), expected.end(),
                          [&](const ExpectedAcknowledgement& ack) { return within(ack.ms, at); }))
             judgement.unexpectedProgrammed.push_back(at);
+
+    // Whatever was still on its way when the unit fell quiet, the label must own up
+    // within the limit of the unit's last byte.
+    for (const QuietSpell& spell : quietSpells(log, endMs)) {
+        double lastByteMs = spell.fromMs;
+        for (const LogEntry& entry : log)
+            if (entry.kind == LogEntry::Kind::Sent && entry.ms >= spell.fromMs &&
+                entry.ms < spell.untilMs)
+                lastByteMs = std::max(lastByteMs, entry.ms);
+        const double judgedAtMs = lastByteMs + kConnectedAfterQuietLimitMs;
+        if (judgedAtMs >= spell.untilMs)
+            continue;
+        ++judgement.quietSpellsJudged;
+        if (shownConnectedAt(events, judgedAtMs))
+            judgement.connectedTooLong.push_back(lastByteMs);
+    }
 
     const std::vector<double> recoveries = recoveryMoments(log);
     const std::vector<std::optional<double>> delays = resumeDelays(log);

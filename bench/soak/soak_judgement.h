@@ -19,7 +19,8 @@ struct ExpectedAcknowledgement {
 
 // Replays the unit's output into `RxBuffer` as the program keeps it: a lone "V" into
 // an empty buffer answers a poll, "Programma" empties it, 50 ms without data drop it, a
-// hang-up loses it, and 96 bytes complete a reply, an acknowledgement when all are "U".
+// hang-up loses it, and 96 bytes or more complete a reply, an acknowledgement when all
+// are "U".
 std::vector<ExpectedAcknowledgement>
 expectedAcknowledgements(const std::vector<LogEntry>& log, const std::vector<ProgramEvent>& events);
 
@@ -32,6 +33,9 @@ struct SoakJudgement {
     int programmedShown = 0;
     std::vector<double> unexpectedProgrammed; // "Programmato" with no acknowledgement before
 
+    int quietSpellsJudged = 0;            // silences and hang-ups long enough to judge
+    std::vector<double> connectedTooLong; // unit quiet from here, "Connesso" 1.5 s later
+
     int recoveries = 0;               // faults switched off or lines opened again
     std::vector<double> resumeDelays; // recovery to the next poll, for each resumed one
     int neverResumed = 0;             // no poll after a recovery, though time was left
@@ -39,6 +43,7 @@ struct SoakJudgement {
 
 inline constexpr double kShownWithinMs = 200;
 inline constexpr double kResumeLimitMs = 1000;
+inline constexpr double kConnectedAfterQuietLimitMs = 1500;
 
 // `endMs`: when the run ended.
 SoakJudgement judgeSoak(const std::vector<LogEntry>& log, const std::vector<ProgramEvent>& events,

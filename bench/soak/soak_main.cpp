@@ -4,8 +4,9 @@
 // each spell the line is left alone for a moment and then both commands are tried on a
 // clean line. Ends with the figures the program is held to: no crash, polling back
 // within 1 s of every recovery of the unit, "Programmato" for every acknowledgement the
-// unit sent whole, and resident memory within 1 MB of where it stood after the first
-// minute.
+// unit sent whole and never without one, "Connesso" gone within 1.5 s of the unit's
+// last byte whenever it fell silent or hung up, and resident memory within 1 MB of
+// where it stood after the first minute.
 //
 //   velmora-soak [--minutes M] [--seed S] [--program PATH] [--unit PATH]
 #include "harness/clock.h"
@@ -113,6 +114,7 @@ public:
         const long late = std::count_if(delays.begin(), delays.end(),
                                         [](double delay) { return delay > kResumeLimitMs; });
         const bool resumeOk = late == 0 && judgement.neverResumed == 0;
+        const bool linkShownOk = judgement.connectedTooLong.empty();
         const bool memoryOk =
             memory && std::labs(memory->finalKb - memory->baselineKb) <= kMemoryDriftLimitKb;
         std::printf("%-9s crash: %s\n", crashed ? "FAILED" : "ok", ending.c_str());
@@ -129,6 +131,14 @@ public:
                     resumeOk ? "ok" : "FAILED", judgement.recoveries, median(delays),
                     percentile(delays, 0.99), percentile(delays, 1.0), late,
                     judgement.neverResumed);
+        std::printf("%-9s silences and hang-ups of the unit: %d; \"Connesso\" still shown 1.5 s"
+                    " after its last byte: %zu\n",
+                    linkShownOk ? "ok" : "FAILED", judgement.quietSpellsJudged,
+                    judgement.connectedTooLong.size());
+        for (const double at : judgement.connectedTooLong)
+            std::fprintf(stderr,
+                         "%.0f ms: the unit fell quiet, \"Connesso\" still shown 1.5 s later\n",
+                         at - startMs_);
         if (memory)
             std::printf("%-9s resident memory: %.2f MB after the first minute, %.2f MB at the end"
                         " (%+ld kB; widest drift %ld kB)\n",
@@ -137,7 +147,7 @@ public:
                         memory->widestDriftKb);
         else
             std::printf("FAILED    resident memory: no sample after the first minute\n");
-        passed_ = !crashed && ackOk && cleanFailures_ == 0 && resumeOk && memoryOk;
+        passed_ = !crashed && ackOk && cleanFailures_ == 0 && resumeOk && linkShownOk && memoryOk;
         std::printf("verdict: %s\n", passed_ ? "passed" : "FAILED");
     }
 

@@ -1,6 +1,8 @@
 #include "progfile/programming_file_saving.h"
 #include "simulated_unit.h"
 
+#include <QElapsedTimer>
+#include <QSignalSpy>
 #include <QTest>
 
 using velmora::Background;
@@ -116,32 +118,58 @@ private slots:
         QVERIFY(onlyPolls(rig.unit.received()));
     }
 
-    // A whole reply fills the window; a broken one leaves it as it was.
+    // A whole reply fills the window; a broken one leaves it as it was. A partial reply
+    // that is dropped gives the line back to the polls at once, and a read without a
+    // whole reply within a second is reported, with a poll sent at once.
     void leggi_data() {
         QTest::addColumn<int>("toneByte");
         QTest::addColumn<QString>("fault");
+        QTest::addColumn<bool>("whole");
         QTest::addColumn<std::string>("status");
-        QTest::newRow("whole reply") << 5 << "gap 0" << std::string();
-        QTest::newRow("80 ms pause inside") << 5 << "gap 80" << std::string();
-        QTest::newRow("cut short") << 5 << "short 40" << std::string();
-        QTest::newRow("no tone 40") << 40 << "gap 0" << std::string("Errore lettura");
+        QTest::newRow("whole reply") << 5 << "gap 0" << true << std::string();
+        QTest::newRow("80 ms pause inside")
+            << 5 << "gap 80" << false << std::string("Errore lettura");
+        QTest::newRow("cut short") << 5 << "short 40" << false << std::string("Errore lettura");
+        QTest::newRow("no answer") << 5 << "silent on" << false << std::string("Errore lettura");
+        QTest::newRow("no tone 40") << 40 << "gap 0" << true << std::string("Errore lettura");
     }
     void leggi() {
         QFETCH(int, toneByte);
         QFETCH(QString, fault);
+        QFETCH(bool, whole);
         QFETCH(std::string, status);
-        const bool whole = QTest::currentDataTag() == QStringLiteral("whole reply");
+        const bool decodes = whole && status.empty();
+        const bool silent = fault == "silent on";
         QTemporaryDir folder;
         Rig rig(holding(folder, unitImage(toneByte)));
         QVERIFY(rig.startOnPort1());
+        QVERIFY(rig.shows("Label20", "Connesso"));
         QVERIFY(rig.unit.control(fault));
         rig.model.setCaption("Label19", "Programmato", Background::Green);
         const QStringList before = windowState(rig.model);
+        QSignalSpy unanswered(&rig.link, &velmora::SerialLink::readUnanswered);
+        QSignalSpy images(&rig.link, &velmora::SerialLink::imageReceived);
+        QElapsedTimer clock;
+        clock.start();
         rig.controller.read();
         QVERIFY(!rig.timer("Timer1")->isActive());
         QCOMPARE(rig.model.text("Label19"), "");
-        QTest::qWait(350);
         if (whole) {
+            QVERIFY(images.wait(500));
+            QVERIFY(!rig.timer("ReadDeadline")->isActive());
+        } else {
+            if (!silent) { // the broken reply is dropped, then a poll is answered
+                rig.model.setCaption("Label20", "", Background::ButtonFace);
+                QVERIFY(rig.shows("Label20", "Connesso", 900));
+                QVERIFY(unanswered.isEmpty());
+            }
+            QVERIFY(unanswered.wait(1500));
+            QVERIFY2(clock.elapsed() >= 1000 && clock.elapsed() <= 1100,
+                     qPrintable(QString::number(clock.elapsed())));
+            if (silent)
+                QVERIFY(rig.shows("Label20", "Sconnesso", 400));
+        }
+        if (decodes) {
             QCOMPARE(rig.model.text("Txtnumero"), "1234");
             QCOMPARE(rig.model.comboRow(), 6);
             QVERIFY(rig.model.value("Option2") && !rig.model.value("Option1"));
@@ -153,12 +181,67 @@ private slots:
         QCOMPARE(rig.model.background("Label19"),
                  status.empty() ? Background::ButtonFace : Background::Red);
         QVERIFY(rig.link.receiveBuffer().empty() && !rig.model.imageLoading());
-        // A complete reply resumes polling; a broken one waits for Timer4.
-        QCOMPARE(rig.timer("Timer1")->isActive(), whole || !status.empty());
+        QVERIFY(rig.timer("Timer1")->isActive());
         const auto chunks = rig.unit.received();
         const velmora::Frame request = velmora::readRequest();
         QVERIFY(std::find(chunks.begin(), chunks.end(), Bytes(request.begin(), request.end())) !=
                 chunks.end());
+    }
+
+    // With the adapter gone a command neither sends nor pretends: the frame is not kept,
+    // "Salva file" stays as it was, and the operator is told. Back on line, it works.
+    void commandsOnALostPortSaySo() {
+        Rig rig;
+        QVERIFY(rig.startOnPort1());
+        rig.controller.program();
+        const auto frameSent = rig.controller.txFrame();
+        QVERIFY(rig.shows("Label19", "Programmato"));
+        rig.model.setEnabled("Command5", false);
+        QVERIFY(rig.unit.control("hangup 1500"));
+        QTRY_VERIFY_WITH_TIMEOUT(!rig.link.isOpen(), 500);
+        rig.model.setText("Txtnumero", "77");
+        const auto chunksBefore = rig.unit.received().size();
+        for (const auto command : {&velmora::Controller::program, &velmora::Controller::read}) {
+            rig.model.setCaption("Label19", "", Background::ButtonFace);
+            (rig.controller.*command)();
+            QCOMPARE(rig.model.text("Label19"), "Porta non disponibile");
+            QCOMPARE(rig.model.background("Label19"), Background::Red);
+            QCOMPARE(rig.controller.txFrame(), frameSent);
+            QVERIFY(!rig.model.enabled("Command5"));
+            QVERIFY(!rig.timer("ReadDeadline")->isActive());
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(rig.link.isOpen(), 2000);
+        QCOMPARE(rig.unit.received().size(), chunksBefore);
+        rig.controller.program();
+        QVERIFY(rig.shows("Label19", "Programmato"));
+        QVERIFY(rig.model.enabled("Command5"));
+        QCOMPARE(velmora::imageByte(velmora::imageOfFrame(*rig.controller.txFrame()), 4), 7);
+    }
+
+    // Two quick clicks: two frames, two acknowledgements run together in `RxBuffer`,
+    // and that reads as the programming it is.
+    void doubleClickOnProgrammaIsAcknowledged() {
+        Rig rig;
+        QVERIFY(rig.startOnPort1());
+        QSignalSpy acknowledged(&rig.link, &velmora::SerialLink::acknowledged);
+        rig.controller.program();
+        rig.controller.program();
+        QSignalSpy images(&rig.link, &velmora::SerialLink::imageReceived);
+        QVERIFY(acknowledged.wait(800));
+        QCOMPARE(rig.model.text("Label19"), "Programmato");
+        // Where the chunks fall decides whether the rest is a second acknowledgement or a
+        // tail too short to be a reply, which is dropped; never an image.
+        acknowledged.wait(300);
+        QTRY_VERIFY_WITH_TIMEOUT(rig.link.receiveBuffer().empty(), 200);
+        QVERIFY(images.isEmpty() && acknowledged.size() <= 2);
+        QCOMPARE(rig.model.text("Label19"), "Programmato");
+        Bytes line;
+        for (const Bytes& chunk : rig.unit.received())
+            line.insert(line.end(), chunk.begin(), chunk.end());
+        Bytes twoFrames = defaultFrame();
+        twoFrames.insert(twoFrames.end(), twoFrames.begin(), twoFrames.end());
+        QVERIFY(std::search(line.begin(), line.end(), twoFrames.begin(), twoFrames.end()) !=
+                line.end());
     }
 };
 

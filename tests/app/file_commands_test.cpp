@@ -43,6 +43,7 @@ class FileCommandsTest : public QObject {
 private slots:
     void saveWritesTheFrameAsSentAndOffersTheNameAgain() {
         Rig rig;
+        QVERIFY(rig.startOnPort1());
         const QString saved = rig.unit.folder() + "/a.prg";
         rig.controller.program();
         rig.model.setText("Txtnumero", "77"); // after the programming: not in the file
@@ -60,7 +61,7 @@ private slots:
         rig.controller.importFile(); // cancelled: nothing changes
         QCOMPARE(rig.model.text("Txtnumero"), "77");
         QCOMPARE(rig.dialogs.events,
-                 QStringList({"save ", "notice Avviso: Errore nel salvataggio del file",
+                 QStringList({"prompt", "save ", "notice Avviso: Errore nel salvataggio del file",
                               "save " + rig.unit.folder() + "/missing/a.prg", "import " + saved}));
         rig.dialogs.importAnswer = rig.unit.folder() + "/none.prg";
         rig.controller.importFile();

@@ -1,6 +1,8 @@
 #include "simulated_unit.h"
+#include "tests/link/line_peer.h"
 
 #include <QSerialPort>
+#include <QSignalSpy>
 #include <QTest>
 
 #include <sys/resource.h>
@@ -115,6 +117,36 @@ private slots:
         QVERIFY(!rig.dialogs.events[1].contains("VELMORA_COM"));
         QVERIFY(!rig.dialogs.lastDetail.isEmpty());
         QCOMPARE(rig.dialogs.events[2], "prompt");
+    }
+
+    // An acknowledgement left on the line by an earlier run is discarded as the port
+    // opens; replies already on their way then answer nothing this program asked.
+    void staleRepliesAtStartUpAreNobodys() {
+        LinePeer line;
+        QVERIFY(line.open());
+        mapOnlyPort(1, line.device());
+        velmora::FormModel model;
+        velmora::SerialLink link;
+        ScriptedDialogs dialogs;
+        velmora::Controller controller{model, link, dialogs};
+        dialogs.portAnswers = {"1"};
+        QSignalSpy acknowledged(&link, &velmora::SerialLink::acknowledged);
+        QSignalSpy images(&link, &velmora::SerialLink::imageReceived);
+        line.write(Bytes(96, 0x55));
+        controller.startUp();
+        QCOMPARE(line.await(1), Bytes{0x55}); // the first poll: the line has been read
+        QVERIFY(acknowledged.isEmpty());
+        const QStringList before = windowState(model);
+        line.write(Bytes(96, 0x55));
+        QVERIFY(acknowledged.wait(500));
+        velmora::ParameterSet other;
+        other.txtnumero = "4321";
+        const velmora::Image image = *velmora::encodeImage(other);
+        line.write(Bytes(image.begin(), image.end()));
+        QVERIFY(images.wait(500));
+        QCOMPARE(acknowledged.size(), 1);
+        QCOMPARE(model.text("Label19"), "");
+        QCOMPARE(windowState(model), before);
     }
 
     void hungUpUnitIsWaitedForAndReopened() {

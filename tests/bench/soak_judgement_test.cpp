@@ -30,7 +30,7 @@ TEST(ExpectedAcknowledgements, ReplaysTheReceiveBuffer) {
         {"96 U after a click", clicked().reply(2, 96), {{90, true}}},
         {"a lone V first answers a poll", clicked().sent(1, {0x56}).reply(9, 96), {{97, true}}},
         {"a V in the same chunk is data", clicked().sent(1, {0x56, 0x55}).reply(9, 96), {}},
-        {"97 U at once are an image", clicked().sent(2, Bytes(97, 0x55)), {}},
+        {"97 U at once are an acknowledgement", clicked().sent(2, Bytes(97, 0x55)), {{2, true}}},
         {"a 97th U in a later chunk comes too late", clicked().reply(2, 97), {{90, true}}},
         {"a gap over 50 ms drops the first half", halves(60), {}},
         {"a gap under 50 ms keeps it", halves(30), {{112, true}}},
@@ -38,6 +38,9 @@ TEST(ExpectedAcknowledgements, ReplaysTheReceiveBuffer) {
         {"stale bytes without a click spoil it", stale().reply(20, 96), {}},
         {"a click empties stale bytes", stale().programma(20).reply(22, 96), {{110, true}}},
         {"a click close to a chunk cannot tell", stale().programma(2).reply(4, 96), {{92, false}}},
+        {"U just before a click may count after it",
+         Script{}.sent(0, Bytes(8, 0x55)).programma(2).reply(4, 96),
+         {{84, false}, {92, false}}},
         {"a hang-up loses the first half", halves(10).note(43, "hangup 100"), {}},
         {"an image and then an acknowledgement",
          Script{}.reply(0, 96, 0x00).programma(120).reply(122, 96),
@@ -75,6 +78,20 @@ TEST(JudgeSoak, PollingMustComeBackAfterEachRecovery) {
     EXPECT_EQ(judgement.recoveries, 8);
     EXPECT_EQ(judgement.resumeDelays, (std::vector<double>{150, 700, 300, 250, 200, 150}));
     EXPECT_EQ(judgement.neverResumed, 1);
+}
+
+TEST(JudgeSoak, LinkIsShownDownWithinLimitOfTheUnitsLastByte) {
+    Script script;
+    script.event(0, "connected");
+    script.note(1000, "silent on").reply(1010, 96).event(2500, "disconnected"); // in flight
+    script.note(3000, "silent off").event(3100, "connected");
+    script.note(4000, "silent on").event(5600, "disconnected").note(6000, "silent off");
+    script.event(6100, "connected").note(7000, "silent on").note(7800, "silent off"); // short
+    script.note(9000, "hangup 2000").event(9001, "disconnected").note(11000, "open /dev/pts/3");
+    script.event(11300, "connected").note(12000, "silent on").event(12100, "disconnected");
+    const SoakJudgement judgement = judgeSoak(script.log, script.events, 14000);
+    EXPECT_EQ(judgement.quietSpellsJudged, 4);
+    EXPECT_EQ(judgement.connectedTooLong, std::vector<double>{4000});
 }
 
 TEST(MemoryDrift, MeasuredFromTheFirstSampleAfterTheBaselineMoment) {

@@ -19,6 +19,8 @@ Bytes counting(std::size_t count, std::uint8_t first) {
 TEST(ReplyAssembler, ClassifiesChunksInArrivalOrder) {
     using K = ChunkKind;
     const Bytes ack(96, 0x55);
+    Bytes withZero = ack;
+    withZero.push_back(0x00);
     struct Row {
         const char* name;
         Chunks chunks;
@@ -38,7 +40,15 @@ TEST(ReplyAssembler, ClassifiesChunksInArrivalOrder) {
          {Bytes(50, 0x55), Bytes(46, 0x55)},
          {K::Collecting, K::Acknowledgement},
          0},
-        {"97 U are an image", {Bytes(97, 0x55)}, {K::Image}, 0},
+        {"97 U at once: two acknowledgements run together",
+         {Bytes(97, 0x55)},
+         {K::Acknowledgement},
+         0},
+        {"a double click's 192 U",
+         {Bytes(90, 0x55), Bytes(16, 0x55), Bytes(86, 0x55)},
+         {K::Collecting, K::Acknowledgement, K::Collecting},
+         86},
+        {"96 U and a zero in one chunk are an image", {withZero}, {K::Image}, 0},
         {"95 U and a V", {Bytes(95, 0x55), {0x56}}, {K::Collecting, K::Image}, 0},
         {"connect after a complete reply", {ack, {0x56}}, {K::Acknowledgement, K::ConnectReply}, 0},
         {"empty chunk", {{}}, {K::Collecting}, 0},

@@ -54,10 +54,9 @@ private slots:
     }
 
     void timersAreTheProtocolOnes() {
-        const std::tuple<const char*, int, bool> expected[] = {{"Timer1", 200, false},
-                                                               {"Timer2", 150, true},
-                                                               {"Timer3", 50, true},
-                                                               {"Timer4", 500, false}};
+        const std::tuple<const char*, int, bool> expected[] = {
+            {"Timer1", 200, false}, {"Timer2", 150, true},        {"Timer3", 50, true},
+            {"Timer4", 500, false}, {"ReadDeadline", 1000, true}, {"SilenceTimer", 1300, true}};
         for (const auto& [name, interval, singleShot] : expected) {
             QCOMPARE(timer(name)->interval(), interval);
             QCOMPARE(timer(name)->timerType(), Qt::PreciseTimer);
@@ -112,6 +111,9 @@ private slots:
         QTest::newRow("40, a 60 ms pause, 56") << Chunks{{40, 1, 60}, {56, 2, 60}} << 0 << 0;
         QTest::newRow("96 U") << Chunks{{96, 0x55, 60}} << 1 << 0;
         QTest::newRow("VV, then V, are data") << Chunks{{2, 0x56, 10}, {1, 0x56, 60}} << 0 << 0;
+        QTest::newRow("one noise byte") << Chunks{{1, 0x00, 60}} << 0 << 0;
+        QTest::newRow("97 U: two acknowledgements run together")
+            << Chunks{{97, 0x55, 60}} << 1 << 0;
     }
     void repliesAreCollectedUntilComplete() {
         QFETCH(Chunks, chunks);
@@ -132,7 +134,74 @@ private slots:
         QCOMPARE(received.size(), images);
         QVERIFY(status.isEmpty());
         QVERIFY(link_->receiveBuffer().empty());
-        QCOMPARE(timer("Timer1")->isActive(), acknowledgements + images > 0);
+        // Complete or dropped, the reply is over and the polls watch the unit again.
+        QVERIFY(timer("Timer1")->isActive());
+    }
+
+    // A partial reply dropped after its 50 ms gap gives the line back to the polls: the
+    // next poll follows 50 + 200 ms after the noise.
+    void pollingResumesAfterADroppedReply() {
+        link_->resumePolling();
+        QCOMPARE(peer_->await(1), Bytes{0x55});
+        QElapsedTimer clock;
+        clock.start();
+        peer_->write({0x00});
+        QCOMPARE(peer_->await(1, 1000), Bytes{0x55});
+        QVERIFY2(clock.elapsed() >= 240 && clock.elapsed() <= 330,
+                 qPrintable(QString::number(clock.elapsed())));
+    }
+
+    // A read has a second for its reply. Then it is reported unanswered and a poll goes
+    // out at once; a reply that comes later is still taken; one in time ends the wait.
+    void readDeadline() {
+        QSignalSpy unanswered(link_.get(), &SerialLink::readUnanswered);
+        QSignalSpy images(link_.get(), &SerialLink::imageReceived);
+        QElapsedTimer clock;
+        clock.start();
+        link_->startReadDeadline();
+        QVERIFY(unanswered.wait(1500));
+        const qint64 overdue = clock.elapsed();
+        QVERIFY2(overdue >= 995 && overdue <= 1080, qPrintable(QString::number(overdue)));
+        QCOMPARE(peer_->await(1, 50), Bytes{0x55});
+        QVERIFY(timer("Timer1")->isActive() && timer("Timer2")->isActive());
+        peer_->write(awkwardImage());
+        QVERIFY(images.wait(500));
+
+        link_->startReadDeadline();
+        peer_->write(awkwardImage());
+        QVERIFY(images.wait(500));
+        QVERIFY(!timer("ReadDeadline")->isActive());
+        QCOMPARE(unanswered.size(), 1);
+    }
+
+    // Polls held up by commands must not keep an old answer on show: 1.3 s after the
+    // unit's last answer the link is reported down, polls or not.
+    void linkIsDownAfterASilenceWithoutPolls() {
+        QSignalSpy status(link_.get(), &SerialLink::linkStatusChanged);
+        link_->resumePolling();
+        QCOMPARE(peer_->await(1), Bytes{0x55});
+        peer_->write({0x56});
+        QVERIFY(status.wait(100));
+        QElapsedTimer clock;
+        clock.start();
+        link_->stopPolling();
+        QVERIFY(status.wait(1600));
+        QVERIFY2(clock.elapsed() >= 1280 && clock.elapsed() <= 1380,
+                 qPrintable(QString::number(clock.elapsed())));
+        QCOMPARE(status, (QList<QList<QVariant>>{{true}, {false}}));
+    }
+
+    // Bytes queued before the port opens were sent to some earlier program: 96 "U" left
+    // from a timed-out programming are no acknowledgement for this one.
+    void whatWaitsWhenThePortOpensIsDiscarded() {
+        link_.reset();
+        peer_->write(Bytes(96, 0x55));
+        link_ = std::make_unique<SerialLink>();
+        QSignalSpy acknowledged(link_.get(), &SerialLink::acknowledged);
+        QCOMPARE(link_->open(peer_->device()), std::nullopt);
+        link_->resumePolling();
+        QCOMPARE(peer_->await(1), Bytes{0x55});
+        QVERIFY(acknowledged.isEmpty() && link_->receiveBuffer().empty());
     }
 
     void lineErrorsTakeTheRecoveryPath() {
@@ -179,12 +248,18 @@ private slots:
         QCOMPARE(serial.open(QString::fromStdString(path)), std::nullopt);
         serial.resumePolling();
         QSignalSpy lost(&serial, &SerialLink::portLost);
+        QSignalSpy acknowledged(&serial, &SerialLink::acknowledged);
         for (const int downMs : {120, 370, 620, 870}) {
+            // As a unit that hangs up does: while the line is down the link leads nowhere,
+            // or its freed number could lead to another program's line meanwhile.
+            QFile::remove(QString::fromStdString(path));
             line.close();
             QTRY_COMPARE_WITH_TIMEOUT(lost.size(), 1, 1000);
             lost.clear();
             QTest::qWait(downMs);
             QVERIFY(line.open(error) && velmora::sim::pointLink(path, line.slavePath(), error));
+            const Bytes stale(96, 0x55); // waiting before the port opens again
+            QCOMPARE(::write(line.masterFd(), stale.data(), stale.size()), 96);
             QElapsedTimer back;
             back.start();
             std::uint8_t byte = 0;
@@ -194,6 +269,7 @@ private slots:
             QCOMPARE(byte, std::uint8_t{0x55});
             QVERIFY2(back.elapsed() < 1000, qPrintable(QString::number(back.elapsed())));
         }
+        QVERIFY(acknowledged.isEmpty());
     }
 
     // The one rule of the window and the command line: the environment, then the saved

@@ -22,8 +22,9 @@ void ReplyPacer::queue(const UnitReply& reply, const FaultSwitches& faults, doub
     const std::size_t gapBefore = longReply && faults.gapMs > 0 ? bytes.size() / 2 : bytes.size();
     double due = std::max(nowMs, lineFreeMs_);
     for (std::size_t i = 0; i < bytes.size(); ++i) {
-        due += kByteMs + (i == gapBefore ? faults.gapMs : 0);
-        pending_.push_back({due, bytes[i]});
+        const double silence = i == gapBefore ? faults.gapMs : 0;
+        due += kByteMs + silence;
+        pending_.push_back({due, bytes[i], silence});
     }
     lineFreeMs_ = due;
 }
@@ -33,14 +34,31 @@ Bytes ReplyPacer::takeDue(double nowMs) {
     if (lastChunkMs_ && nowMs < *lastChunkMs_ + chunkMs_) {
         return chunk;
     }
-    while (!pending_.empty() && pending_.front().dueMs <= nowMs) {
+    while (!pending_.empty() && pending_.front().dueMs <= nowMs &&
+           (chunk.empty() || pending_.front().silenceBeforeMs == 0)) {
         chunk.push_back(pending_.front().value);
         pending_.pop_front();
     }
     if (!chunk.empty()) {
         lastChunkMs_ = nowMs;
+        keepSilenceAfter(nowMs);
     }
     return chunk;
+}
+
+// The first half's last bytes leave with a chunk up to one chunk interval after they
+// were due; counted from their due time, the silence would come out that much short.
+void ReplyPacer::keepSilenceAfter(double handedOverMs) {
+    if (pending_.empty() || pending_.front().silenceBeforeMs == 0) {
+        return;
+    }
+    const double delay =
+        std::max(0.0, handedOverMs + pending_.front().silenceBeforeMs - pending_.front().dueMs);
+    pending_.front().silenceBeforeMs = 0;
+    for (PacedByte& byte : pending_) {
+        byte.dueMs += delay;
+    }
+    lineFreeMs_ += delay;
 }
 
 std::optional<double> ReplyPacer::nextWakeMs() const {
