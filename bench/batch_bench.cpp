@@ -15,6 +15,7 @@
 #include "progfile/programming_file.h"
 #include "protocol/config_image.h"
 
+#include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -23,8 +24,8 @@
 #include <map>
 #include <memory>
 #include <optional>
-#include <regex>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace {
@@ -113,6 +114,35 @@ bool startBatch(ChildProcess& batch, const Options& options, const std::string& 
     return true;
 }
 
+struct UnitEnd {
+    int position;
+    bool failed;
+};
+
+// The end of a unit in the batch's event line "... position P N: done" (or "FAILED").
+std::optional<UnitEnd> unitEnd(std::string_view line) {
+    constexpr std::string_view kPosition = "position ";
+    const auto at = line.find(kPosition);
+    if (at == std::string_view::npos)
+        return std::nullopt;
+    int position = 0;
+    const char* last = line.data() + line.size();
+    const auto [next, error] = std::from_chars(line.data() + at + kPosition.size(), last, position);
+    if (error != std::errc{} || next == last || *next != ' ')
+        return std::nullopt;
+    const std::string_view rest(next + 1, static_cast<std::size_t>(last - next - 1));
+    const auto colon = rest.find(": ");
+    if (colon == 0 || colon == std::string_view::npos ||
+        rest.find_first_not_of("0123456789") != colon)
+        return std::nullopt;
+    const std::string_view state = rest.substr(colon + 2);
+    if (state.starts_with("done"))
+        return UnitEnd{position, false};
+    if (state.starts_with("FAILED"))
+        return UnitEnd{position, true};
+    return std::nullopt;
+}
+
 // Units per minute over the whole batch, from its start to its last unit.
 std::optional<double> unitsPerMinute(const Options& options, const std::string& folder,
                                      const std::string& file, int positions) {
@@ -124,7 +154,6 @@ std::optional<double> unitsPerMinute(const Options& options, const std::string& 
     if (!startBatch(batch, options, file, cradles, options.units))
         return std::nullopt;
     LineReader events(batch.errorFd());
-    static const std::regex event(R"(position (\d+) \d+: (done|FAILED))");
     std::map<int, double> backAt; // position -> when its next unit goes in
     double lastDoneMs = startMs;
     int failed = 0;
@@ -141,14 +170,13 @@ std::optional<double> unitsPerMinute(const Options& options, const std::string& 
             cradles.units[static_cast<std::size_t>(it->first - 1)]->writeLine("silent off");
             it = backAt.erase(it);
         }
-        std::smatch match;
-        if (!line || !std::regex_search(*line, match, event))
+        const auto end = line ? unitEnd(*line) : std::nullopt;
+        if (!end)
             continue;
-        const int position = std::stoi(match[1]);
-        failed += match[2] == "FAILED" ? 1 : 0;
+        failed += end->failed ? 1 : 0;
         lastDoneMs = monotonicMs();
-        cradles.units[static_cast<std::size_t>(position - 1)]->writeLine("silent on");
-        backAt[position] = lastDoneMs + options.absentMs;
+        cradles.units[static_cast<std::size_t>(end->position - 1)]->writeLine("silent on");
+        backAt[end->position] = lastDoneMs + options.absentMs;
     }
     if (failed > 0)
         std::fprintf(stderr, "  %d position(s): %d unit(s) failed\n", positions, failed);
