@@ -6,8 +6,9 @@ namespace velmora {
 
 class SerialLink;
 
-// Lets a measuring or soak program drive the real program without a screen. Does
-// nothing unless the environment variable VELMORA_AUTOMATION is set; then
+// Lets a measuring or soak program drive the real program without a screen. Built
+// only into velmora-automated, never into the shipped window. Does nothing unless
+// the environment variable VELMORA_AUTOMATION is set; then
 //   - the port prompt is answered with the variable's value once it has been painted;
 //   - a message box is closed with OK as soon as it shows;
 //   - each line "click NAME" on standard input clicks the window's button NAME;

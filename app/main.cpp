@@ -1,5 +1,4 @@
 // velmora: configures a radio unit of the alarm system over a serial line.
-#include "app/automation_hook.h"
 #include "app/controller.h"
 #include "app/qt_operator_dialogs.h"
 #include "app/qt_translations.h"
@@ -8,6 +7,10 @@
 #include "ui/form1.h"
 
 #include <QApplication>
+
+#ifdef VELMORA_AUTOMATION_HOOK
+#include "app/automation_hook.h"
+#endif
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
@@ -22,7 +25,9 @@ int main(int argc, char** argv) {
     window.setBeep([&dialogs] { dialogs.beep(); });
     QObject::connect(&window, &velmora::Form1::commandRequested, &controller,
                      &velmora::Controller::runCommand);
+#ifdef VELMORA_AUTOMATION_HOOK
     velmora::installAutomationHook(window, link);
+#endif
 
     controller.startUp();
     window.show();

@@ -4,8 +4,12 @@
 
 #include <cstdlib>
 
+#ifdef Q_OS_WIN
+#include <io.h>
+#else
 #include <sys/ioctl.h>
 #include <unistd.h>
+#endif
 
 namespace velmora::cli {
 namespace {
@@ -14,11 +18,21 @@ constexpr std::size_t kDefaultWidth = 80;
 
 // A line wider than the terminal wraps, and the cursor would no longer find the top
 // of the block.
-std::size_t terminalWidth(std::FILE* stream) {
+std::size_t terminalWidth([[maybe_unused]] std::FILE* stream) {
+#ifndef Q_OS_WIN
     winsize size{};
     if (::ioctl(::fileno(stream), TIOCGWINSZ, &size) == 0 && size.ws_col > 1)
         return size.ws_col - 1;
+#endif
     return kDefaultWidth - 1;
+}
+
+bool isTerminal(std::FILE* stream) {
+#ifdef Q_OS_WIN
+    return ::_isatty(::_fileno(stream)) != 0;
+#else
+    return ::isatty(::fileno(stream)) == 1;
+#endif
 }
 
 } // namespace
@@ -36,7 +50,7 @@ std::string localTimestamp() {
 }
 
 JigDisplay::JigDisplay(std::FILE* progress, std::FILE* results, std::size_t positions)
-    : progress_(progress), results_(results), inPlace_(::isatty(::fileno(progress)) == 1),
+    : progress_(progress), results_(results), inPlace_(isTerminal(progress)),
       width_(inPlace_ ? terminalWidth(progress) : 0), lines_(positions), events_(positions) {}
 
 JigDisplay::~JigDisplay() {

@@ -15,11 +15,7 @@ set(doc_dir ${CMAKE_INSTALL_DATADIR}/doc/velmora)
 set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
     OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 
-foreach(program velmora velmora-cli velmora-unit-sim)
-    if(TARGET ${program})
-        install(TARGETS ${program} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-    endif()
-endforeach()
+install(TARGETS velmora velmora-cli velmora-unit-sim RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
 install(FILES ${packaging_source}/velmora.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)

@@ -129,7 +129,13 @@ Result<Frame> loadProgrammingFile(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in.is_open())
         return openProblem(path, "impossibile leggerlo");
-    return readProgrammingFile(in);
+    Result<Frame> frame = readProgrammingFile(in);
+    // A failed read ends the stream as the end of the file would: say so instead.
+    if (in.bad())
+        return Problem{path.string(),
+                       "Errore di lettura del file \"" + path.string() +
+                           "\": " + describeFileError(std::make_error_code(std::errc::io_error))};
+    return frame;
 }
 
 #endif

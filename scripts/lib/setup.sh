@@ -6,7 +6,7 @@ VELMORA_PACKAGES=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev qt6-serialport-dev qt6-translations-l10n libgl-dev
     libgtest-dev libbenchmark-dev
-    clang libclang-rt-14-dev clang-format
+    clang libclang-rt-dev clang-format
     locales fonts-dejavu-core xvfb xauth
     dpkg-dev file librsvg2-bin
 )
