@@ -113,7 +113,8 @@ private slots:
         QVERIFY(onlyPolls(rig.unit.received()));
     }
 
-    // A whole reply fills the window; a broken one leaves it as it was. A partial reply
+    // A whole reply fills the window; a broken one (how a reply breaks is the link's test)
+    // leaves it as it was. A partial reply
     // that is dropped gives the line back to the polls at once, and a read without a
     // whole reply within a second is reported, with a poll sent at once.
     void leggi_data() {
@@ -124,7 +125,6 @@ private slots:
         QTest::newRow("whole reply") << 5 << "gap 0" << true << std::string();
         QTest::newRow("80 ms pause inside")
             << 5 << "gap 80" << false << std::string("Errore lettura");
-        QTest::newRow("cut short") << 5 << "short 40" << false << std::string("Errore lettura");
         QTest::newRow("no answer") << 5 << "silent on" << false << std::string("Errore lettura");
         QTest::newRow("no tone 40") << 40 << "gap 0" << true << std::string("Errore lettura");
     }
