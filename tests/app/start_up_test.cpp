@@ -34,7 +34,6 @@ private slots:
         QTest::newRow("8.4") << Answers{"8.4"} << 8;
         QTest::newRow("2.5 to even") << Answers{"2.5"} << 2;
         QTest::newRow("7.5 to even") << Answers{"7.5"} << 8;
-        QTest::newRow("blank first") << Answers{" 3"} << 3;
         QTest::newRow("letters after") << Answers{"3abc"} << 3;
     }
     void promptRepeatsUntilAPortFromOneToEight() {

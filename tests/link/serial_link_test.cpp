@@ -191,19 +191,6 @@ private slots:
         QCOMPARE(status, (QList<QList<QVariant>>{{true}, {false}}));
     }
 
-    // Bytes queued before the port opens were sent to some earlier program: 96 "U" left
-    // from a timed-out programming are no acknowledgement for this one.
-    void whatWaitsWhenThePortOpensIsDiscarded() {
-        link_.reset();
-        peer_->write(Bytes(96, 0x55));
-        link_ = std::make_unique<SerialLink>();
-        QSignalSpy acknowledged(link_.get(), &SerialLink::acknowledged);
-        QCOMPARE(link_->open(peer_->device()), std::nullopt);
-        link_->resumePolling();
-        QCOMPARE(peer_->await(1), Bytes{0x55});
-        QVERIFY(acknowledged.isEmpty() && link_->receiveBuffer().empty());
-    }
-
     void lineErrorsTakeTheRecoveryPath() {
         QSignalSpy recovered(link_.get(), &SerialLink::recovered);
         auto* port = link_->findChild<QSerialPort*>("MSComm1");
@@ -237,7 +224,9 @@ private slots:
     }
 
     // A hung-up line is looked for again every half second, so polling is back within a
-    // second of the unit's return wherever in the retry cycle the return falls.
+    // second of the unit's return wherever in the retry cycle the return falls. Bytes
+    // queued before the port opens were sent to some earlier program: 96 "U" left from a
+    // timed-out programming are no acknowledgement for this one.
     void pollingResumesWithinASecondOfTheLinesReturn() {
         QTemporaryDir folder;
         const std::string path = folder.filePath("com1").toStdString();
