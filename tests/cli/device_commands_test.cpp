@@ -12,6 +12,7 @@
 
 #include <csignal>
 #include <fcntl.h>
+#include <optional>
 #include <poll.h>
 #include <termios.h>
 #include <thread>
@@ -187,23 +188,19 @@ TEST(DeviceCommands, ReadFailsOnBytesTheWindowCannotLoadAndKeepsThemWhenAsked) {
     EXPECT_FALSE(cli::loadConfiguration(folder / "noise.prg").ok());
 }
 
-// The line's speed as the terminal layer holds it between programs.
-speed_t lineSpeed(const QString& device) {
+// The line's speed as the terminal layer holds it between programs, after setting it to
+// `speed` when one is given.
+speed_t lineSpeed(const QString& device, std::optional<speed_t> speed = std::nullopt) {
     const int fd = ::open(device.toLocal8Bit().constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
     termios settings{};
     tcgetattr(fd, &settings);
+    if (speed) {
+        cfsetispeed(&settings, *speed);
+        cfsetospeed(&settings, *speed);
+        tcsetattr(fd, TCSANOW, &settings);
+    }
     ::close(fd);
     return cfgetospeed(&settings);
-}
-
-void setLineSpeed(const QString& device, speed_t speed) {
-    const int fd = ::open(device.toLocal8Bit().constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
-    termios settings{};
-    tcgetattr(fd, &settings);
-    cfsetispeed(&settings, speed);
-    cfsetospeed(&settings, speed);
-    tcsetattr(fd, TCSANOW, &settings);
-    ::close(fd);
 }
 
 // Ctrl-C or a termination request while the unit is silent: the command says what was
@@ -226,7 +223,7 @@ TEST(DeviceCommands, AnInterruptedExchangeEndsWithItsSummary) {
     for (const Case& test : cases) {
         SimulatedUnit unit({"--silent"});
         ASSERT_TRUE(unit.started());
-        setLineSpeed(unit.link(), B19200); // what another program left
+        lineSpeed(unit.link(), B19200); // what another program left
         QProcess cli;
         cli.start(QStringLiteral(VELMORA_CLI),
                   QStringList{test.command[0], "--device", unit.link(), "--timeout", "30"} +
