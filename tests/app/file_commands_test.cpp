@@ -1,15 +1,7 @@
 #include "progfile/programming_file.h"
 #include "simulated_unit.h"
 
-#include <QElapsedTimer>
 #include <QTest>
-
-#include <atomic>
-#include <chrono>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <thread>
-#include <unistd.h>
 
 namespace {
 
@@ -68,47 +60,14 @@ private slots:
         QCOMPARE(rig.dialogs.events.last(), "notice Avviso: File non valido");
     }
 
-    // A named pipe nobody writes into is refused at once, and the unit is still polled.
-    void importOfAPipeNeverWaits() {
-        Rig rig;
-        QVERIFY(rig.startOnPort1());
-        QVERIFY(rig.shows("Label20", "Connesso"));
-        const QString pipe = rig.unit.folder() + "/pipe.prg";
-        QVERIFY(::mkfifo(QFile::encodeName(pipe).constData(), 0600) == 0);
-        // Should the import wait on the pipe, this ends the wait after two seconds, so
-        // that the test fails on its clock instead of hanging.
-        std::atomic<bool> done{false};
-        std::thread unblocker([&] {
-            for (int i = 0; i < 40 && !done; ++i)
-                std::this_thread::sleep_for(std::chrono::milliseconds(50));
-            if (!done)
-                ::close(::open(QFile::encodeName(pipe).constData(), O_RDWR | O_NONBLOCK));
-        });
-        rig.dialogs.importAnswer = pipe;
-        QElapsedTimer clock;
-        clock.start();
-        rig.controller.importFile();
-        const qint64 took = clock.elapsed();
-        done = true;
-        unblocker.join();
-        QVERIFY2(took < 500, qPrintable(QString::number(took)));
-        QCOMPARE(rig.dialogs.events.last(), "notice Avviso: File non valido");
-        QVERIFY(rig.dialogs.lastDetail.contains("FIFO"));
-        const std::size_t polled = rig.unit.received().size();
-        QVERIFY(QTest::qWaitFor([&] { return rig.unit.received().size() >= polled + 2; }, 1000));
-        QCOMPARE(rig.model.text("Label20"), "Connesso");
-    }
-
-    // The file's own rules are the core's; here: what an import does to the window.
+    // The file's own rules are the core's; here: what an import does to the window, for a
+    // file refused as text and one refused as an image.
     void filesImport_data() {
         QTest::addColumn<std::string>("content");
         QTest::addColumn<std::string>("activationCode"); // empty: refused
         QTest::newRow("as saved") << savedFile() << std::string("99");
         QTest::newRow("a word") << withLine(25, "zz") << std::string();
-        QTest::newRow("97 values")
-            << savedFile().substr(0, savedFile().rfind(" 85 ")) << std::string();
         QTest::newRow("tone code 40") << withLine(9, "40") << std::string();
-        QTest::newRow("range high byte 128") << withLine(35, "128") << std::string();
     }
     void filesImport() {
         QFETCH(std::string, content);

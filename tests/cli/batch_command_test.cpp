@@ -2,7 +2,6 @@
 #include "cli_test_support.h"
 
 #include <QRegularExpression>
-#include <QStandardPaths>
 
 #include <gtest/gtest.h>
 
@@ -15,14 +14,6 @@
 
 namespace velmora::cli_test {
 namespace {
-
-// Every position of the jig as a --device argument, in order.
-QStringList devicesOf(const SimulatedJig& jig) {
-    QStringList arguments;
-    for (const QString& device : jig.devices())
-        arguments << "--device" << device;
-    return arguments;
-}
 
 // The programming frames the unit at a position took, read requests left out.
 std::vector<Bytes> programmingFrames(SimulatedUnit& unit) {
@@ -199,7 +190,7 @@ TEST(BatchCommand, FourPositionsProgramTwelveUnitsEachOnceWithItsOwnNumber) {
     JigOperator line(
         jig,
         QStringList{"batch", pathText(file), "--number-from", "101", "--count", "12", "--verify"} +
-            devicesOf(jig),
+            jig.deviceArguments(),
         {{1, 1, {}, {}, 800}});
     ASSERT_EQ(line.finish(30000), 0) << line.err();
 
@@ -244,7 +235,7 @@ TEST(BatchCommand, FailingPositionsSpendTheirNumbersWhileTheOthersFinish) {
     JigOperator line(jig,
                      QStringList{"batch", pathText(file), "--number-from", "101", "--count", "12",
                                  "--verify", "--timeout", "1"} +
-                         devicesOf(jig),
+                         jig.deviceArguments(),
                      {{2, 2, "noack on", {}}, {3, 2, "noack on", "hangup 700"}});
     ASSERT_EQ(line.finish(40000), 1) << line.err();
 
@@ -307,7 +298,7 @@ TEST(BatchCommand, ARecordThatCannotBeWrittenStopsTheBatchBeforeTheNextUnit) {
     JigOperator line(jig,
                      QStringList{"batch", pathText(file), "--number-from", "101", "--count", "6",
                                  "--log", pathText(folder / "line.csv")} +
-                         devicesOf(jig),
+                         jig.deviceArguments(),
                      {}, [] {
                          ::signal(SIGXFSZ, SIG_IGN);
                          const rlimit size{800, 800};
@@ -324,21 +315,15 @@ TEST(BatchCommand, ARecordThatCannotBeWrittenStopsTheBatchBeforeTheNextUnit) {
 // The record's rows as Python's csv module reads them: "number result frame_sent" each;
 // none where Python is not installed.
 std::optional<std::vector<std::string>> recordRows(const std::filesystem::path& record) {
-    if (QStandardPaths::findExecutable("python3").isEmpty())
+    const auto printed = python("import csv, sys\n"
+                                "for row in csv.DictReader(open(sys.argv[1], newline='')):\n"
+                                "    print(row['number'], row['result'], row['frame_sent'])\n",
+                                {pathText(record)});
+    if (!printed)
         return std::nullopt;
-    QProcess python;
-    python.start("python3", {"-c",
-                             "import csv, sys\n"
-                             "for row in csv.DictReader(open(sys.argv[1], newline='')):\n"
-                             "    print(row['number'], row['result'], row['frame_sent'])\n",
-                             pathText(record)});
-    if (!python.waitForFinished(10000) || python.exitCode() != 0)
-        return std::vector<std::string>{"python3 could not read the record: " +
-                                        python.readAllStandardError().toStdString()};
     std::vector<std::string> rows;
-    for (const QByteArray& row : python.readAllStandardOutput().split('\n'))
-        if (!row.isEmpty())
-            rows.push_back(row.toStdString());
+    for (const QString& row : QString::fromStdString(*printed).split('\n', Qt::SkipEmptyParts))
+        rows.push_back(row.toStdString());
     return rows;
 }
 
@@ -353,7 +338,7 @@ TEST(BatchCommand, AnInterruptedBatchResumesFromItsRecordWithoutGapOrRepeat) {
     const QStringList batch =
         QStringList{"batch", pathText(file), "--number-from", "101", "--count",
                     "8",     "--verify",     "--timeout",     "10"} +
-        devicesOf(jig);
+        jig.deviceArguments();
     {
         // The second unit at position 1 never acknowledges: it is in its exchange when
         // the operator presses Ctrl-C.

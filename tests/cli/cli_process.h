@@ -5,10 +5,12 @@
 
 #include <QElapsedTimer>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QThread>
 
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -47,8 +49,10 @@ struct CliRun {
     qint64 elapsedMs = 0;
 };
 
-// Runs velmora-cli to its end (at most `limitMs`), port 1 mapped to `port1`.
-inline CliRun runCli(const QStringList& arguments, const QString& port1 = {}, int limitMs = 10000) {
+// Runs velmora-cli to its end (at most `limitMs`), port 1 mapped to `port1`; through
+// `wrapper` (a program and its words, velmora-cli's path appended) when one is given.
+inline CliRun runCli(const QStringList& arguments, const QString& port1 = {}, int limitMs = 10000,
+                     const QStringList& wrapper = {}) {
     SimulatedUnit::ensureApplication();
     QProcess cli;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -57,7 +61,10 @@ inline CliRun runCli(const QStringList& arguments, const QString& port1 = {}, in
     cli.setProcessEnvironment(environment);
     QElapsedTimer clock;
     clock.start();
-    cli.start(QStringLiteral(VELMORA_CLI), arguments);
+    if (wrapper.isEmpty())
+        cli.start(QStringLiteral(VELMORA_CLI), arguments);
+    else
+        cli.start(wrapper[0], wrapper.mid(1) + QStringList{VELMORA_CLI} + arguments);
     CliRun run;
     if (!cli.waitForFinished(limitMs)) {
         cli.kill();
@@ -69,6 +76,18 @@ inline CliRun runCli(const QStringList& arguments, const QString& port1 = {}, in
     run.out = cli.readAllStandardOutput().toStdString();
     run.err = cli.readAllStandardError().toStdString();
     return run;
+}
+
+// What a Python script printed about `arguments`, as a spreadsheet script reads a record;
+// none where Python is not installed.
+inline std::optional<std::string> python(const char* script, const QStringList& arguments) {
+    if (QStandardPaths::findExecutable("python3").isEmpty())
+        return std::nullopt;
+    QProcess python;
+    python.start("python3", QStringList{"-c", script} + arguments);
+    if (!python.waitForFinished(10000) || python.exitCode() != 0)
+        return "python3 failed: " + python.readAllStandardError().toStdString();
+    return python.readAllStandardOutput().toStdString();
 }
 
 // Waits until `done` holds, checking every 10 ms; false after `limitMs`.

@@ -165,10 +165,9 @@ TEST(Ports, NoRightsAdviceNamesOnlyAGroupThatMayUseTheDevice) {
     if (!std::filesystem::exists("/usr/bin/setpriv")) {
         GTEST_SKIP() << "needs setpriv (util-linux) to open the device as user 65534";
     }
-    const QStringList asNobody{"--reuid=65534", "--regid=65534", "--clear-groups", VELMORA_CLI};
-    QProcess runs;
-    runs.start("/usr/bin/setpriv", asNobody + QStringList{"--version"});
-    if (!runs.waitForFinished(5000) || runs.exitCode() != 0) {
+    const QStringList asNobody{"/usr/bin/setpriv", "--reuid=65534", "--regid=65534",
+                               "--clear-groups"};
+    if (runCli({"--version"}, {}, 5000, asNobody).exitCode != 0) {
         GTEST_SKIP() << "user 65534 cannot run " << VELMORA_CLI;
     }
     PortsSetting setting;
@@ -185,14 +184,9 @@ TEST(Ports, NoRightsAdviceNamesOnlyAGroupThatMayUseTheDevice) {
         ASSERT_TRUE(owner) << groupName;
         ASSERT_EQ(chown(device.constData(), 0, owner->gr_gid), 0);
         ASSERT_EQ(chmod(device.constData(), mode), 0);
-        QProcess probe;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("VELMORA_COM1", deviceOf(unit));
-        probe.setProcessEnvironment(environment);
-        probe.start("/usr/bin/setpriv", asNobody + QStringList{"ports", "probe", "1"});
-        ASSERT_TRUE(probe.waitForFinished(10000));
-        const std::string out = probe.readAllStandardOutput().toStdString();
-        EXPECT_EQ(probe.exitCode(), 3) << groupName << "\n" << out;
+        const CliRun probe = runCli({"ports", "probe", "1"}, deviceOf(unit), 10000, asNobody);
+        const std::string& out = probe.out;
+        EXPECT_EQ(probe.exitCode, 3) << groupName << "\n" << out;
         EXPECT_TRUE(has(out, says)) << groupName << "\n" << out;
         if (!never.isEmpty()) {
             EXPECT_FALSE(has(out, never)) << groupName << "\n" << out;

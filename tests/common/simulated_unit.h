@@ -5,6 +5,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -44,39 +45,28 @@ public:
     // Every chunk the unit took from ("rx") or wrote to ("tx") the line, in order, with
     // when it did so.
     std::vector<TimedChunk> timedChunks(const QByteArray& direction) const {
-        QFile file(log());
         std::vector<TimedChunk> chunks;
-        file.open(QIODevice::ReadOnly);
-        for (const QByteArray& line : file.readAll().split('\n')) {
-            const QList<QByteArray> words = line.split(' ');
+        for (const QList<QByteArray>& words : logLines())
             if (words.size() > 2 && words[1] == direction) {
                 const QByteArray bytes = QByteArray::fromHex(words.mid(2).join());
                 chunks.push_back({words[0].toDouble(), Bytes(bytes.begin(), bytes.end())});
             }
-        }
         return chunks;
     }
-    std::vector<TimedChunk> timedReceived() const { return timedChunks("rx"); }
     std::vector<Bytes> chunks(const QByteArray& direction) const {
         std::vector<Bytes> chunks;
         for (TimedChunk& chunk : timedChunks(direction))
             chunks.push_back(std::move(chunk.bytes));
         return chunks;
     }
-    // Every chunk the unit took from the line, in order.
     std::vector<Bytes> received() const { return chunks("rx"); }
-    // Every chunk the unit wrote to the line, in order.
     std::vector<Bytes> sent() const { return chunks("tx"); }
 
     // How often the unit noted `what` in its log ("present", "absent", "hangup").
     int notes(const QString& what) const {
-        QFile file(log());
-        file.open(QIODevice::ReadOnly);
         int count = 0;
-        for (const QByteArray& line : file.readAll().split('\n')) {
-            const QList<QByteArray> words = line.split(' ');
+        for (const QList<QByteArray>& words : logLines())
             count += words.size() == 3 && words[1] == "note" && words[2] == what.toUtf8();
-        }
         return count;
     }
 
@@ -91,6 +81,14 @@ public:
 
 private:
     QString log() const { return folder_.filePath("unit.log"); }
+    std::vector<QList<QByteArray>> logLines() const {
+        QFile file(log());
+        file.open(QIODevice::ReadOnly);
+        std::vector<QList<QByteArray>> lines;
+        for (const QByteArray& line : file.readAll().split('\n'))
+            lines.push_back(line.split(' '));
+        return lines;
+    }
     QString readLine() {
         while (!process_.canReadLine())
             if (!process_.waitForReadyRead(3000))
@@ -114,20 +112,18 @@ public:
     }
 
     bool started() const {
-        for (const auto& unit : units_)
-            if (!unit->started())
-                return false;
-        return true;
+        return std::all_of(units_.begin(), units_.end(),
+                           [](const auto& u) { return u->started(); });
     }
     std::size_t size() const { return units_.size(); }
     // Position i from 0.
     SimulatedUnit& operator[](std::size_t i) { return *units_[i]; }
-    // The devices of the positions in order, for --device or VELMORA_COM<n>.
-    QStringList devices() const {
-        QStringList links;
+    // Every position as a --device argument, in order.
+    QStringList deviceArguments() const {
+        QStringList arguments;
         for (const auto& unit : units_)
-            links << unit->link();
-        return links;
+            arguments << "--device" << unit->link();
+        return arguments;
     }
 
 private:
