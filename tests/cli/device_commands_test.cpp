@@ -169,6 +169,32 @@ TEST(DeviceCommands, PortProblemsAndBadArgumentsHaveTheirOwnStatus) {
     }
 }
 
+// An acknowledgement that came after an earlier run gave up waits in the line's input
+// queue; the next run must not take it for the answer to its own frame.
+TEST(DeviceCommands, AStaleAcknowledgementIsNotTakenForTheAnswer) {
+    Folder folder;
+    const QString input = pathText(folder.save("unit.prg", windowAfter(numberedPanel)));
+    SimulatedUnit unit;
+    ASSERT_TRUE(unit.started());
+    {
+        QFile line(unit.link());
+        ASSERT_TRUE(line.open(QIODevice::ReadWrite | QIODevice::Unbuffered));
+        const Frame frame = windowFrame(windowAfter(numberedPanel));
+        line.write(reinterpret_cast<const char*>(frame.data()), kFrameSize);
+    }
+    const auto acknowledged = [&] {
+        std::size_t sent = 0;
+        for (const Bytes& chunk : unit.sent())
+            sent += static_cast<std::size_t>(std::count(chunk.begin(), chunk.end(), 0x55));
+        return sent == kImageSize;
+    };
+    ASSERT_TRUE(waitUntil(acknowledged, 2000));
+    ASSERT_TRUE(unit.control("silent on"));
+    const CliRun next = runCli({"program", "--port", "1", "--timeout", "0.5", input}, unit.link());
+    EXPECT_EQ(next.exitCode, 3) << next.out << next.err;
+    EXPECT_EQ(next.out, "");
+}
+
 // Noise or a spliced reply in answer to a read is saved when asked, for diagnosis, but
 // the command fails: it is not a configuration the window can load.
 TEST(DeviceCommands, ReadFailsOnBytesTheWindowCannotLoadAndKeepsThemWhenAsked) {
