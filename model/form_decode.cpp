@@ -43,15 +43,15 @@ void FormModel::Impl::applyImage(const DecodedImage& image, ImageSource source) 
     if (image.mode != PanelMode::Off) {
         for (int i = 0; i < kPositionCount; ++i) {
             const int index = kPositionCount - 1 - i;
-            tick(indexedName("Check3", index), image.check3[static_cast<std::size_t>(index)]);
+            tick(member("Check3", index), image.check3[static_cast<std::size_t>(index)]);
         }
         writeText("Txtsir", image.txtsir);
         writeText("txtin", image.txtin);
         writeText("Txtout", image.txtout);
     }
     for (int k = 0; k < kRangeCount; ++k) {
-        writeText(indexedName("Text2", k), image.text2[static_cast<std::size_t>(k)]);
-        writeText(indexedName("Text3", k), image.text3[static_cast<std::size_t>(k)]);
+        writeText(member("Text2", k), image.text2[static_cast<std::size_t>(k)]);
+        writeText(member("Text3", k), image.text3[static_cast<std::size_t>(k)]);
     }
     tick("Check2", image.lo);
     if (fromDevice)
@@ -62,21 +62,21 @@ void FormModel::Impl::applyImage(const DecodedImage& image, ImageSource source) 
 // member chosen in the loop stays selected.
 void FormModel::Impl::applyPositions(std::string_view row, unsigned mask, int bitsRead) {
     for (int i = 0; i < bitsRead; ++i) {
-        const std::string member = indexedName(row, kPositionCount - 1 - i);
+        const ControlId position = member(row, kPositionCount - 1 - i);
         if ((mask >> i) & 1U)
-            deselect(member);
+            deselect(position);
         else
-            select(member);
+            select(position);
     }
 }
 
 void FormModel::Impl::applyPanelMode(const DecodedImage& image) {
-    const std::string reteOne = indexedName("Optrete", kInsDisOneIndex);
-    const std::string battOne = indexedName("Optbatt", kInsDisOneIndex);
-    const std::string reteSix = indexedName("Optrete", kInsDisSixIndex);
-    const std::string battSix = indexedName("Optbatt", kInsDisSixIndex);
-    const std::string inputOne = indexedName("Check3", kInsDisOneIndex);
-    const std::string inputSix = indexedName("Check3", kInsDisSixIndex);
+    const ControlId reteOne = member("Optrete", kInsDisOneIndex);
+    const ControlId battOne = member("Optbatt", kInsDisOneIndex);
+    const ControlId reteSix = member("Optrete", kInsDisSixIndex);
+    const ControlId battSix = member("Optbatt", kInsDisSixIndex);
+    const ControlId inputOne = member("Check3", kInsDisOneIndex);
+    const ControlId inputSix = member("Check3", kInsDisSixIndex);
 
     if (image.mode == PanelMode::Off) {
         tick("Check1", false);

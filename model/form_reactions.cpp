@@ -7,14 +7,10 @@ namespace {
 constexpr int kInsDisOneIndex = kPositionCount - 1; // position 1
 constexpr int kInsDisSixIndex = 0;                  // position 6
 
-bool startsWith(std::string_view text, std::string_view prefix) {
-    return text.substr(0, prefix.size()) == prefix;
-}
-
 } // namespace
 
-void FormModel::Impl::react(const Control& changed) {
-    const std::string_view name = changed.name;
+void FormModel::Impl::react(ControlId changed) {
+    const std::string_view name = table().identity(changed).array;
     if (name == "Check1")
         controlPanelReaction();
     else if (name == "Option1")
@@ -25,9 +21,9 @@ void FormModel::Impl::react(const Control& changed) {
         insDisSixReaction();
     else if (name == "Option4")
         insDisOneReaction();
-    else if (startsWith(name, "Optrete("))
+    else if (name == "Optrete")
         positionReaction("Optrete", "Optbatt");
-    else if (startsWith(name, "Optbatt("))
+    else if (name == "Optbatt")
         positionReaction("Optbatt", "Optrete");
 }
 
@@ -46,13 +42,13 @@ void FormModel::Impl::controlPanelReaction() {
     show("Check4", on);
     enablePanelControls(on);
     enable("Frame6", on);
-    enable(indexedName("Optrete", kInsDisOneIndex), !on);
-    enable(indexedName("Optbatt", kInsDisOneIndex), !on);
+    enable(member("Optrete", kInsDisOneIndex), !on);
+    enable(member("Optbatt", kInsDisOneIndex), !on);
     if (on) {
         enable("Option4", true);
         enable("Option3", true);
         select("Option4"); // its own reaction runs here, before the rest of this one
-        show(indexedName("Check3", kInsDisOneIndex), false);
+        show(member("Check3", kInsDisOneIndex), false);
     } else {
         enable("Option4", false);
         deselect("Option4");
@@ -61,39 +57,39 @@ void FormModel::Impl::controlPanelReaction() {
     }
     // Neither branch re-enables the direct inputs whose positions this frees.
     for (int i = 0; i < kPositionCount; ++i) {
-        deselect(indexedName("Optbatt", i));
-        deselect(indexedName("Optrete", i));
+        deselect(member("Optbatt", i));
+        deselect(member("Optrete", i));
     }
 }
 
 void FormModel::Impl::insDisSixReaction() {
-    const std::string six = indexedName("Check3", kInsDisSixIndex);
-    const std::string one = indexedName("Check3", kInsDisOneIndex);
+    const ControlId six = member("Check3", kInsDisSixIndex);
+    const ControlId one = member("Check3", kInsDisOneIndex);
     show(six, false);
     tick(six, false);
     show(one, true);
     enable(one, true);
-    enable(indexedName("Optbatt", kInsDisOneIndex), true);
-    enable(indexedName("Optbatt", kInsDisSixIndex), false);
-    deselect(indexedName("Optbatt", kInsDisSixIndex));
-    enable(indexedName("Optrete", kInsDisOneIndex), true);
-    enable(indexedName("Optrete", kInsDisSixIndex), false);
-    deselect(indexedName("Optrete", kInsDisSixIndex));
+    enable(member("Optbatt", kInsDisOneIndex), true);
+    enable(member("Optbatt", kInsDisSixIndex), false);
+    deselect(member("Optbatt", kInsDisSixIndex));
+    enable(member("Optrete", kInsDisOneIndex), true);
+    enable(member("Optrete", kInsDisSixIndex), false);
+    deselect(member("Optrete", kInsDisSixIndex));
 }
 
 void FormModel::Impl::insDisOneReaction() {
-    const std::string six = indexedName("Check3", kInsDisSixIndex);
-    const std::string one = indexedName("Check3", kInsDisOneIndex);
+    const ControlId six = member("Check3", kInsDisSixIndex);
+    const ControlId one = member("Check3", kInsDisOneIndex);
     show(six, true);
     enable(six, true);
     show(one, false);
     tick(one, false);
-    enable(indexedName("Optbatt", kInsDisOneIndex), false);
-    deselect(indexedName("Optbatt", kInsDisOneIndex));
-    enable(indexedName("Optbatt", kInsDisSixIndex), true);
-    enable(indexedName("Optrete", kInsDisOneIndex), false);
-    deselect(indexedName("Optrete", kInsDisOneIndex));
-    enable(indexedName("Optrete", kInsDisSixIndex), true);
+    enable(member("Optbatt", kInsDisOneIndex), false);
+    deselect(member("Optbatt", kInsDisOneIndex));
+    enable(member("Optbatt", kInsDisSixIndex), true);
+    enable(member("Optrete", kInsDisOneIndex), false);
+    deselect(member("Optrete", kInsDisOneIndex));
+    enable(member("Optrete", kInsDisSixIndex), true);
 }
 
 // A position chosen in one row wins over the same position in the other row; a taken
@@ -102,11 +98,11 @@ void FormModel::Impl::positionReaction(std::string_view chosenRow, std::string_v
     if (imageLoading)
         return;
     for (int j = 0; j < kPositionCount; ++j)
-        if (at(indexedName(chosenRow, j)).value && at(indexedName(otherRow, j)).value)
-            deselect(indexedName(otherRow, j));
+        if (at(member(chosenRow, j)).value && at(member(otherRow, j)).value)
+            deselect(member(otherRow, j));
     for (int j = 0; j < kPositionCount; ++j) {
-        const std::string input = indexedName("Check3", j);
-        if (at(indexedName("Optrete", j)).value || at(indexedName("Optbatt", j)).value) {
+        const ControlId input = member("Check3", j);
+        if (at(member("Optrete", j)).value || at(member("Optbatt", j)).value) {
             enable(input, false);
             tick(input, false);
         } else {
@@ -119,18 +115,17 @@ void FormModel::Impl::positionReaction(std::string_view chosenRow, std::string_v
 // index 4 only, and nothing is unticked.
 void FormModel::Impl::cancelPosition(std::string_view row) {
     for (int j = 0; j < kPositionCount; ++j)
-        deselect(indexedName(row, j));
+        deselect(member(row, j));
     for (int j = 0; j < kPositionCount - 1; ++j) {
-        const bool taken =
-            at(indexedName("Optrete", j)).value || at(indexedName("Optbatt", j)).value;
-        enable(indexedName("Check3", j), !taken);
+        const bool taken = at(member("Optrete", j)).value || at(member("Optbatt", j)).value;
+        enable(member("Check3", j), !taken);
     }
 }
 
 void FormModel::Impl::clearRanges(int first) {
     for (int k = first; k < first + kRangeCount / 2; ++k) {
-        writeText(indexedName("Text2", k), "0");
-        writeText(indexedName("Text3", k), "0");
+        writeText(member("Text2", k), "0");
+        writeText(member("Text3", k), "0");
     }
 }
 
