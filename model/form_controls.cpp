@@ -137,11 +137,6 @@ std::string indexedName(std::string_view array, int index) {
     return std::string(array) + '(' + std::to_string(index) + ')';
 }
 
-const ControlTable& ControlTable::instance() {
-    static const ControlTable table;
-    return table;
-}
-
 ControlTable::ControlTable() {
     for (const Row& row : kRows) {
         if (row.first < 0) {
@@ -165,6 +160,15 @@ ControlTable::ControlTable() {
     // The names are keyed only now that the identities no longer move.
     for (ControlId id = 0; id < identities_.size(); ++id)
         byName_.emplace(identities_[id].name, id);
+    optionGroups_.resize(identities_.size());
+    for (ControlId id = 0; id < identities_.size(); ++id) {
+        if (identities_[id].kind != ControlKind::OptionButton)
+            continue;
+        for (ControlId other = 0; other < identities_.size(); ++other)
+            if (identities_[other].kind == ControlKind::OptionButton &&
+                identities_[other].container == identities_[id].container)
+                optionGroups_[id].push_back(other);
+    }
 }
 
 std::optional<ControlId> ControlTable::find(std::string_view name) const {

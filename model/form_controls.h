@@ -36,7 +36,10 @@ struct ControlState {
 // models: who each control is, how it starts, and where to find it by name.
 class ControlTable {
 public:
-    static const ControlTable& instance();
+    static const ControlTable& instance() {
+        static const ControlTable table;
+        return table;
+    }
 
     std::size_t size() const { return identities_.size(); }
     const ControlIdentity& identity(ControlId id) const { return identities_[id]; }
@@ -45,6 +48,11 @@ public:
     std::optional<ControlId> find(std::string_view name) const;
     // The control of that name; std::out_of_range when there is none.
     ControlId id(std::string_view name) const;
+    // The option buttons that share the frame of `option`, itself included, in creation
+    // order: selecting one deselects the others.
+    const std::vector<ControlId>& optionGroup(ControlId option) const {
+        return optionGroups_[option];
+    }
     // Member `index` of a control array: "Optrete" and 3 give "Optrete(3)".
     ControlId member(std::string_view array, int index) const;
 
@@ -53,6 +61,7 @@ private:
 
     std::vector<ControlIdentity> identities_;
     std::vector<ControlState> startStates_;
+    std::vector<std::vector<ControlId>> optionGroups_; // empty for other kinds
     std::unordered_map<std::string_view, ControlId> byName_;
     std::unordered_map<std::string_view, std::vector<ControlId>> arrays_;
 };

@@ -78,14 +78,11 @@ void FormModel::Impl::select(ControlId chosen) {
         throw std::invalid_argument(identity.name + " is not an option button");
     if (at(chosen).value)
         return;
-    for (ControlId other = 0; other < controls.size(); ++other) {
-        const ControlIdentity& member = table().identity(other);
-        if (member.kind == ControlKind::OptionButton && at(other).value &&
-            member.container == identity.container) {
+    for (const ControlId other : table().optionGroup(chosen))
+        if (at(other).value) {
             at(other).value = false;
             notify(other);
         }
-    }
     at(chosen).value = true;
     notify(chosen);
     react(chosen);
