@@ -145,7 +145,7 @@ ControlTable::ControlTable() {
             startStates_.push_back(startState(row, std::string(row.text)));
             continue;
         }
-        std::vector<ControlId>& members = arrays_[row.name];
+        std::vector<ControlId>& members = members_[row.name];
         members.resize(static_cast<std::size_t>(row.first + row.count));
         for (int n = 0; n < row.count; ++n) {
             std::string text(row.text);
@@ -160,6 +160,15 @@ ControlTable::ControlTable() {
     // The names are keyed only now that the identities no longer move.
     for (ControlId id = 0; id < identities_.size(); ++id)
         byName_.emplace(identities_[id].name, id);
+    for (int i = 0; i < kPositionCount; ++i) {
+        arrays_.optrete[static_cast<std::size_t>(i)] = member("Optrete", i);
+        arrays_.optbatt[static_cast<std::size_t>(i)] = member("Optbatt", i);
+        arrays_.check3[static_cast<std::size_t>(i)] = member("Check3", i);
+    }
+    for (int k = 0; k < kRangeCount; ++k) {
+        arrays_.text2[static_cast<std::size_t>(k)] = member("Text2", k);
+        arrays_.text3[static_cast<std::size_t>(k)] = member("Text3", k);
+    }
     optionGroups_.resize(identities_.size());
     for (ControlId id = 0; id < identities_.size(); ++id) {
         if (identities_[id].kind != ControlKind::OptionButton)
@@ -185,8 +194,8 @@ ControlId ControlTable::id(std::string_view name) const {
 }
 
 ControlId ControlTable::member(std::string_view array, int index) const {
-    const auto found = arrays_.find(array);
-    if (found == arrays_.end() || index < 0 ||
+    const auto found = members_.find(array);
+    if (found == members_.end() || index < 0 ||
         static_cast<std::size_t>(index) >= found->second.size())
         throw std::out_of_range("no control named " + indexedName(array, index));
     return found->second[static_cast<std::size_t>(index)];

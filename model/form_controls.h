@@ -15,6 +15,16 @@ namespace velmora {
 // A control's place in creation order; the same for every window.
 using ControlId = std::size_t;
 
+// The members of the control arrays the window's logic walks, by index.
+using PositionRow = std::array<ControlId, kPositionCount>;
+struct ControlArrays {
+    PositionRow optrete;
+    PositionRow optbatt;
+    PositionRow check3;
+    std::array<ControlId, kRangeCount> text2;
+    std::array<ControlId, kRangeCount> text3;
+};
+
 // What a control is, fixed for the life of the program.
 struct ControlIdentity {
     std::string name; // "Txtnumero", "Optrete(3)"
@@ -53,17 +63,19 @@ public:
     const std::vector<ControlId>& optionGroup(ControlId option) const {
         return optionGroups_[option];
     }
-    // Member `index` of a control array: "Optrete" and 3 give "Optrete(3)".
-    ControlId member(std::string_view array, int index) const;
+    const ControlArrays& arrays() const { return arrays_; }
 
 private:
     ControlTable();
+    // Member `index` of a control array: "Optrete" and 3 give "Optrete(3)".
+    ControlId member(std::string_view array, int index) const;
 
     std::vector<ControlIdentity> identities_;
     std::vector<ControlState> startStates_;
     std::vector<std::vector<ControlId>> optionGroups_; // empty for other kinds
     std::unordered_map<std::string_view, ControlId> byName_;
-    std::unordered_map<std::string_view, std::vector<ControlId>> arrays_;
+    std::unordered_map<std::string_view, std::vector<ControlId>> members_;
+    ControlArrays arrays_;
 };
 
 // "Optrete" and 3 give "Optrete(3)".

@@ -172,9 +172,9 @@ void FormModel::setComboRow(int row) {
 
 void FormModel::press(std::string_view name) {
     if (name == "Command2")
-        impl_->cancelPosition("Optrete");
+        impl_->cancelPosition(Impl::arrays().optrete);
     else if (name == "Command3")
-        impl_->cancelPosition("Optbatt");
+        impl_->cancelPosition(Impl::arrays().optbatt);
     else if (name == "Command7")
         impl_->clearRanges(0);
     else if (name == "Command8")

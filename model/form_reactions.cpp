@@ -22,9 +22,9 @@ void FormModel::Impl::react(ControlId changed) {
     else if (name == "Option4")
         insDisOneReaction();
     else if (name == "Optrete")
-        positionReaction("Optrete", "Optbatt");
+        positionReaction(arrays().optrete, arrays().optbatt);
     else if (name == "Optbatt")
-        positionReaction("Optbatt", "Optrete");
+        positionReaction(arrays().optbatt, arrays().optrete);
 }
 
 // The captions and boxes of the control-panel times, live only with "Funzione centralina".
@@ -42,13 +42,13 @@ void FormModel::Impl::controlPanelReaction() {
     show("Check4", on);
     enablePanelControls(on);
     enable("Frame6", on);
-    enable(member("Optrete", kInsDisOneIndex), !on);
-    enable(member("Optbatt", kInsDisOneIndex), !on);
+    enable(arrays().optrete[kInsDisOneIndex], !on);
+    enable(arrays().optbatt[kInsDisOneIndex], !on);
     if (on) {
         enable("Option4", true);
         enable("Option3", true);
         select("Option4"); // its own reaction runs here, before the rest of this one
-        show(member("Check3", kInsDisOneIndex), false);
+        show(arrays().check3[kInsDisOneIndex], false);
     } else {
         enable("Option4", false);
         deselect("Option4");
@@ -57,52 +57,52 @@ void FormModel::Impl::controlPanelReaction() {
     }
     // Neither branch re-enables the direct inputs whose positions this frees.
     for (int i = 0; i < kPositionCount; ++i) {
-        deselect(member("Optbatt", i));
-        deselect(member("Optrete", i));
+        deselect(arrays().optbatt[i]);
+        deselect(arrays().optrete[i]);
     }
 }
 
 void FormModel::Impl::insDisSixReaction() {
-    const ControlId six = member("Check3", kInsDisSixIndex);
-    const ControlId one = member("Check3", kInsDisOneIndex);
+    const ControlId six = arrays().check3[kInsDisSixIndex];
+    const ControlId one = arrays().check3[kInsDisOneIndex];
     show(six, false);
     tick(six, false);
     show(one, true);
     enable(one, true);
-    enable(member("Optbatt", kInsDisOneIndex), true);
-    enable(member("Optbatt", kInsDisSixIndex), false);
-    deselect(member("Optbatt", kInsDisSixIndex));
-    enable(member("Optrete", kInsDisOneIndex), true);
-    enable(member("Optrete", kInsDisSixIndex), false);
-    deselect(member("Optrete", kInsDisSixIndex));
+    enable(arrays().optbatt[kInsDisOneIndex], true);
+    enable(arrays().optbatt[kInsDisSixIndex], false);
+    deselect(arrays().optbatt[kInsDisSixIndex]);
+    enable(arrays().optrete[kInsDisOneIndex], true);
+    enable(arrays().optrete[kInsDisSixIndex], false);
+    deselect(arrays().optrete[kInsDisSixIndex]);
 }
 
 void FormModel::Impl::insDisOneReaction() {
-    const ControlId six = member("Check3", kInsDisSixIndex);
-    const ControlId one = member("Check3", kInsDisOneIndex);
+    const ControlId six = arrays().check3[kInsDisSixIndex];
+    const ControlId one = arrays().check3[kInsDisOneIndex];
     show(six, true);
     enable(six, true);
     show(one, false);
     tick(one, false);
-    enable(member("Optbatt", kInsDisOneIndex), false);
-    deselect(member("Optbatt", kInsDisOneIndex));
-    enable(member("Optbatt", kInsDisSixIndex), true);
-    enable(member("Optrete", kInsDisOneIndex), false);
-    deselect(member("Optrete", kInsDisOneIndex));
-    enable(member("Optrete", kInsDisSixIndex), true);
+    enable(arrays().optbatt[kInsDisOneIndex], false);
+    deselect(arrays().optbatt[kInsDisOneIndex]);
+    enable(arrays().optbatt[kInsDisSixIndex], true);
+    enable(arrays().optrete[kInsDisOneIndex], false);
+    deselect(arrays().optrete[kInsDisOneIndex]);
+    enable(arrays().optrete[kInsDisSixIndex], true);
 }
 
 // A position chosen in one row wins over the same position in the other row; a taken
 // position's direct input is disabled and unticked, a free one enabled.
-void FormModel::Impl::positionReaction(std::string_view chosenRow, std::string_view otherRow) {
+void FormModel::Impl::positionReaction(const PositionRow& chosenRow, const PositionRow& otherRow) {
     if (imageLoading)
         return;
     for (int j = 0; j < kPositionCount; ++j)
-        if (at(member(chosenRow, j)).value && at(member(otherRow, j)).value)
-            deselect(member(otherRow, j));
+        if (at(chosenRow[j]).value && at(otherRow[j]).value)
+            deselect(otherRow[j]);
     for (int j = 0; j < kPositionCount; ++j) {
-        const ControlId input = member("Check3", j);
-        if (at(member("Optrete", j)).value || at(member("Optbatt", j)).value) {
+        const ControlId input = arrays().check3[j];
+        if (at(arrays().optrete[j]).value || at(arrays().optbatt[j]).value) {
             enable(input, false);
             tick(input, false);
         } else {
@@ -113,19 +113,19 @@ void FormModel::Impl::positionReaction(std::string_view chosenRow, std::string_v
 
 // "Annulla": the row loses its position; the direct inputs are re-evaluated up to
 // index 4 only, and nothing is unticked.
-void FormModel::Impl::cancelPosition(std::string_view row) {
+void FormModel::Impl::cancelPosition(const PositionRow& row) {
     for (int j = 0; j < kPositionCount; ++j)
-        deselect(member(row, j));
+        deselect(row[j]);
     for (int j = 0; j < kPositionCount - 1; ++j) {
-        const bool taken = at(member("Optrete", j)).value || at(member("Optbatt", j)).value;
-        enable(member("Check3", j), !taken);
+        const bool taken = at(arrays().optrete[j]).value || at(arrays().optbatt[j]).value;
+        enable(arrays().check3[j], !taken);
     }
 }
 
 void FormModel::Impl::clearRanges(int first) {
     for (int k = first; k < first + kRangeCount / 2; ++k) {
-        writeText(member("Text2", k), "0");
-        writeText(member("Text3", k), "0");
+        writeText(arrays().text2[k], "0");
+        writeText(arrays().text3[k], "0");
     }
 }
 

@@ -24,9 +24,7 @@ struct FormModel::Impl {
 
     static const ControlTable& table() { return ControlTable::instance(); }
     static ControlId id(std::string_view name) { return table().id(name); }
-    static ControlId member(std::string_view array, int index) {
-        return table().member(array, index);
-    }
+    static const ControlArrays& arrays() { return table().arrays(); }
 
     ControlState& at(ControlId id) { return controls[id]; }
     const ControlState& at(ControlId id) const { return controls[id]; }
@@ -62,14 +60,14 @@ struct FormModel::Impl {
     void controlPanelReaction();
     void insDisSixReaction();
     void insDisOneReaction();
-    void positionReaction(std::string_view chosenRow, std::string_view otherRow);
-    void cancelPosition(std::string_view row);
+    void positionReaction(const PositionRow& chosenRow, const PositionRow& otherRow);
+    void cancelPosition(const PositionRow& row);
     void clearRanges(int first);
     void bandReaction(const char* frequency);
 
     // Decoding (form_decode.cpp).
     void applyImage(const DecodedImage& image, ImageSource source);
-    void applyPositions(std::string_view row, unsigned mask, int bitsRead);
+    void applyPositions(const PositionRow& row, unsigned mask, int bitsRead);
     void applyPanelMode(const DecodedImage& image);
 
 private:
