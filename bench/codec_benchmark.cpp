@@ -59,6 +59,20 @@ void decodeIntoForm(benchmark::State& state) {
 }
 BENCHMARK(decodeIntoForm);
 
+// Decoding as the fuzzer and the command line do it: a window just started, the image
+// checked and written into it.
+void decodeIntoFreshForm(benchmark::State& state) {
+    const Image image = *encodeImage(busyForm());
+    for (auto _ : state) {
+        FormModel form;
+        form.selectStartBand();
+        const Result<DecodedImage> decoded = decodeImage(image, ImageSource::DeviceReply);
+        form.applyDecodedImage(*decoded, ImageSource::DeviceReply);
+        benchmark::DoNotOptimize(form);
+    }
+}
+BENCHMARK(decodeIntoFreshForm);
+
 } // namespace
 
 BENCHMARK_MAIN();

@@ -8,6 +8,7 @@
 #include "protocol/image_decode.h"
 
 #include <algorithm>
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -19,9 +20,18 @@ using velmora::FormModel;
 using velmora::ImageSource;
 using velmora::PanelMode;
 
-std::string indexed(const char* row, int index) {
-    return std::string(row) + "(" + std::to_string(index) + ")";
+// The names of a range column's boxes, formatted once rather than on every input.
+using RangeNames = std::array<std::string, velmora::kRangeCount>;
+
+RangeNames rangeNames(const char* column) {
+    RangeNames names;
+    for (int k = 0; k < velmora::kRangeCount; ++k)
+        names[static_cast<std::size_t>(k)] = std::string(column) + "(" + std::to_string(k) + ")";
+    return names;
 }
+
+const RangeNames kMinimumBoxes = rangeNames("Text2");
+const RangeNames kMaximumBoxes = rangeNames("Text3");
 
 FormModel windowAtStart(bool controlPanel) {
     FormModel form;
@@ -38,9 +48,9 @@ void checkWindowShows(const FormModel& form, const DecodedImage& image, ImageSou
     FUZZ_CHECK(form.text("Txtgruppo") == image.txtgruppo);
     FUZZ_CHECK(form.text("Textintert") == image.textintert);
     FUZZ_CHECK(form.comboRow() == image.combotonoRow);
-    for (int k = 0; k < velmora::kRangeCount; ++k) {
-        FUZZ_CHECK(form.text(indexed("Text2", k)) == image.text2[static_cast<std::size_t>(k)]);
-        FUZZ_CHECK(form.text(indexed("Text3", k)) == image.text3[static_cast<std::size_t>(k)]);
+    for (std::size_t k = 0; k < kMinimumBoxes.size(); ++k) {
+        FUZZ_CHECK(form.text(kMinimumBoxes[k]) == image.text2[k]);
+        FUZZ_CHECK(form.text(kMaximumBoxes[k]) == image.text3[k]);
     }
     FUZZ_CHECK(form.value("Check1") == (image.mode != PanelMode::Off));
     FUZZ_CHECK(form.value("Check2") == image.lo);

@@ -1,5 +1,8 @@
 #include "model/form_controls.h"
 
+#include <stdexcept>
+#include <utility>
+
 namespace velmora {
 
 namespace {
@@ -122,15 +125,10 @@ constexpr Row kRows[] = {
     {"Command8", K::CommandButton, "Frame5", "Clear", None},
 };
 
-Control makeControl(const Row& row, std::string name, std::string text) {
-    return Control{std::move(name),
-                   row.kind,
-                   std::string(row.container),
-                   std::move(text),
-                   (row.flags & On) != 0,
-                   (row.flags & Disabled) == 0,
-                   (row.flags & Hidden) == 0,
-                   (row.flags & Red) != 0 ? Background::Red : Background::ButtonFace};
+ControlState startState(const Row& row, std::string text) {
+    return ControlState{std::move(text), (row.flags & On) != 0, (row.flags & Disabled) == 0,
+                        (row.flags & Hidden) == 0,
+                        (row.flags & Red) != 0 ? Background::Red : Background::ButtonFace};
 }
 
 } // namespace
@@ -139,21 +137,68 @@ std::string indexedName(std::string_view array, int index) {
     return std::string(array) + '(' + std::to_string(index) + ')';
 }
 
-std::vector<Control> startControls() {
-    std::vector<Control> controls;
+ControlTable::ControlTable() {
     for (const Row& row : kRows) {
         if (row.first < 0) {
-            controls.push_back(makeControl(row, std::string(row.name), std::string(row.text)));
+            identities_.push_back(
+                {std::string(row.name), row.kind, std::string(row.container), row.name});
+            startStates_.push_back(startState(row, std::string(row.text)));
             continue;
         }
+        std::vector<ControlId>& members = members_[row.name];
+        members.resize(static_cast<std::size_t>(row.first + row.count));
         for (int n = 0; n < row.count; ++n) {
             std::string text(row.text);
             if ((row.flags & Numbered) != 0)
                 text += std::to_string(n + 1);
-            controls.push_back(makeControl(row, indexedName(row.name, row.first + n), text));
+            members[static_cast<std::size_t>(row.first + n)] = identities_.size();
+            identities_.push_back({indexedName(row.name, row.first + n), row.kind,
+                                   std::string(row.container), row.name});
+            startStates_.push_back(startState(row, std::move(text)));
         }
     }
-    return controls;
+    // The names are keyed only now that the identities no longer move.
+    for (ControlId id = 0; id < identities_.size(); ++id)
+        byName_.emplace(identities_[id].name, id);
+    for (int i = 0; i < kPositionCount; ++i) {
+        arrays_.optrete[static_cast<std::size_t>(i)] = member("Optrete", i);
+        arrays_.optbatt[static_cast<std::size_t>(i)] = member("Optbatt", i);
+        arrays_.check3[static_cast<std::size_t>(i)] = member("Check3", i);
+    }
+    for (int k = 0; k < kRangeCount; ++k) {
+        arrays_.text2[static_cast<std::size_t>(k)] = member("Text2", k);
+        arrays_.text3[static_cast<std::size_t>(k)] = member("Text3", k);
+    }
+    optionGroups_.resize(identities_.size());
+    for (ControlId id = 0; id < identities_.size(); ++id) {
+        if (identities_[id].kind != ControlKind::OptionButton)
+            continue;
+        for (ControlId other = 0; other < identities_.size(); ++other)
+            if (identities_[other].kind == ControlKind::OptionButton &&
+                identities_[other].container == identities_[id].container)
+                optionGroups_[id].push_back(other);
+    }
+}
+
+std::optional<ControlId> ControlTable::find(std::string_view name) const {
+    const auto found = byName_.find(name);
+    if (found == byName_.end())
+        return std::nullopt;
+    return found->second;
+}
+
+ControlId ControlTable::id(std::string_view name) const {
+    if (const auto found = find(name))
+        return *found;
+    throw std::out_of_range("no control named " + std::string(name));
+}
+
+ControlId ControlTable::member(std::string_view array, int index) const {
+    const auto found = members_.find(array);
+    if (found == members_.end() || index < 0 ||
+        static_cast<std::size_t>(index) >= found->second.size())
+        throw std::out_of_range("no control named " + indexedName(array, index));
+    return found->second[static_cast<std::size_t>(index)];
 }
 
 } // namespace velmora

@@ -36,22 +36,22 @@ void FormModel::Impl::applyImage(const DecodedImage& image, ImageSource source) 
     if (fromDevice)
         imageLoading = true;
     const int bitsRead = std::clamp(image.positionBitsRead, 0, kPositionCount);
-    applyPositions("Optrete", image.reteMask, bitsRead);
-    applyPositions("Optbatt", image.battMask, bitsRead);
+    applyPositions(arrays().optrete, image.reteMask, bitsRead);
+    applyPositions(arrays().optbatt, image.battMask, bitsRead);
     tick("Check4", image.beep);
     applyPanelMode(image);
     if (image.mode != PanelMode::Off) {
         for (int i = 0; i < kPositionCount; ++i) {
             const int index = kPositionCount - 1 - i;
-            tick(indexedName("Check3", index), image.check3[static_cast<std::size_t>(index)]);
+            tick(arrays().check3[index], image.check3[static_cast<std::size_t>(index)]);
         }
         writeText("Txtsir", image.txtsir);
         writeText("txtin", image.txtin);
         writeText("Txtout", image.txtout);
     }
     for (int k = 0; k < kRangeCount; ++k) {
-        writeText(indexedName("Text2", k), image.text2[static_cast<std::size_t>(k)]);
-        writeText(indexedName("Text3", k), image.text3[static_cast<std::size_t>(k)]);
+        writeText(arrays().text2[k], image.text2[static_cast<std::size_t>(k)]);
+        writeText(arrays().text3[k], image.text3[static_cast<std::size_t>(k)]);
     }
     tick("Check2", image.lo);
     if (fromDevice)
@@ -60,23 +60,23 @@ void FormModel::Impl::applyImage(const DecodedImage& image, ImageSource source) 
 
 // Bit i clear chooses position i + 1 (member 5 - i), bit i set leaves it; the last
 // member chosen in the loop stays selected.
-void FormModel::Impl::applyPositions(std::string_view row, unsigned mask, int bitsRead) {
+void FormModel::Impl::applyPositions(const PositionRow& row, unsigned mask, int bitsRead) {
     for (int i = 0; i < bitsRead; ++i) {
-        const std::string member = indexedName(row, kPositionCount - 1 - i);
+        const ControlId position = row[kPositionCount - 1 - i];
         if ((mask >> i) & 1U)
-            deselect(member);
+            deselect(position);
         else
-            select(member);
+            select(position);
     }
 }
 
 void FormModel::Impl::applyPanelMode(const DecodedImage& image) {
-    const std::string reteOne = indexedName("Optrete", kInsDisOneIndex);
-    const std::string battOne = indexedName("Optbatt", kInsDisOneIndex);
-    const std::string reteSix = indexedName("Optrete", kInsDisSixIndex);
-    const std::string battSix = indexedName("Optbatt", kInsDisSixIndex);
-    const std::string inputOne = indexedName("Check3", kInsDisOneIndex);
-    const std::string inputSix = indexedName("Check3", kInsDisSixIndex);
+    const ControlId reteOne = arrays().optrete[kInsDisOneIndex];
+    const ControlId battOne = arrays().optbatt[kInsDisOneIndex];
+    const ControlId reteSix = arrays().optrete[kInsDisSixIndex];
+    const ControlId battSix = arrays().optbatt[kInsDisSixIndex];
+    const ControlId inputOne = arrays().check3[kInsDisOneIndex];
+    const ControlId inputSix = arrays().check3[kInsDisSixIndex];
 
     if (image.mode == PanelMode::Off) {
         tick("Check1", false);

@@ -8,51 +8,37 @@
 
 namespace velmora {
 
-FormModel::Impl::Impl() : controls(startControls()) {
-    for (std::size_t i = 0; i < controls.size(); ++i)
-        indexByName.emplace(controls[i].name, i);
-}
+FormModel::Impl::Impl() : controls(table().startStates()) {}
 
-const Control& FormModel::Impl::at(std::string_view name) const {
-    const auto found = indexByName.find(name);
-    if (found == indexByName.end())
-        throw std::out_of_range("no control named " + std::string(name));
-    return controls[found->second];
-}
-
-Control& FormModel::Impl::at(std::string_view name) {
-    return const_cast<Control&>(std::as_const(*this).at(name));
-}
-
-void FormModel::Impl::notify(const Control& control) {
+void FormModel::Impl::notify(ControlId id) {
     if (listener)
-        listener(control.name);
+        listener(table().identity(id).name);
 }
 
-void FormModel::Impl::writeText(std::string_view name, std::string text) {
-    Control& control = at(name);
-    if (control.kind == ControlKind::ComboBox)
+void FormModel::Impl::writeText(ControlId id, std::string text) {
+    if (table().identity(id).kind == ControlKind::ComboBox)
         throw std::invalid_argument("the tone list takes a row, not a text");
+    ControlState& control = at(id);
     if (control.text == text)
         return;
     control.text = std::move(text);
-    notify(control);
+    notify(id);
 }
 
-void FormModel::Impl::enable(std::string_view name, bool on) {
-    Control& control = at(name);
+void FormModel::Impl::enable(ControlId id, bool on) {
+    ControlState& control = at(id);
     if (control.enabled == on)
         return;
     control.enabled = on;
-    notify(control);
+    notify(id);
 }
 
-void FormModel::Impl::show(std::string_view name, bool on) {
-    Control& control = at(name);
+void FormModel::Impl::show(ControlId id, bool on) {
+    ControlState& control = at(id);
     if (control.visible == on)
         return;
     control.visible = on;
-    notify(control);
+    notify(id);
 }
 
 void FormModel::Impl::selectRow(int row) {
@@ -61,56 +47,55 @@ void FormModel::Impl::selectRow(int row) {
     if (row == comboRow)
         return;
     comboRow = row;
-    Control& control = at("Combotono");
-    control.text = kToneTable[static_cast<std::size_t>(row)].text;
-    notify(control);
+    const ControlId list = id("Combotono");
+    at(list).text = kToneTable[static_cast<std::size_t>(row)].text;
+    notify(list);
 }
 
-void FormModel::Impl::paint(std::string_view name, std::string caption, Background background) {
-    Control& control = at(name);
+void FormModel::Impl::paint(ControlId id, std::string caption, Background background) {
+    ControlState& control = at(id);
     if (control.text == caption && control.background == background)
         return;
     control.text = std::move(caption);
     control.background = background;
-    notify(control);
+    notify(id);
 }
 
-void FormModel::Impl::tick(std::string_view name, bool on) {
-    Control& control = at(name);
-    if (control.kind != ControlKind::CheckBox)
-        throw std::invalid_argument(std::string(name) + " is not a check box");
+void FormModel::Impl::tick(ControlId id, bool on) {
+    if (table().identity(id).kind != ControlKind::CheckBox)
+        throw std::invalid_argument(table().identity(id).name + " is not a check box");
+    ControlState& control = at(id);
     if (control.value == on)
         return;
     control.value = on;
-    notify(control);
-    react(control);
+    notify(id);
+    react(id);
 }
 
-void FormModel::Impl::select(std::string_view name) {
-    Control& chosen = at(name);
-    if (chosen.kind != ControlKind::OptionButton)
-        throw std::invalid_argument(std::string(name) + " is not an option button");
-    if (chosen.value)
+void FormModel::Impl::select(ControlId chosen) {
+    const ControlIdentity& identity = table().identity(chosen);
+    if (identity.kind != ControlKind::OptionButton)
+        throw std::invalid_argument(identity.name + " is not an option button");
+    if (at(chosen).value)
         return;
-    for (Control& member : controls)
-        if (member.kind == ControlKind::OptionButton && member.container == chosen.container &&
-            member.value) {
-            member.value = false;
-            notify(member);
+    for (const ControlId other : table().optionGroup(chosen))
+        if (at(other).value) {
+            at(other).value = false;
+            notify(other);
         }
-    chosen.value = true;
+    at(chosen).value = true;
     notify(chosen);
     react(chosen);
 }
 
-void FormModel::Impl::deselect(std::string_view name) {
-    Control& control = at(name);
-    if (control.kind != ControlKind::OptionButton)
-        throw std::invalid_argument(std::string(name) + " is not an option button");
+void FormModel::Impl::deselect(ControlId id) {
+    if (table().identity(id).kind != ControlKind::OptionButton)
+        throw std::invalid_argument(table().identity(id).name + " is not an option button");
+    ControlState& control = at(id);
     if (!control.value)
         return;
     control.value = false;
-    notify(control);
+    notify(id);
 }
 
 FormModel::FormModel() : impl_(std::make_unique<Impl>()) {}
@@ -119,23 +104,24 @@ FormModel::FormModel(FormModel&&) noexcept = default;
 FormModel& FormModel::operator=(FormModel&&) noexcept = default;
 
 bool FormModel::has(std::string_view name) const {
-    return impl_->indexByName.contains(name);
+    return Impl::table().find(name).has_value();
 }
 
 ControlKind FormModel::kind(std::string_view name) const {
-    return impl_->at(name).kind;
+    return Impl::table().identity(Impl::id(name)).kind;
 }
 
 std::vector<std::string> FormModel::controlNames() const {
+    const ControlTable& table = Impl::table();
     std::vector<std::string> names;
-    names.reserve(impl_->controls.size());
-    for (const Control& control : impl_->controls)
-        names.push_back(control.name);
+    names.reserve(table.size());
+    for (ControlId id = 0; id < table.size(); ++id)
+        names.push_back(table.identity(id).name);
     return names;
 }
 
 const std::string& FormModel::container(std::string_view name) const {
-    return impl_->at(name).container;
+    return Impl::table().identity(Impl::id(name)).container;
 }
 
 const std::string& FormModel::text(std::string_view name) const {
@@ -170,7 +156,7 @@ void FormModel::setText(std::string_view name, std::string text) {
 }
 
 void FormModel::setValue(std::string_view name, bool value) {
-    if (impl_->at(name).kind == ControlKind::OptionButton) {
+    if (kind(name) == ControlKind::OptionButton) {
         if (value)
             impl_->select(name);
         else
@@ -186,9 +172,9 @@ void FormModel::setComboRow(int row) {
 
 void FormModel::press(std::string_view name) {
     if (name == "Command2")
-        impl_->cancelPosition("Optrete");
+        impl_->cancelPosition(Impl::arrays().optrete);
     else if (name == "Command3")
-        impl_->cancelPosition("Optbatt");
+        impl_->cancelPosition(Impl::arrays().optbatt);
     else if (name == "Command7")
         impl_->clearRanges(0);
     else if (name == "Command8")
@@ -200,7 +186,7 @@ void FormModel::setEnabled(std::string_view name, bool enabled) {
 }
 
 void FormModel::setCaption(std::string_view name, std::string caption, Background background) {
-    impl_->paint(name, std::move(caption), background);
+    impl_->paint(Impl::id(name), std::move(caption), background);
 }
 
 void FormModel::selectStartBand() {

@@ -39,14 +39,14 @@ ParameterSet FormModel::parameters() const {
     set.combotonoRow = form.comboRow;
     for (int i = 0; i < kPositionCount; ++i) {
         const auto slot = static_cast<std::size_t>(i);
-        set.optrete[slot] = form.at(indexedName("Optrete", i)).value;
-        set.optbatt[slot] = form.at(indexedName("Optbatt", i)).value;
-        set.check3[slot] = form.at(indexedName("Check3", i)).value;
+        set.optrete[slot] = form.at(Impl::arrays().optrete[i]).value;
+        set.optbatt[slot] = form.at(Impl::arrays().optbatt[i]).value;
+        set.check3[slot] = form.at(Impl::arrays().check3[i]).value;
     }
     for (int k = 0; k < kRangeCount; ++k) {
         const auto slot = static_cast<std::size_t>(k);
-        set.text2[slot] = form.at(indexedName("Text2", k)).text;
-        set.text3[slot] = form.at(indexedName("Text3", k)).text;
+        set.text2[slot] = form.at(Impl::arrays().text2[k]).text;
+        set.text3[slot] = form.at(Impl::arrays().text3[k]).text;
     }
     return set;
 }

@@ -7,14 +7,10 @@ namespace {
 constexpr int kInsDisOneIndex = kPositionCount - 1; // position 1
 constexpr int kInsDisSixIndex = 0;                  // position 6
 
-bool startsWith(std::string_view text, std::string_view prefix) {
-    return text.substr(0, prefix.size()) == prefix;
-}
-
 } // namespace
 
-void FormModel::Impl::react(const Control& changed) {
-    const std::string_view name = changed.name;
+void FormModel::Impl::react(ControlId changed) {
+    const std::string_view name = table().identity(changed).array;
     if (name == "Check1")
         controlPanelReaction();
     else if (name == "Option1")
@@ -25,10 +21,10 @@ void FormModel::Impl::react(const Control& changed) {
         insDisSixReaction();
     else if (name == "Option4")
         insDisOneReaction();
-    else if (startsWith(name, "Optrete("))
-        positionReaction("Optrete", "Optbatt");
-    else if (startsWith(name, "Optbatt("))
-        positionReaction("Optbatt", "Optrete");
+    else if (name == "Optrete")
+        positionReaction(arrays().optrete, arrays().optbatt);
+    else if (name == "Optbatt")
+        positionReaction(arrays().optbatt, arrays().optrete);
 }
 
 // The captions and boxes of the control-panel times, live only with "Funzione centralina".
@@ -46,13 +42,13 @@ void FormModel::Impl::controlPanelReaction() {
     show("Check4", on);
     enablePanelControls(on);
     enable("Frame6", on);
-    enable(indexedName("Optrete", kInsDisOneIndex), !on);
-    enable(indexedName("Optbatt", kInsDisOneIndex), !on);
+    enable(arrays().optrete[kInsDisOneIndex], !on);
+    enable(arrays().optbatt[kInsDisOneIndex], !on);
     if (on) {
         enable("Option4", true);
         enable("Option3", true);
         select("Option4"); // its own reaction runs here, before the rest of this one
-        show(indexedName("Check3", kInsDisOneIndex), false);
+        show(arrays().check3[kInsDisOneIndex], false);
     } else {
         enable("Option4", false);
         deselect("Option4");
@@ -61,52 +57,52 @@ void FormModel::Impl::controlPanelReaction() {
     }
     // Neither branch re-enables the direct inputs whose positions this frees.
     for (int i = 0; i < kPositionCount; ++i) {
-        deselect(indexedName("Optbatt", i));
-        deselect(indexedName("Optrete", i));
+        deselect(arrays().optbatt[i]);
+        deselect(arrays().optrete[i]);
     }
 }
 
 void FormModel::Impl::insDisSixReaction() {
-    const std::string six = indexedName("Check3", kInsDisSixIndex);
-    const std::string one = indexedName("Check3", kInsDisOneIndex);
+    const ControlId six = arrays().check3[kInsDisSixIndex];
+    const ControlId one = arrays().check3[kInsDisOneIndex];
     show(six, false);
     tick(six, false);
     show(one, true);
     enable(one, true);
-    enable(indexedName("Optbatt", kInsDisOneIndex), true);
-    enable(indexedName("Optbatt", kInsDisSixIndex), false);
-    deselect(indexedName("Optbatt", kInsDisSixIndex));
-    enable(indexedName("Optrete", kInsDisOneIndex), true);
-    enable(indexedName("Optrete", kInsDisSixIndex), false);
-    deselect(indexedName("Optrete", kInsDisSixIndex));
+    enable(arrays().optbatt[kInsDisOneIndex], true);
+    enable(arrays().optbatt[kInsDisSixIndex], false);
+    deselect(arrays().optbatt[kInsDisSixIndex]);
+    enable(arrays().optrete[kInsDisOneIndex], true);
+    enable(arrays().optrete[kInsDisSixIndex], false);
+    deselect(arrays().optrete[kInsDisSixIndex]);
 }
 
 void FormModel::Impl::insDisOneReaction() {
-    const std::string six = indexedName("Check3", kInsDisSixIndex);
-    const std::string one = indexedName("Check3", kInsDisOneIndex);
+    const ControlId six = arrays().check3[kInsDisSixIndex];
+    const ControlId one = arrays().check3[kInsDisOneIndex];
     show(six, true);
     enable(six, true);
     show(one, false);
     tick(one, false);
-    enable(indexedName("Optbatt", kInsDisOneIndex), false);
-    deselect(indexedName("Optbatt", kInsDisOneIndex));
-    enable(indexedName("Optbatt", kInsDisSixIndex), true);
-    enable(indexedName("Optrete", kInsDisOneIndex), false);
-    deselect(indexedName("Optrete", kInsDisOneIndex));
-    enable(indexedName("Optrete", kInsDisSixIndex), true);
+    enable(arrays().optbatt[kInsDisOneIndex], false);
+    deselect(arrays().optbatt[kInsDisOneIndex]);
+    enable(arrays().optbatt[kInsDisSixIndex], true);
+    enable(arrays().optrete[kInsDisOneIndex], false);
+    deselect(arrays().optrete[kInsDisOneIndex]);
+    enable(arrays().optrete[kInsDisSixIndex], true);
 }
 
 // A position chosen in one row wins over the same position in the other row; a taken
 // position's direct input is disabled and unticked, a free one enabled.
-void FormModel::Impl::positionReaction(std::string_view chosenRow, std::string_view otherRow) {
+void FormModel::Impl::positionReaction(const PositionRow& chosenRow, const PositionRow& otherRow) {
     if (imageLoading)
         return;
     for (int j = 0; j < kPositionCount; ++j)
-        if (at(indexedName(chosenRow, j)).value && at(indexedName(otherRow, j)).value)
-            deselect(indexedName(otherRow, j));
+        if (at(chosenRow[j]).value && at(otherRow[j]).value)
+            deselect(otherRow[j]);
     for (int j = 0; j < kPositionCount; ++j) {
-        const std::string input = indexedName("Check3", j);
-        if (at(indexedName("Optrete", j)).value || at(indexedName("Optbatt", j)).value) {
+        const ControlId input = arrays().check3[j];
+        if (at(arrays().optrete[j]).value || at(arrays().optbatt[j]).value) {
             enable(input, false);
             tick(input, false);
         } else {
@@ -117,20 +113,19 @@ void FormModel::Impl::positionReaction(std::string_view chosenRow, std::string_v
 
 // "Annulla": the row loses its position; the direct inputs are re-evaluated up to
 // index 4 only, and nothing is unticked.
-void FormModel::Impl::cancelPosition(std::string_view row) {
+void FormModel::Impl::cancelPosition(const PositionRow& row) {
     for (int j = 0; j < kPositionCount; ++j)
-        deselect(indexedName(row, j));
+        deselect(row[j]);
     for (int j = 0; j < kPositionCount - 1; ++j) {
-        const bool taken =
-            at(indexedName("Optrete", j)).value || at(indexedName("Optbatt", j)).value;
-        enable(indexedName("Check3", j), !taken);
+        const bool taken = at(arrays().optrete[j]).value || at(arrays().optbatt[j]).value;
+        enable(arrays().check3[j], !taken);
     }
 }
 
 void FormModel::Impl::clearRanges(int first) {
     for (int k = first; k < first + kRangeCount / 2; ++k) {
-        writeText(indexedName("Text2", k), "0");
-        writeText(indexedName("Text3", k), "0");
+        writeText(arrays().text2[k], "0");
+        writeText(arrays().text3[k], "0");
     }
 }
 

@@ -79,18 +79,15 @@ constexpr Field kByteMap[] = {
 
 // The four bytes of range k start at image byte 33 + 4k: minimum low and high byte,
 // then maximum low and high byte.
-struct RangePart {
+struct RangeColumn {
     RangeMember texts;
     const char* control;
     const char* column;
-    bool highByte;
 };
 
-constexpr RangePart kRangeParts[] = {
-    {&ParameterSet::text2, "Text2", "min", false},
-    {&ParameterSet::text2, "Text2", "min", true},
-    {&ParameterSet::text3, "Text3", "MAX", false},
-    {&ParameterSet::text3, "Text3", "MAX", true},
+constexpr RangeColumn kRangeColumns[] = {
+    {&ParameterSet::text2, "Text2", "min"},
+    {&ParameterSet::text3, "Text3", "MAX"},
 };
 
 constexpr int kFirstRangeByte = 33;
@@ -151,27 +148,29 @@ double toneCode(int row) {
 class Encoder {
 public:
     explicit Encoder(const ParameterSet& parameters)
-        : parameters_(parameters), transmit_(transmitFrequencyBytes(textValue(parameters.txttx))),
+        : parameters_(parameters), peripheralNumber_(textValue(parameters.txtnumero)),
+          transmit_(transmitFrequencyBytes(textValue(parameters.txttx))),
           receive_(receiveFrequencyBytes(textValue(parameters.txtrx))) {}
 
     void encodeField(const Field& field) {
-        const double value = quantity(field);
+        if (store(field.byte, quantity(field)))
+            return;
         const double controlValue = field.text ? textValue(parameters_.*field.text)
                                                : static_cast<double>(parameters_.combotonoRow);
-        put(field.byte, value, field.control, field.caption, controlValue);
+        report(field.control, field.caption, controlValue);
     }
 
-    void encodeRange(int k, int part) {
-        const RangePart& range = kRangeParts[part];
-        const std::size_t index = static_cast<std::size_t>(k);
-        const double value = textValue((parameters_.*range.texts)[index]);
-        const double high = std::floor(value / 256.0);
-        const double byteValue = roundHalfEven(range.highByte ? high : value - 256.0 * high);
-        const std::string control = std::string(range.control) + "(" + std::to_string(k) + ")";
-        const std::string group = k < 8 ? "Monodirezionali" : "Bidirezionali";
-        const std::string caption =
-            group + " Range " + std::to_string(k % 8 + 1) + " " + range.column;
-        put(kFirstRangeByte + 4 * k + part, byteValue, control, caption, value);
+    // Each text of range k is read once for its low and its high byte.
+    void encodeRange(int k) {
+        int byte = kFirstRangeByte + 4 * k;
+        for (const RangeColumn& range : kRangeColumns) {
+            const double value = textValue((parameters_.*range.texts)[static_cast<std::size_t>(k)]);
+            const double high = std::floor(value / 256.0);
+            const bool lowStored = store(byte++, roundHalfEven(value - 256.0 * high));
+            const bool highStored = store(byte++, roundHalfEven(high));
+            if (!lowStored || !highStored)
+                reportRange(k, range, value);
+        }
     }
 
     Result<Image> result() {
@@ -185,7 +184,7 @@ private:
         const ParameterSet& p = parameters_;
         switch (field.how) {
         case Encoding::DigitValue:
-            return peripheralDigit(textValue(p.txtnumero), field.byte);
+            return peripheralDigit(peripheralNumber_, field.byte);
         case Encoding::TextByte:
             return roundHalfEven(textValue(p.*field.text));
         case Encoding::ToneCode:
@@ -218,13 +217,23 @@ private:
         return kNotAByte;
     }
 
-    // Stores one byte, or records the control once when its value cannot be a byte.
-    void put(int byte, double value, const std::string& control, const std::string& caption,
-             double controlValue) {
-        if (value >= 0.0 && value <= 255.0) {
-            imageByte(image_, byte) = static_cast<std::uint8_t>(value);
-            return;
-        }
+    void reportRange(int k, const RangeColumn& range, double value) {
+        const std::string group = k < 8 ? "Monodirezionali" : "Bidirezionali";
+        const std::string caption =
+            group + " Range " + std::to_string(k % 8 + 1) + " " + range.column;
+        report(std::string(range.control) + "(" + std::to_string(k) + ")", caption, value);
+    }
+
+    // Stores one byte when its value can be one.
+    bool store(int byte, double value) {
+        if (!(value >= 0.0 && value <= 255.0))
+            return false;
+        imageByte(image_, byte) = static_cast<std::uint8_t>(value);
+        return true;
+    }
+
+    // Records a control whose value cannot be a byte, once.
+    void report(const std::string& control, const std::string& caption, double controlValue) {
         const bool known = std::any_of(problems_.begin(), problems_.end(),
                                        [&](const Problem& p) { return p.field == control; });
         if (!known)
@@ -232,6 +241,7 @@ private:
     }
 
     const ParameterSet& parameters_;
+    double peripheralNumber_; // four image bytes come from it
     FrequencyBytes transmit_;
     FrequencyBytes receive_;
     Image image_{};
@@ -245,8 +255,7 @@ Result<Image> encodeImage(const ParameterSet& parameters) {
     for (const Field& field : kByteMap)
         encoder.encodeField(field);
     for (int k = 0; k < kRangeCount; ++k)
-        for (int part = 0; part < 4; ++part)
-            encoder.encodeRange(k, part);
+        encoder.encodeRange(k);
     return encoder.result();
 }
 

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <utility>
 
 namespace velmora {
 
@@ -64,8 +65,8 @@ public:
         }
         decoded_.lo = (imageByte(image_, 27) & 1) != 0;
         if (!problems_.empty())
-            return problems_;
-        return decoded_;
+            return std::move(problems_);
+        return std::move(decoded_);
     }
 
 private:
