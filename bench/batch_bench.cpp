@@ -11,6 +11,7 @@
 #include "harness/clock.h"
 #include "harness/line_reader.h"
 #include "harness/process_stats.h"
+#include "harness/repeated_runs.h"
 #include "harness/statistics.h"
 #include "progfile/programming_file.h"
 #include "protocol/config_image.h"
@@ -256,20 +257,14 @@ int main(int argc, char** argv) {
                              " [--idle-seconds S] [--verify 0|1] [--cli PATH] [--unit PATH]\n");
         return 2;
     }
-    std::vector<RunFigures> runs;
-    for (int run = 1; run <= options->runs; ++run) {
-        std::fprintf(stderr, "batch run %d of %d\n", run, options->runs);
-        char folder[] = "/tmp/velmora-batch-bench-XXXXXX";
-        if (!mkdtemp(folder))
-            return 1;
-        const auto figures = measureRun(*options, folder);
-        std::filesystem::remove_all(folder);
-        if (!figures) {
-            std::fprintf(stderr, "the batch run failed\n");
-            return 1;
-        }
-        runs.push_back(*figures);
+    const auto measured = measureRepeatedly(options->runs, "batch", [&](const std::string& folder) {
+        return measureRun(*options, folder);
+    });
+    if (!measured) {
+        std::fprintf(stderr, "the batch run failed\n");
+        return 1;
     }
+    const std::vector<RunFigures>& runs = *measured;
     std::printf("velmora-cli batch figures: %d runs; %d units, %d ms hand-over, %s\n",
                 options->runs, options->units, options->absentMs,
                 options->verify ? "with read-back" : "without read-back");

@@ -9,12 +9,12 @@
 #include "harness/clock.h"
 #include "harness/log_measures.h"
 #include "harness/process_stats.h"
+#include "harness/repeated_runs.h"
 #include "harness/session.h"
 #include "harness/statistics.h"
 
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <functional>
 #include <map>
 #include <optional>
@@ -174,18 +174,12 @@ int main(int argc, char** argv) {
                              " [--program PATH] [--unit PATH]\n");
         return 2;
     }
-    std::vector<RunFigures> runs;
-    for (int run = 1; run <= options->runs; ++run) {
-        std::fprintf(stderr, "run %d of %d\n", run, options->runs);
-        char folder[] = "/tmp/velmora-bench-XXXXXX";
-        if (!mkdtemp(folder))
-            return 1;
-        const auto figures = measureRun(*options, folder);
-        std::filesystem::remove_all(folder);
-        if (!figures)
-            return 1;
-        runs.push_back(*figures);
-    }
+    const auto measured = measureRepeatedly(options->runs, "bench", [&](const std::string& folder) {
+        return measureRun(*options, folder);
+    });
+    if (!measured)
+        return 1;
+    const std::vector<RunFigures>& runs = *measured;
     std::printf("velmora end-to-end figures: %d runs; in each, %d s of polling, %d programmings"
                 " and %d reads\n",
                 options->runs, options->pollSeconds, options->commands, options->commands);
