@@ -1,7 +1,7 @@
 #include "app/controller.h"
 #include "link/port_mapping.h"
 #include "link/serial_ports.h"
-#include "model/text_value.h"
+#include "values/text_value.h"
 
 namespace velmora {
 

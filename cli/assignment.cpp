@@ -2,7 +2,7 @@
 
 #include "cli/parameter_listing.h"
 #include "model/input_rules.h"
-#include "model/tone_table.h"
+#include "values/tone_table.h"
 
 #include <string>
 

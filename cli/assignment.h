@@ -1,7 +1,7 @@
 #pragma once
 
 #include "model/form_model.h"
-#include "model/result.h"
+#include "values/result.h"
 
 #include <optional>
 #include <string_view>

@@ -1,7 +1,7 @@
 #include "model/form_model.h"
 
 #include "model/form_state.h"
-#include "model/tone_table.h"
+#include "values/tone_table.h"
 
 #include <stdexcept>
 #include <utility>

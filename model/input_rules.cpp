@@ -1,7 +1,7 @@
 #include "model/input_rules.h"
 
-#include "model/parameter_set.h"
-#include "model/text_value.h"
+#include "values/parameter_set.h"
+#include "values/text_value.h"
 
 #include <charconv>
 #include <cmath>

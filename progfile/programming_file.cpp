@@ -1,6 +1,6 @@
 #include "progfile/programming_file.h"
 
-#include "model/text_value.h"
+#include "values/text_value.h"
 
 #include <charconv>
 #include <optional>

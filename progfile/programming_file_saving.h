@@ -1,6 +1,6 @@
 #pragma once
 
-#include "model/result.h"
+#include "values/result.h"
 #include "protocol/frames.h"
 
 #include <filesystem>

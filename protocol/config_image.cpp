@@ -1,7 +1,7 @@
 #include "protocol/config_image.h"
 
-#include "model/text_value.h"
-#include "model/tone_table.h"
+#include "values/text_value.h"
+#include "values/tone_table.h"
 
 #include <algorithm>
 #include <charconv>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "model/parameter_set.h"
-#include "model/result.h"
+#include "values/parameter_set.h"
+#include "values/result.h"
 
 #include <array>
 #include <cstdint>

@@ -1,6 +1,6 @@
 #include "protocol/config_image.h"
 
-#include "model/text_value.h"
+#include "values/text_value.h"
 
 #include <cmath>
 

@@ -1,6 +1,6 @@
 #include "protocol/image_decode.h"
 
-#include "model/tone_table.h"
+#include "values/tone_table.h"
 
 #include <cstdint>
 #include <optional>

@@ -1,6 +1,6 @@
 #include "protocol/range_check.h"
 
-#include "model/text_value.h"
+#include "values/text_value.h"
 
 namespace velmora {
 namespace {

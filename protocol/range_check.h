@@ -1,6 +1,6 @@
 #pragma once
 
-#include "model/parameter_set.h"
+#include "values/parameter_set.h"
 
 #include <optional>
 

@@ -1,6 +1,6 @@
 #include "ui/form1.h"
 
-#include "model/tone_table.h"
+#include "values/tone_table.h"
 #include "ui/fitting_indicator_style.h"
 #include "ui/form_layout.h"
 #include "ui/header_picture.h"

@@ -1,5 +1,5 @@
-#include "model/text_value.h"
-#include "model/tone_table.h"
+#include "values/text_value.h"
+#include "values/tone_table.h"
 
 #include <cmath>
 #include <gtest/gtest.h>

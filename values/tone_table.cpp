@@ -1,4 +1,4 @@
-#include "model/tone_table.h"
+#include "values/tone_table.h"
 
 namespace velmora {
 

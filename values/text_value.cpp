@@ -1,4 +1,4 @@
-#include "model/text_value.h"
+#include "values/text_value.h"
 
 #include <charconv>
 #include <cmath>

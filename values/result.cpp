@@ -1,4 +1,4 @@
-#include "model/result.h"
+#include "values/result.h"
 
 namespace velmora {
 
