@@ -45,11 +45,12 @@ TEST(PresenceScript, StepsInlineOrOneALineAndEveryWrongStepNamed) {
         }
         EXPECT_EQ(spelled(std::get<std::vector<PresenceStep>>(parsed)), test.steps) << test.text;
     }
-    const ParsedOptions options = parseOptions({"--presence", "absent 5, present"});
-    ASSERT_TRUE(options.options) << options.error;
-    EXPECT_EQ(spelled(options.options->presence), "A5,P");
-    EXPECT_NE(parseOptions({"--presence-file", "/nonexistent/steps"}).error.find("cannot read"),
-              std::string::npos);
+    const Result<SimOptions> options = parseOptions({"--presence", "absent 5, present"});
+    ASSERT_TRUE(options) << describe(options.problems());
+    EXPECT_EQ(spelled(options->presence), "A5,P");
+    const Result<SimOptions> missing = parseOptions({"--presence-file", "/nonexistent/steps"});
+    ASSERT_FALSE(missing);
+    EXPECT_NE(describe(missing.problems()).find("cannot read"), std::string::npos);
 }
 
 } // namespace

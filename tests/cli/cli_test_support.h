@@ -85,7 +85,7 @@ struct CommandRun {
 
 // Runs a file command in-process: plain words, "-o"-style options, switches.
 inline CommandRun
-run(cli::ExitStatus (*command)(const cli::Arguments&, std::ostream&, std::ostream&),
+run(cli::ExitStatus (*command)(const Arguments&, std::ostream&, std::ostream&),
     std::vector<std::string> plain, std::map<std::string, std::string> options = {},
     std::set<std::string> switches = {}) {
     std::ostringstream out;
