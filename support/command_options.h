@@ -30,7 +30,7 @@ struct Accepted {
     std::set<std::string> options;         // take a value: "-o", "--port"
     std::set<std::string> switches;        // stand alone: "--json", "--verify"
     std::set<std::string> repeatable = {}; // options that may come more than once
-    std::size_t mostPlainWords = std::numeric_limits<std::size_t>::max();
+    std::size_t mostPlainWords = std::numeric_limits<std::size_t>::max(); // 0: options only
 };
 
 // The arguments, or what is wrong with them (the option is the problem's field).
