@@ -1,6 +1,7 @@
 #include "app/automation_hook.h"
 
 #include "link/serial_link.h"
+#include "support/monotonic_clock.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -12,7 +13,6 @@
 #include <QSocketNotifier>
 #include <QTimer>
 
-#include <chrono>
 #include <cstdio>
 #include <unistd.h>
 
@@ -20,11 +20,8 @@ namespace velmora {
 namespace {
 
 void report(const char* what, const QString& detail = {}) {
-    const double ms = std::chrono::duration<double, std::milli>(
-                          std::chrono::steady_clock::now().time_since_epoch())
-                          .count();
-    std::fprintf(stderr, "velmora-event %.3f %s%s%s\n", ms, what, detail.isEmpty() ? "" : " ",
-                 qUtf8Printable(detail));
+    std::fprintf(stderr, "velmora-event %.3f %s%s%s\n", monotonicMs(), what,
+                 detail.isEmpty() ? "" : " ", qUtf8Printable(detail));
     std::fflush(stderr);
 }
 

@@ -8,20 +8,19 @@
 //   velmora-batch-bench [--runs N] [--units U] [--absent-ms MS] [--idle-seconds S]
 //                       [--verify 0|1] [--cli PATH] [--unit PATH]
 #include "harness/child_process.h"
-#include "harness/clock.h"
 #include "harness/line_reader.h"
 #include "harness/process_stats.h"
 #include "harness/repeated_runs.h"
 #include "harness/statistics.h"
 #include "progfile/programming_file.h"
 #include "protocol/config_image.h"
+#include "support/command_options.h"
+#include "support/monotonic_clock.h"
 
 #include <charconv>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -31,6 +30,7 @@
 
 namespace {
 
+using namespace velmora;
 using namespace velmora::bench;
 
 constexpr int kUnitStartMs = 5000;
@@ -49,26 +49,25 @@ struct Options {
     std::string unit = VELMORA_UNIT_SIM;
 };
 
-std::optional<Options> parseOptions(int argc, char** argv) {
-    Options options;
-    const std::map<std::string, std::function<void(const char*)>> flags{
-        {"--runs", [&](const char* v) { options.runs = std::atoi(v); }},
-        {"--units", [&](const char* v) { options.units = std::atoi(v); }},
-        {"--absent-ms", [&](const char* v) { options.absentMs = std::atoi(v); }},
-        {"--idle-seconds", [&](const char* v) { options.idleSeconds = std::atoi(v); }},
-        {"--verify", [&](const char* v) { options.verify = std::atoi(v) != 0; }},
-        {"--cli", [&](const char* v) { options.cli = v; }},
-        {"--unit", [&](const char* v) { options.unit = v; }},
-    };
-    for (int i = 1; i < argc; i += 2) {
-        const auto flag = flags.find(argv[i]);
-        if (flag == flags.end() || i + 1 >= argc)
-            return std::nullopt;
-        flag->second(argv[i + 1]);
-    }
-    if (options.runs < 1 || options.units < 1 || options.absentMs < 0 || options.idleSeconds < 1)
-        return std::nullopt;
-    return options;
+constexpr const char* kUsage = "usage: velmora-batch-bench [--runs N] [--units U] [--absent-ms MS]"
+                               " [--idle-seconds S] [--verify 0|1] [--cli PATH] [--unit PATH]\n";
+
+Result<Options> parseOptions(int argc, char** argv) {
+    const Accepted accepted{
+        {"--runs", "--units", "--absent-ms", "--idle-seconds", "--verify", "--cli", "--unit"},
+        {},
+        {},
+        0};
+    return readOptions({argv + 1, argv + argc}, accepted, Options{},
+                       [](OptionValues& values, Options& options) {
+                           values.whole("--runs", options.runs, 1, 100);
+                           values.whole("--units", options.units, 1, 10000);
+                           values.whole("--absent-ms", options.absentMs, 0, 60000);
+                           values.whole("--idle-seconds", options.idleSeconds, 1, 3600);
+                           values.whole("--verify", options.verify, 0, 1);
+                           values.text("--cli", options.cli);
+                           values.text("--unit", options.unit);
+                       });
 }
 
 // One simulated unit per position, each on its own pseudo-terminal.
@@ -252,11 +251,8 @@ void printRow(const char* name, const std::vector<double>& values, const char* u
 
 int main(int argc, char** argv) {
     const auto options = parseOptions(argc, argv);
-    if (!options) {
-        std::fprintf(stderr, "usage: velmora-batch-bench [--runs N] [--units U] [--absent-ms MS]"
-                             " [--idle-seconds S] [--verify 0|1] [--cli PATH] [--unit PATH]\n");
-        return 2;
-    }
+    if (!options)
+        return refuseArguments("velmora-batch-bench", options.problems(), kUsage);
     const auto measured = measureRepeatedly(options->runs, "batch", [&](const std::string& folder) {
         return measureRun(*options, folder);
     });

@@ -6,23 +6,22 @@
 // of the runs, their spread and the target of each figure.
 //
 //   velmora-bench [--runs N] [--poll-seconds S] [--commands K] [--program PATH] [--unit PATH]
-#include "harness/clock.h"
 #include "harness/log_measures.h"
 #include "harness/process_stats.h"
 #include "harness/repeated_runs.h"
 #include "harness/session.h"
 #include "harness/statistics.h"
+#include "support/command_options.h"
+#include "support/monotonic_clock.h"
 
 #include <cstdio>
-#include <cstdlib>
-#include <functional>
-#include <map>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace {
 
+using namespace velmora;
 using namespace velmora::bench;
 
 constexpr double kPollPeriodMs = 200;
@@ -63,24 +62,20 @@ constexpr std::size_t kFigureCount = std::size(kFigures);
 
 using RunFigures = std::vector<double>; // in the order of kFigures
 
-std::optional<Options> parseOptions(int argc, char** argv) {
-    Options options;
-    const std::map<std::string, std::function<void(const char*)>> flags{
-        {"--runs", [&](const char* v) { options.runs = std::atoi(v); }},
-        {"--poll-seconds", [&](const char* v) { options.pollSeconds = std::atoi(v); }},
-        {"--commands", [&](const char* v) { options.commands = std::atoi(v); }},
-        {"--program", [&](const char* v) { options.program = v; }},
-        {"--unit", [&](const char* v) { options.unit = v; }},
-    };
-    for (int i = 1; i < argc; i += 2) {
-        const auto flag = flags.find(argv[i]);
-        if (flag == flags.end() || i + 1 >= argc)
-            return std::nullopt;
-        flag->second(argv[i + 1]);
-    }
-    if (options.runs < 1 || options.pollSeconds < 1 || options.commands < 1)
-        return std::nullopt;
-    return options;
+constexpr const char* kUsage = "usage: velmora-bench [--runs N] [--poll-seconds S] [--commands K]"
+                               " [--program PATH] [--unit PATH]\n";
+
+Result<Options> parseOptions(int argc, char** argv) {
+    const Accepted accepted{
+        {"--runs", "--poll-seconds", "--commands", "--program", "--unit"}, {}, {}, 0};
+    return readOptions({argv + 1, argv + argc}, accepted, Options{},
+                       [](OptionValues& values, Options& options) {
+                           values.whole("--runs", options.runs, 1, 100);
+                           values.whole("--poll-seconds", options.pollSeconds, 1, 3600);
+                           values.whole("--commands", options.commands, 1, 1000);
+                           values.text("--program", options.program);
+                           values.text("--unit", options.unit);
+                       });
 }
 
 // Clicks `button` `count` times; for each, the time from the unit's last byte to the
@@ -169,11 +164,8 @@ void printTable(const std::vector<RunFigures>& runs) {
 
 int main(int argc, char** argv) {
     const auto options = parseOptions(argc, argv);
-    if (!options) {
-        std::fprintf(stderr, "usage: velmora-bench [--runs N] [--poll-seconds S] [--commands K]"
-                             " [--program PATH] [--unit PATH]\n");
-        return 2;
-    }
+    if (!options)
+        return refuseArguments("velmora-bench", options.problems(), kUsage);
     const auto measured = measureRepeatedly(options->runs, "bench", [&](const std::string& folder) {
         return measureRun(*options, folder);
     });

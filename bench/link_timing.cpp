@@ -1,44 +1,54 @@
 // link_timing: how well the serial link keeps the protocol's timing against the
-// simulated unit paced at 9600 baud. Measures the distance of each poll interval from
-// 200 ms (as the unit saw the polls arrive, Timer4 running) and the time from the unit's writing of
-// the last acknowledgement byte to "Programmato" in the window's model.
+// simulated unit paced at 9600 baud, with the window's controller and link in this
+// process. Measures the distance of each poll interval from 200 ms (as the unit saw
+// the polls arrive, Timer4 running) and the time from the unit's writing of the last
+// acknowledgement byte to "Programmato" in the window's model.
 //
 //   link_timing [POLLS] [PROGRAMMINGS]      defaults: 110 polls, 30 programmings
 #include "app/controller.h"
+#include "harness/log_measures.h"
+#include "harness/repeated_runs.h"
+#include "harness/session.h"
+#include "harness/statistics.h"
 #include "link/serial_link.h"
 #include "model/form_model.h"
+#include "support/command_options.h"
+#include "support/monotonic_clock.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
-#include <QFile>
-#include <QProcess>
-#include <QTemporaryDir>
 #include <QTimer>
 
-#include <algorithm>
-#include <cmath>
 #include <cstdio>
-#include <ctime>
+#include <optional>
 #include <vector>
 
 namespace {
 
-class NoDialogs : public velmora::OperatorDialogs {
+using namespace velmora;
+using namespace velmora::bench;
+
+constexpr const char* kUsage = "usage: link_timing [POLLS] [PROGRAMMINGS]\n";
+constexpr int kAcknowledgementTimeoutMs = 1000;
+constexpr int kLogCatchUpMs = 20; // the unit writes its log line just after the bytes
+constexpr int kBetweenProgrammingsMs = 300;
+constexpr double kCadenceSettleMs = 250;
+
+struct Options {
+    int polls = 110;
+    int programmings = 30;
+};
+
+class NoDialogs : public OperatorDialogs {
 public:
     std::optional<QString> askPort() override { return QStringLiteral("1"); }
     void beep() override {}
-    void show(const velmora::Notice& notice) override {
+    void show(const Notice& notice) override {
         std::fprintf(stderr, "unexpected message: %s\n", qPrintable(notice.text));
     }
     QString chooseSaveFile(const QString&) override { return {}; }
     QString chooseImportFile(const QString&) override { return {}; }
 };
-
-double monotonicMs() {
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return static_cast<double>(now.tv_sec) * 1000.0 + static_cast<double>(now.tv_nsec) / 1e6;
-}
 
 void runFor(int ms) {
     QEventLoop loop;
@@ -46,46 +56,66 @@ void runFor(int ms) {
     loop.exec();
 }
 
-struct LogLine {
-    double ms;
-    QByteArray direction;
-    QByteArray bytes;
+struct Figures {
+    std::vector<double> pollErrors;
+    std::vector<double> tickErrors;
+    std::vector<double> acknowledgement;
 };
 
-std::vector<LogLine> readLog(const QString& path) {
-    std::vector<LogLine> lines;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        return lines;
+std::optional<Figures> measure(const Options& options, const std::string& folder) {
+    // The window program is not started: its controller and link run in this process.
+    Session session({{}, VELMORA_UNIT_SIM, folder});
+    std::string error;
+    if (!session.startUnit(error)) {
+        std::fprintf(stderr, "%s\n", error.c_str());
+        return std::nullopt;
     }
-    for (const QByteArray& line : file.readAll().split('\n')) {
-        const qsizetype first = line.indexOf(' ');
-        const qsizetype second = line.indexOf(' ', first + 1);
-        if (first < 0 || second < 0) {
-            continue;
-        }
-        lines.push_back({line.left(first).toDouble(), line.mid(first + 1, second - first - 1),
-                         line.mid(second + 1)});
-    }
-    return lines;
-}
+    FormModel model;
+    SerialLink serial;
+    NoDialogs dialogs;
+    Controller controller(model, serial, dialogs);
+    qputenv("VELMORA_COM1", QByteArray::fromStdString(folder + "/com1"));
+    controller.startUp();
 
-double percentile(std::vector<double> values, double fraction) {
-    if (values.empty()) {
-        return NAN;
+    Figures figures;
+    double shownAt = 0;
+    model.setListener([&](std::string_view control) {
+        if (control == "Label19" && model.text("Label19") == "Programmato")
+            shownAt = monotonicMs();
+    });
+    for (int run = 0; run < options.programmings; ++run) {
+        shownAt = 0;
+        QEventLoop loop;
+        QObject::connect(&serial, &SerialLink::acknowledged, &loop, &QEventLoop::quit);
+        QTimer::singleShot(kAcknowledgementTimeoutMs, &loop, &QEventLoop::quit);
+        controller.program();
+        loop.exec();
+        runFor(kLogCatchUpMs);
+        const auto lastByte = lastSentAtOrBefore(session.unitLog(), shownAt);
+        if (shownAt == 0 || !lastByte)
+            std::fprintf(stderr, "programming %d not acknowledged\n", run);
+        else
+            figures.acknowledgement.push_back(shownAt - *lastByte);
+        runFor(kBetweenProgrammingsMs);
     }
-    std::sort(values.begin(), values.end());
-    const auto index =
-        static_cast<std::size_t>(std::ceil(fraction * static_cast<double>(values.size()))) - 1;
-    return values[std::min(index, values.size() - 1)];
-}
 
-std::vector<double> distancesFromPollInterval(const std::vector<double>& times) {
-    std::vector<double> distances;
-    for (std::size_t i = 1; i < times.size(); ++i) {
-        distances.push_back(std::abs(times[i] - times[i - 1] - velmora::SerialLink::kPollMs));
-    }
-    return distances;
+    // Poll cadence, as the unit saw the polls arrive, with Timer4 running after the
+    // programmings: its restarts must not shift the polls. The ticks as the program saw
+    // them tell its own jitter from the pseudo-terminal's.
+    const double cadenceFrom = monotonicMs() + kCadenceSettleMs;
+    std::vector<double> ticks;
+    QObject::connect(serial.findChild<QTimer*>("Timer1"), &QTimer::timeout, [&] {
+        if (monotonicMs() > cadenceFrom)
+            ticks.push_back(monotonicMs());
+    });
+    runFor((options.polls + 1) * SerialLink::kPollMs + 100);
+    std::vector<double> polls;
+    for (const double at : pollArrivals(session.unitLog()))
+        if (at > cadenceFrom)
+            polls.push_back(at);
+    figures.pollErrors = intervalErrors(polls, SerialLink::kPollMs);
+    figures.tickErrors = intervalErrors(ticks, SerialLink::kPollMs);
+    return figures;
 }
 
 void summarise(const char* what, const std::vector<double>& values) {
@@ -96,79 +126,24 @@ void summarise(const char* what, const std::vector<double>& values) {
 } // namespace
 
 int main(int argc, char** argv) {
+    const Accepted accepted{{}, {}, {}, 2};
+    const auto options = readOptions(
+        {argv + 1, argv + argc}, accepted, Options{}, [](OptionValues& values, Options& options) {
+            values.wholeWord(0, "POLLS", options.polls, 2, 100000);
+            values.wholeWord(1, "PROGRAMMINGS", options.programmings, 0, 10000);
+        });
+    if (!options)
+        return refuseArguments("link_timing", options.problems(), kUsage);
     QCoreApplication application(argc, argv);
-    const int polls = argc > 1 ? std::atoi(argv[1]) : 110;
-    const int programmings = argc > 2 ? std::atoi(argv[2]) : 30;
-
-    QTemporaryDir folder;
-    const QString link = folder.filePath("com1");
-    const QString log = folder.filePath("unit.log");
-    QProcess unit;
-    unit.start(QStringLiteral(VELMORA_UNIT_SIM), {"--link", link, "--log", log});
-    if (!unit.waitForReadyRead(3000)) {
+    const auto measured = measureRepeatedly(
+        1, "link-timing", [&](const std::string& folder) { return measure(*options, folder); });
+    if (!measured) {
         std::fprintf(stderr, "the simulated unit did not start\n");
         return 1;
     }
-
-    velmora::FormModel model;
-    velmora::SerialLink serial;
-    NoDialogs dialogs;
-    velmora::Controller controller(model, serial, dialogs);
-    qputenv("VELMORA_COM1", link.toUtf8());
-    controller.startUp();
-
-    // Last acknowledgement byte written by the unit to "Programmato" in the model.
-    double shownAt = 0;
-    model.setListener([&](std::string_view control) {
-        if (control == "Label19" && model.text("Label19") == "Programmato") {
-            shownAt = monotonicMs();
-        }
-    });
-    std::vector<double> acknowledgement;
-    for (int run = 0; run < programmings; ++run) {
-        shownAt = 0;
-        QEventLoop loop;
-        QObject::connect(&serial, &velmora::SerialLink::acknowledged, &loop, &QEventLoop::quit);
-        QTimer::singleShot(1000, &loop, &QEventLoop::quit);
-        controller.program();
-        loop.exec();
-        runFor(20); // lets the unit finish its log line
-        if (shownAt == 0) {
-            std::fprintf(stderr, "programming %d not acknowledged\n", run);
-            continue;
-        }
-        const auto lines = readLog(log);
-        const auto lastSent = std::find_if(lines.rbegin(), lines.rend(), [](const LogLine& line) {
-            return line.direction == "tx";
-        });
-        acknowledgement.push_back(shownAt - lastSent->ms);
-        runFor(300);
-    }
-
-    // Poll cadence, as the unit saw the polls arrive, with Timer4 running after the
-    // programmings: its restarts must not shift the polls.
-    // The ticks as the program saw them tell its own jitter from the pseudo-terminal's.
-    const double cadenceFrom = monotonicMs() + 250;
-    std::vector<double> tickTimes;
-    QObject::connect(serial.findChild<QTimer*>("Timer1"), &QTimer::timeout, [&] {
-        if (monotonicMs() > cadenceFrom) {
-            tickTimes.push_back(monotonicMs());
-        }
-    });
-    runFor((polls + 1) * velmora::SerialLink::kPollMs + 100);
-    std::vector<double> pollTimes;
-    for (const LogLine& line : readLog(log)) {
-        if (line.direction == "rx" && line.bytes == "55" && line.ms > cadenceFrom) {
-            pollTimes.push_back(line.ms);
-        }
-    }
-    const std::vector<double> pollError = distancesFromPollInterval(pollTimes);
-    const std::vector<double> tickError = distancesFromPollInterval(tickTimes);
-
-    summarise("poll intervals at the unit, distance from 200 ms", pollError);
-    summarise("poll ticks in the program, distance from 200 ms", tickError);
-    summarise("last acknowledgement byte to \"Programmato\"", acknowledgement);
-    unit.terminate();
-    unit.waitForFinished(2000);
+    const Figures& figures = measured->front();
+    summarise("poll intervals at the unit, distance from 200 ms", figures.pollErrors);
+    summarise("poll ticks in the program, distance from 200 ms", figures.tickErrors);
+    summarise("last acknowledgement byte to \"Programmato\"", figures.acknowledgement);
     return 0;
 }

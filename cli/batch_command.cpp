@@ -106,16 +106,9 @@ ExitStatus batchCommand(const Arguments& arguments) {
     const auto placed = placesOf(arguments);
     if (const auto* failure = std::get_if<Failure>(&placed))
         return report(*failure);
-    std::chrono::milliseconds timeout = kDefaultTimeout;
-    if (const auto given = arguments.options.find("--timeout"); given != arguments.options.end()) {
-        const auto wait = seconds(given->second);
-        if (!wait)
-            return report({ExitStatus::BadInput,
-                           "--timeout takes seconds from 0.001 to 3600 (whole milliseconds), "
-                           "not \"" +
-                               given->second + "\""});
-        timeout = *wait;
-    }
+    const auto timeout = timeoutOption(arguments, kDefaultTimeout);
+    if (!timeout)
+        return report({ExitStatus::BadInput, describe(timeout.problems())});
     BatchPlan& plan = std::get<BatchPlan>(planned);
     const auto& places = std::get<std::vector<JigPlace>>(placed);
     // Ctrl-C from here on ends the batch in order, whatever it is doing.
@@ -130,7 +123,7 @@ ExitStatus batchCommand(const Arguments& arguments) {
 
     std::vector<ProductionLine::Position> positions;
     for (const JigPlace& place : places) {
-        auto jig = std::make_unique<JigPosition>(static_cast<int>(positions.size() + 1), timeout,
+        auto jig = std::make_unique<JigPosition>(static_cast<int>(positions.size() + 1), *timeout,
                                                  arguments.has("--verify"));
         if (const auto error = jig->open(place.device))
             return report({ExitStatus::PortUnusable, error->toStdString()});

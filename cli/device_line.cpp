@@ -13,7 +13,6 @@ namespace {
 std::variant<LineChoice, Failure> chooseLine(const Arguments& arguments) {
     const auto port = arguments.options.find("--port");
     const auto device = arguments.options.find("--device");
-    const auto timeout = arguments.options.find("--timeout");
     LineChoice line{{}, kDefaultTimeout};
     if ((port == arguments.options.end()) == (device == arguments.options.end()))
         return Failure{ExitStatus::BadInput, "give either --port N (1 to 8) or --device PATH"};
@@ -28,15 +27,10 @@ std::variant<LineChoice, Failure> chooseLine(const Arguments& arguments) {
         const QFileInfo path(QString::fromLocal8Bit(device->second.c_str()));
         line.device = path.exists() ? path.absoluteFilePath() : path.filePath();
     }
-    if (timeout != arguments.options.end()) {
-        const auto wait = seconds(timeout->second);
-        if (!wait)
-            return Failure{ExitStatus::BadInput,
-                           "--timeout takes seconds from 0.001 to 3600 (whole milliseconds), not "
-                           "\"" +
-                               timeout->second + "\""};
-        line.timeout = *wait;
-    }
+    const auto timeout = timeoutOption(arguments, kDefaultTimeout);
+    if (!timeout)
+        return Failure{ExitStatus::BadInput, describe(timeout.problems())};
+    line.timeout = *timeout;
     return line;
 }
 

@@ -15,6 +15,7 @@
 
 namespace {
 
+using namespace velmora;
 using namespace velmora::cli;
 
 constexpr const char* kUsage =
@@ -49,43 +50,39 @@ constexpr const char* kUsage =
     "3 no answer from the unit (or not a configuration), 4 the port could not be\n"
     "opened, 5 the --log record could not be written, 130 interrupted (Ctrl-C).\n";
 
+using ConsoleCommand = ExitStatus (*)(const Arguments&, std::ostream&, std::ostream&);
+
+// A command that writes to given streams, run on the program's own.
+template <ConsoleCommand command> ExitStatus onConsole(const Arguments& arguments) {
+    return command(arguments, std::cout, std::cerr);
+}
+
 struct Command {
     const char* name;
     Accepted accepted;
     bool needsEventLoop;
+    ExitStatus (*handle)(const Arguments&);
 };
 
 const std::vector<Command>& commands() {
     static const std::vector<Command> kCommands{
-        {"show", {{}, {"--json"}}, false},
-        {"diff", {{}, {}}, false},
-        {"set", {{"-o"}, {}}, false},
-        {"read", {{"-o", "--port", "--device", "--timeout", "--log"}, {}}, true},
-        {"program", {{"--port", "--device", "--timeout", "--log"}, {"--verify"}}, true},
+        {"show", {{}, {"--json"}}, false, onConsole<showCommand>},
+        {"diff", {{}, {}}, false, onConsole<diffCommand>},
+        {"set", {{"-o"}, {}}, false, onConsole<setCommand>},
+        {"read", {{"-o", "--port", "--device", "--timeout", "--log"}, {}}, true, readCommand},
+        {"program",
+         {{"--port", "--device", "--timeout", "--log"}, {"--verify"}},
+         true,
+         programCommand},
         {"batch",
          {{"--port", "--device", "--timeout", "--number-from", "--count", "--log", "--resume"},
           {"--verify"},
           {"--device"}},
-         true},
-        {"ports", {{}, {"--json", "--force"}}, true},
+         true,
+         batchCommand},
+        {"ports", {{}, {"--json", "--force"}}, true, onConsole<portsCommand>},
     };
     return kCommands;
-}
-
-ExitStatus run(const std::string& name, const Arguments& arguments) {
-    if (name == "show")
-        return showCommand(arguments, std::cout, std::cerr);
-    if (name == "diff")
-        return diffCommand(arguments, std::cout, std::cerr);
-    if (name == "set")
-        return setCommand(arguments, std::cout, std::cerr);
-    if (name == "read")
-        return readCommand(arguments);
-    if (name == "program")
-        return programCommand(arguments);
-    if (name == "ports")
-        return portsCommand(arguments, std::cout, std::cerr);
-    return batchCommand(arguments);
 }
 
 } // namespace
@@ -108,16 +105,14 @@ int main(int argc, char** argv) {
     for (const Command& command : commands()) {
         if (words[0] != command.name)
             continue;
-        const auto parsed = parseArguments({words.begin() + 1, words.end()}, command.accepted);
-        if (const auto* error = std::get_if<std::string>(&parsed)) {
-            std::fprintf(stderr, "velmora-cli %s: %s\n", command.name, error->c_str());
-            return exitCode(ExitStatus::BadInput);
-        }
-        const Arguments& arguments = std::get<Arguments>(parsed);
+        const Result<Arguments> arguments =
+            parseArguments({words.begin() + 1, words.end()}, command.accepted);
+        if (!arguments)
+            return refuseArguments(("velmora-cli " + words[0]).c_str(), arguments.problems());
         if (!command.needsEventLoop)
-            return exitCode(run(command.name, arguments));
+            return exitCode(command.handle(*arguments));
         QCoreApplication application(argc, argv);
-        return exitCode(run(command.name, arguments));
+        return exitCode(command.handle(*arguments));
     }
     std::fprintf(stderr, "velmora-cli: unknown command \"%s\"\n\n%s", words[0].c_str(), kUsage);
     return exitCode(ExitStatus::BadInput);

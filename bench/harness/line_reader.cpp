@@ -1,6 +1,6 @@
 #include "harness/line_reader.h"
 
-#include "harness/clock.h"
+#include "support/monotonic_clock.h"
 
 #include <poll.h>
 #include <unistd.h>

@@ -1,7 +1,10 @@
 #include "harness/process_stats.h"
 
+#include "support/number_text.h"
+
 #include <filesystem>
 #include <fstream>
+#include <limits>
 #include <string>
 
 namespace velmora::bench {
@@ -9,9 +12,17 @@ namespace {
 
 std::optional<long> statusField(pid_t pid, const std::string& field) {
     std::ifstream status("/proc/" + std::to_string(pid) + "/status");
-    for (std::string line; std::getline(status, line);)
-        if (line.starts_with(field + ":"))
-            return std::stol(line.substr(field.size() + 1));
+    // "VmRSS:	   12345 kB"
+    for (std::string line; std::getline(status, line);) {
+        if (!line.starts_with(field + ":"))
+            continue;
+        const std::size_t digits = line.find_first_not_of(" \t", field.size() + 1);
+        const std::size_t end = line.find(' ', digits);
+        if (digits == std::string::npos || end == std::string::npos)
+            return std::nullopt;
+        return wholeNumber(std::string_view(line).substr(digits, end - digits), 0,
+                           std::numeric_limits<long>::max());
+    }
     return std::nullopt;
 }
 

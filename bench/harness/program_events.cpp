@@ -1,6 +1,6 @@
 #include "harness/program_events.h"
 
-#include "harness/clock.h"
+#include "support/monotonic_clock.h"
 
 #include <charconv>
 #include <chrono>

@@ -1,6 +1,6 @@
 #include "harness/session.h"
 
-#include "harness/clock.h"
+#include "support/monotonic_clock.h"
 
 namespace velmora::bench {
 namespace {

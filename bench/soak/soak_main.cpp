@@ -9,24 +9,27 @@
 // where it stood after the first minute.
 //
 //   velmora-soak [--minutes M] [--seed S] [--program PATH] [--unit PATH]
-#include "harness/clock.h"
 #include "harness/process_stats.h"
 #include "harness/session.h"
 #include "harness/statistics.h"
 #include "soak/fault_plan.h"
 #include "soak/soak_judgement.h"
+#include "support/command_options.h"
+#include "support/monotonic_clock.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <fstream>
+#include <limits>
 #include <map>
 #include <string>
 #include <vector>
 
 namespace {
 
+using namespace velmora;
 using namespace velmora::bench;
 
 constexpr int kStartTimeoutMs = 10000;
@@ -45,21 +48,18 @@ struct Options {
     std::string unit = VELMORA_UNIT_SIM;
 };
 
-bool parseOptions(int argc, char** argv, Options& options) {
-    for (int i = 1; i + 1 < argc; i += 2) {
-        const std::string flag = argv[i];
-        if (flag == "--minutes")
-            options.minutes = std::atof(argv[i + 1]);
-        else if (flag == "--seed")
-            options.seed = static_cast<unsigned>(std::strtoul(argv[i + 1], nullptr, 10));
-        else if (flag == "--program")
-            options.program = argv[i + 1];
-        else if (flag == "--unit")
-            options.unit = argv[i + 1];
-        else
-            return false;
-    }
-    return argc % 2 == 1 && options.minutes > 0;
+constexpr const char* kUsage =
+    "usage: velmora-soak [--minutes M] [--seed S] [--program PATH] [--unit PATH]\n";
+
+Result<Options> parseOptions(int argc, char** argv) {
+    const Accepted accepted{{"--minutes", "--seed", "--program", "--unit"}, {}, {}, 0};
+    return readOptions(
+        {argv + 1, argv + argc}, accepted, Options{}, [](OptionValues& values, Options& options) {
+            values.decimal("--minutes", options.minutes, 0.01, 10080);
+            values.whole("--seed", options.seed, 0, std::numeric_limits<unsigned>::max());
+            values.text("--program", options.program);
+            values.text("--unit", options.unit);
+        });
 }
 
 class Soak {
@@ -219,13 +219,10 @@ private:
 } // namespace
 
 int main(int argc, char** argv) {
-    Options options;
-    if (!parseOptions(argc, argv, options)) {
-        std::fprintf(
-            stderr,
-            "usage: velmora-soak [--minutes M] [--seed S] [--program PATH] [--unit PATH]\n");
-        return 2;
-    }
+    const auto parsed = parseOptions(argc, argv);
+    if (!parsed)
+        return refuseArguments("velmora-soak", parsed.problems(), kUsage);
+    const Options& options = *parsed;
     char folder[] = "/tmp/velmora-soak-XXXXXX";
     if (!mkdtemp(folder))
         return 1;

@@ -42,6 +42,11 @@ inline Bytes bytesOf(const Frame& frame) {
     return Bytes(frame.begin(), frame.end());
 }
 
+// Runs a program as the user 65534 in the group 100 ("users"), when given as the wrapper
+// of runCli from a test that runs as root: rights are what such a test checks.
+inline const QStringList kAsOrdinaryUser{"/usr/bin/setpriv", "--reuid=65534", "--regid=65534",
+                                         "--groups=100"};
+
 struct CliRun {
     int exitCode = -1;
     std::string out;

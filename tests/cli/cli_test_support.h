@@ -77,6 +77,23 @@ inline FormModel windowAfter(const WindowChanges& changes = {}) {
     return form;
 }
 
+// A control-panel configuration on UHF with positions, tone, direct inputs and a range.
+inline void busyWindow(FormModel& form) {
+    form.setText("Txtnumero", "0101");
+    form.setComboRow(18); // "123"
+    form.setValue("Option2", true);
+    form.setText("txttx", "433.5");
+    form.setValue("Check1", true);
+    form.setValue("Option3", true);
+    form.setValue("Optrete(3)", true);
+    form.setValue("Optbatt(1)", true);
+    form.setValue("Check3(5)", true);
+    form.setValue("Check3(4)", true);
+    form.setText("Txtsir", "30");
+    form.setText("Text2(9)", "300");
+    form.setText("Text3(9)", "1200");
+}
+
 struct CommandRun {
     cli::ExitStatus status;
     std::string out;
@@ -84,10 +101,10 @@ struct CommandRun {
 };
 
 // Runs a file command in-process: plain words, "-o"-style options, switches.
-inline CommandRun
-run(cli::ExitStatus (*command)(const cli::Arguments&, std::ostream&, std::ostream&),
-    std::vector<std::string> plain, std::map<std::string, std::string> options = {},
-    std::set<std::string> switches = {}) {
+inline CommandRun run(cli::ExitStatus (*command)(const Arguments&, std::ostream&, std::ostream&),
+                      std::vector<std::string> plain,
+                      std::map<std::string, std::string> options = {},
+                      std::set<std::string> switches = {}) {
     std::ostringstream out;
     std::ostringstream err;
     const cli::ExitStatus status =

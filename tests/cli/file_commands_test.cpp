@@ -1,5 +1,4 @@
 #include "cli/file_commands.h"
-#include "cli/form_loading.h"
 #include "cli_test_support.h"
 
 #include <gtest/gtest.h>
@@ -9,29 +8,13 @@
 namespace velmora::cli {
 namespace {
 
+using cli_test::busyWindow;
 using cli_test::Folder;
 using cli_test::windowAfter;
 using cli_test::windowFrame;
 
 using cli_test::CommandRun;
 using cli_test::run;
-
-// A control-panel configuration on UHF with positions, tone, direct inputs and a range.
-void busyWindow(FormModel& form) {
-    form.setText("Txtnumero", "0101");
-    form.setComboRow(18); // "123"
-    form.setValue("Option2", true);
-    form.setText("txttx", "433.5");
-    form.setValue("Check1", true);
-    form.setValue("Option3", true);
-    form.setValue("Optrete(3)", true);
-    form.setValue("Optbatt(1)", true);
-    form.setValue("Check3(5)", true);
-    form.setValue("Check3(4)", true);
-    form.setText("Txtsir", "30");
-    form.setText("Text2(9)", "300");
-    form.setText("Text3(9)", "1200");
-}
 
 TEST(ShowCommand, ListsAWindowSavedFileByCaption) {
     Folder folder;
@@ -119,44 +102,6 @@ TEST(DiffCommand, NamesOnlyTheDifferingParametersWithBothValues) {
     const CommandRun bytes = run(diffCommand, {a.string(), (folder / "c.prg").string()});
     EXPECT_EQ(bytes.status, ExitStatus::Differs);
     EXPECT_EQ(bytes.out, "image byte 17: 65 -> 66\nimage byte 20: 0 -> 8\n");
-}
-
-// The CLI loads a file as a window would that already matches its band and mode:
-// encoding the loaded form gives back the very frame the window saved.
-TEST(FormLoading, WindowSavedFilesComeBackByteForByte) {
-    const std::vector<std::pair<const char*, cli_test::WindowChanges>> windows{
-        {"start-up", [](FormModel&) {}},
-        {"busy control panel on UHF", busyWindow},
-        {"panel on, Ins/DIS 1, positions",
-         [](FormModel& form) {
-             form.setValue("Check1", true);
-             form.setValue("Optrete(2)", true);
-             form.setValue("Optbatt(4)", true);
-             form.setValue("Check3(0)", true);
-             form.setValue("Check4", false);
-         }},
-        {"panel switched off after setting its times",
-         [](FormModel& form) {
-             form.setValue("Check1", true);
-             form.setValue("Option3", true);
-             form.setValue("Check3(5)", true);
-             form.setText("Txtsir", "99");
-             form.setText("txtin", "17");
-             form.setText("Txtout", "240");
-             form.setValue("Check1", false);
-             form.setValue("Optrete(0)", true);
-             form.setValue("Check2", true);
-         }},
-    };
-    for (const auto& [name, changes] : windows) {
-        const FormModel window = windowAfter(changes);
-        const Frame saved = windowFrame(window);
-        const Result<FormModel> loaded = formFromImage(imageOfFrame(saved));
-        ASSERT_TRUE(loaded.ok()) << name;
-        const Result<Frame> again = frameOfForm(*loaded);
-        ASSERT_TRUE(again.ok()) << name;
-        EXPECT_EQ(*again, saved) << name;
-    }
 }
 
 } // namespace

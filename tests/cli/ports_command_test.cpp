@@ -159,17 +159,12 @@ TEST(Ports, ProbeFindsTheOneUnitThatAnswersAndLeavesAHeldPortAlone) {
 // Another user's open of a device without rights: the advice names a group only when
 // that group may read and write the device.
 TEST(Ports, NoRightsAdviceNamesOnlyAGroupThatMayUseTheDevice) {
-    if (::geteuid() != 0) {
+    if (::geteuid() != 0)
         GTEST_SKIP() << "needs root, to hand the device to root and open it as user 65534";
-    }
-    if (!std::filesystem::exists("/usr/bin/setpriv")) {
+    if (!std::filesystem::exists("/usr/bin/setpriv"))
         GTEST_SKIP() << "needs setpriv (util-linux) to open the device as user 65534";
-    }
-    const QStringList asNobody{"/usr/bin/setpriv", "--reuid=65534", "--regid=65534",
-                               "--clear-groups"};
-    if (runCli({"--version"}, {}, 5000, asNobody).exitCode != 0) {
+    if (runCli({"--version"}, {}, 5000, kAsOrdinaryUser).exitCode != 0)
         GTEST_SKIP() << "user 65534 cannot run " << VELMORA_CLI;
-    }
     PortsSetting setting;
     SimulatedUnit unit;
     ASSERT_TRUE(unit.started());
@@ -184,7 +179,8 @@ TEST(Ports, NoRightsAdviceNamesOnlyAGroupThatMayUseTheDevice) {
         ASSERT_TRUE(owner) << groupName;
         ASSERT_EQ(chown(device.constData(), 0, owner->gr_gid), 0);
         ASSERT_EQ(chmod(device.constData(), mode), 0);
-        const CliRun probe = runCli({"ports", "probe", "1"}, deviceOf(unit), 10000, asNobody);
+        const CliRun probe =
+            runCli({"ports", "probe", "1"}, deviceOf(unit), 10000, kAsOrdinaryUser);
         const std::string& out = probe.out;
         EXPECT_EQ(probe.exitCode, 3) << groupName << "\n" << out;
         EXPECT_TRUE(has(out, says)) << groupName << "\n" << out;

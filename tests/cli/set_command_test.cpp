@@ -1,24 +1,23 @@
 #include "cli/file_commands.h"
+#include "cli_process.h"
 #include "cli_test_support.h"
 
 #include <gtest/gtest.h>
 
-#include <cstring>
-#include <fcntl.h>
 #include <functional>
-#include <grp.h>
 #include <optional>
-#include <sched.h>
-#include <sys/mount.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
 namespace velmora::cli {
 namespace {
 
+using cli_test::CliRun;
 using cli_test::Folder;
+using cli_test::kAsOrdinaryUser;
+using cli_test::pathText;
+using cli_test::runCli;
 using cli_test::windowAfter;
 
 cli_test::CommandRun runSet(const std::filesystem::path& file, std::vector<std::string> assignments,
@@ -28,7 +27,8 @@ cli_test::CommandRun runSet(const std::filesystem::path& file, std::vector<std::
 }
 
 // The same changes made by an operator at the window and by `set`: the file written
-// must be the file the window saves after "Programma".
+// must be the file the window saves after "Programma". The files loaded hold what no
+// control shows (times kept while the panel is off), so every byte must come back.
 TEST(SetCommand, WritesTheFrameTheWindowBuildsForTheSameChanges) {
     struct Case {
         const char* name;
@@ -39,7 +39,17 @@ TEST(SetCommand, WritesTheFrameTheWindowBuildsForTheSameChanges) {
     };
     const std::vector<Case> cases{
         {"identity and tone",
-         [](FormModel&) {},
+         [](FormModel& form) { // the panel switched off after setting its times
+             form.setValue("Check1", true);
+             form.setValue("Option3", true);
+             form.setValue("Check3(5)", true);
+             form.setText("Txtsir", "99");
+             form.setText("txtin", "17");
+             form.setText("Txtout", "240");
+             form.setValue("Check1", false);
+             form.setValue("Optrete(0)", true);
+             form.setValue("Check2", true);
+         },
          {"Txtnumero=0101", "Txtgruppo=3", "Txtmodif2=255", "Combotono=123", "Textintert=20"},
          [](FormModel& form) {
              form.setText("Txtnumero", "0101");
@@ -61,13 +71,19 @@ TEST(SetCommand, WritesTheFrameTheWindowBuildsForTheSameChanges) {
              form.setValue("Check4", false);
          },
          "Posizione manca rete: nessuna -> 3\n"},
-        {"a frequency of a UHF file",
-         [](FormModel& form) { form.setValue("Option2", true); },
+        {"a frequency of a busy UHF file",
+         cli_test::busyWindow,
          {"txttx=401.0125"},
          [](FormModel& form) { form.setText("txttx", "401.0125"); },
-         "Frequenza TX: 460.0000 -> 401.0125\n"},
+         "Frequenza TX: 433.5000 -> 401.0125\n"},
         {"ranges and a cancelled position",
-         [](FormModel& form) { form.setValue("Optrete(1)", true); },
+         [](FormModel& form) { // panel on, Ins/DIS 1, positions, no beep
+             form.setValue("Check1", true);
+             form.setValue("Optrete(1)", true);
+             form.setValue("Optbatt(4)", true);
+             form.setValue("Check3(0)", true);
+             form.setValue("Check4", false);
+         },
          {"Text2(3)=300", "Text3(3)=1200", "Optrete(1)=0", "Optbatt(1)=1"},
          [](FormModel& form) {
              form.setText("Text2(3)", "300");
@@ -122,60 +138,9 @@ TEST(SetCommand, RefusesWhatTheWindowRefusesAndWritesNothing) {
     }
 }
 
-// The user and group "nobody": rights are what the save tests check, and root has them all.
+// The user and group velmora-cli saves as (kAsOrdinaryUser) when this test runs as root.
 constexpr uid_t kOrdinaryUser = 65534;
-// A group that user shares files with ("users").
 constexpr gid_t kSharedGroup = 100;
-
-// What a child process printed, or why it could not become what it needed to be.
-struct ChildOutcome {
-    bool ran;
-    std::string output;
-};
-
-// Runs `body` in a child process that first calls `become`; the child prints what
-// `body` returns. `become` returns why it failed, or nothing.
-ChildOutcome inChild(const std::function<std::string()>& become,
-                     const std::function<std::string()>& body) {
-    int ends[2];
-    if (::pipe(ends) != 0)
-        return {false, "no pipe"};
-    const pid_t child = ::fork();
-    if (child == 0) {
-        ::close(ends[0]);
-        const std::string refused = become();
-        const std::string output = refused.empty() ? body() : refused;
-        for (std::size_t at = 0; at < output.size();) {
-            const ssize_t written = ::write(ends[1], output.data() + at, output.size() - at);
-            if (written <= 0)
-                break;
-            at += static_cast<std::size_t>(written);
-        }
-        ::_exit(refused.empty() ? 0 : 77);
-    }
-    ::close(ends[1]);
-    std::string output;
-    char buffer[4096];
-    for (ssize_t count; (count = ::read(ends[0], buffer, sizeof buffer)) > 0;)
-        output.append(buffer, static_cast<std::size_t>(count));
-    ::close(ends[0]);
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    return {WIFEXITED(status) && WEXITSTATUS(status) == 0, output};
-}
-
-std::string becomeOrdinaryUser() {
-    if (::geteuid() != 0)
-        return {};
-    const gid_t groups[] = {kSharedGroup};
-    if (::setgroups(1, groups) != 0 || ::setgid(kOrdinaryUser) != 0 || ::setuid(kOrdinaryUser) != 0)
-        return std::string("cannot become user 65534: ") + std::strerror(errno);
-    return {};
-}
-
-std::string result(const cli_test::CommandRun& run) {
-    return run.status == ExitStatus::Done ? "saved" : run.err;
-}
 
 // Every name under `folder`: a link with its target, a file with its mode, group and,
 // but for `changing`, its text.
@@ -212,6 +177,8 @@ TEST(SetCommand, SavesWhatWasNamedAndOnlyThat) {
     const std::string expected = cli_test::windowFileText(
         windowAfter([](FormModel& form) { form.setText("Txtgruppo", "3"); }));
     const std::string old = "old\r\n";
+    if (::geteuid() == 0 && !std::filesystem::exists("/usr/bin/setpriv"))
+        GTEST_SKIP() << "needs setpriv (util-linux) to save as user 65534";
     struct Case {
         const char* name;
         std::function<void(const Folder&)> prepare;
@@ -281,19 +248,17 @@ TEST(SetCommand, SavesWhatWasNamedAndOnlyThat) {
         const std::optional<std::string> was = textIfAny(written);
         const bool existed = fs::exists(written);
 
-        const ChildOutcome saved = inChild(becomeOrdinaryUser, [&] {
-            return result(runSet(input, {"Txtgruppo=3"}, folder / test.target));
-        });
-        if (!saved.ran)
-            GTEST_SKIP() << saved.output;
+        const CliRun saved =
+            runCli({"set", pathText(input), "Txtgruppo=3", "-o", pathText(folder / test.target)},
+                   {}, 10000, ::geteuid() == 0 ? kAsOrdinaryUser : QStringList{});
         if (test.refusal) {
-            EXPECT_NE(saved.output.find(std::string("Impossibile salvare il file \"") +
-                                        (folder / test.target).string() + "\": " + test.refusal),
+            EXPECT_NE(saved.err.find("Impossibile salvare il file \"" +
+                                     (folder / test.target).string() + "\": " + test.refusal),
                       std::string::npos)
-                << test.name << ": " << saved.output;
+                << test.name << ": " << saved.err;
             EXPECT_EQ(textIfAny(written), was) << test.name;
         } else {
-            EXPECT_EQ(saved.output, "saved") << test.name;
+            EXPECT_EQ(saved.exitCode, 0) << test.name << ": " << saved.err;
             EXPECT_EQ(textIfAny(written), expected) << test.name;
         }
         std::set<std::string> after = listing(root, written);
@@ -308,32 +273,29 @@ TEST(SetCommand, SavesWhatWasNamedAndOnlyThat) {
 }
 
 // A disk that fills up during the save leaves the old file whole and says so. Needs root
-// to mount a small file system in a mount namespace of the child's own.
+// to mount a small file system in a mount namespace of the program's own.
 TEST(SetCommand, AFullDiskLeavesTheOldFile) {
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "needs root to mount a small file system";
     Folder folder;
     const auto input = folder.save("in.prg", windowAfter());
     const auto disk = folder / "disk";
     std::filesystem::create_directory(disk);
-    const auto mountSmallDisk = [&]() -> std::string {
-        if (::geteuid() != 0)
-            return "needs root to mount a small file system";
-        if (::unshare(CLONE_NEWNS) != 0 ||
-            ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
-            ::mount("velmora-test", disk.c_str(), "tmpfs", 0, "size=16k") != 0)
-            return std::string("cannot mount a small file system: ") + std::strerror(errno);
-        return {};
-    };
-    const ChildOutcome saved = inChild(mountSmallDisk, [&] {
-        cli_test::writeText(disk / "out.prg", "old");
-        std::ofstream fill(disk / "fill", std::ios::binary);
-        for (const std::string block(1024, 'x'); fill.write(block.data(), 1024) && fill.flush();)
-            ;
-        const std::string outcome = result(runSet(input, {"Txtgruppo=3"}, disk / "out.prg"));
-        return outcome + "|" + cli_test::fileText(disk / "out.prg");
-    });
-    if (!saved.ran)
-        GTEST_SKIP() << saved.output;
-    EXPECT_NE(saved.output.find("\": disco pieno\n|old"), std::string::npos) << saved.output;
+    const QStringList onAFullDisk{"/usr/bin/unshare",
+                                  "--mount",
+                                  "sh",
+                                  "-c",
+                                  R"(mount -t tmpfs -o size=16k velmora-test "$0" || exit 77
+           printf old > "$0/out.prg"; cat /dev/zero > "$0/fill" 2>/dev/null
+           "$@"; cat "$0/out.prg")",
+                                  pathText(disk)};
+    const CliRun saved =
+        runCli({"set", pathText(input), "Txtgruppo=3", "-o", pathText(disk / "out.prg")}, {}, 10000,
+               onAFullDisk);
+    if (saved.exitCode == 77)
+        GTEST_SKIP() << "cannot mount a small file system: " << saved.err;
+    EXPECT_NE(saved.err.find("\": disco pieno"), std::string::npos) << saved.err;
+    EXPECT_EQ(saved.out, "old");
 }
 
 } // namespace

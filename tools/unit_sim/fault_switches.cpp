@@ -1,7 +1,8 @@
 #include "unit_sim/fault_switches.h"
 
+#include "support/number_text.h"
+
 #include <array>
-#include <charconv>
 
 namespace velmora::sim {
 namespace {
@@ -23,15 +24,6 @@ std::optional<bool> onOff(std::string_view word) {
         return false;
     }
     return std::nullopt;
-}
-
-std::optional<int> milliseconds(std::string_view word) {
-    int value = 0;
-    const auto [end, error] = std::from_chars(word.data(), word.data() + word.size(), value);
-    if (error != std::errc{} || end != word.data() + word.size() || value < 0 || value > 600000) {
-        return std::nullopt;
-    }
-    return value;
 }
 
 struct FlagSwitch {
@@ -75,11 +67,13 @@ ControlOutcome applyControl(FaultSwitches& faults, std::string_view line) {
             return {true, std::nullopt, {}};
         }
     }
-    const auto number = milliseconds(argument);
+    const auto number = wholeNumber(argument, 0, kLargestSwitchNumber);
     for (const NumberSwitch& setting : kNumberSwitches) {
         if (word == setting.name) {
             if (!number) {
-                return {false, std::nullopt, std::string(word) + ": expected a number"};
+                return {false, std::nullopt,
+                        std::string(word) + ": expected a whole number from 0 to " +
+                            std::to_string(kLargestSwitchNumber)};
             }
             faults.*setting.member = *number;
             return {true, std::nullopt, {}};
@@ -87,7 +81,9 @@ ControlOutcome applyControl(FaultSwitches& faults, std::string_view line) {
     }
     if (word == "hangup") {
         if (!number) {
-            return {false, std::nullopt, "hangup: expected milliseconds"};
+            return {false, std::nullopt,
+                    "hangup: expected whole milliseconds from 0 to " +
+                        std::to_string(kLargestSwitchNumber)};
         }
         return {true, number, {}};
     }

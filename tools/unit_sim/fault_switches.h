@@ -24,6 +24,9 @@ struct FaultSwitches {
     bool misstore = false;
 };
 
+// The largest number a switch or a hang-up takes (bytes or milliseconds).
+inline constexpr int kLargestSwitchNumber = 600000;
+
 struct ControlOutcome {
     bool accepted = false;
     std::optional<int> hangupMs; // a hang-up asked for, with its length

@@ -1,6 +1,7 @@
 // velmora-unit-sim: a pseudo-terminal that behaves like the radio unit.
 #include "progfile/programming_file.h"
 #include "protocol/config_image.h"
+#include "support/command_options.h"
 #include "unit_sim/sim_loop.h"
 #include "unit_sim/sim_options.h"
 
@@ -17,18 +18,16 @@ int main(int argc, char** argv) {
             return 0;
         }
     }
-    const sim::ParsedOptions parsed = sim::parseOptions(arguments);
-    if (!parsed.options) {
-        std::fprintf(stderr, "velmora-unit-sim: %s\n%s", parsed.error.c_str(), sim::kUsage);
-        return 2;
-    }
+    const Result<sim::SimOptions> parsed = sim::parseOptions(arguments);
+    if (!parsed)
+        return refuseArguments("velmora-unit-sim", parsed.problems(), sim::kUsage);
 
     // A unit fresh from the factory holds what the window shows right after start-up.
     Result<Image> image = encodeImage(ParameterSet{});
-    if (!parsed.options->imagePath.empty()) {
-        const Result<Frame> frame = loadProgrammingFile(parsed.options->imagePath);
+    if (!parsed->imagePath.empty()) {
+        const Result<Frame> frame = loadProgrammingFile(parsed->imagePath);
         if (!frame) {
-            std::fprintf(stderr, "velmora-unit-sim: %s: %s\n", parsed.options->imagePath.c_str(),
+            std::fprintf(stderr, "velmora-unit-sim: %s: %s\n", parsed->imagePath.c_str(),
                          describe(frame.problems()).c_str());
             return 2;
         }
@@ -38,6 +37,6 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "velmora-unit-sim: %s\n", describe(image.problems()).c_str());
         return 2;
     }
-    sim::SimLoop loop(*parsed.options, *image);
+    sim::SimLoop loop(*parsed, *image);
     return loop.run();
 }

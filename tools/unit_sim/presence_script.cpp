@@ -1,6 +1,6 @@
 #include "unit_sim/presence_script.h"
 
-#include <charconv>
+#include "support/number_text.h"
 
 namespace velmora::sim {
 namespace {
@@ -25,12 +25,10 @@ std::variant<PresenceStep, std::string> stepOf(std::string_view text) {
     if (blank == std::string_view::npos)
         return step;
     const std::string_view length = trimmed(text.substr(blank));
-    int ms = 0;
-    const auto [end, error] = std::from_chars(length.data(), length.data() + length.size(), ms);
-    if (error != std::errc{} || end != length.data() + length.size() || ms < 0 ||
-        ms > kLongestStepMs)
+    const auto ms = wholeNumber(length, 0, kLongestStepMs);
+    if (!ms)
         return "\"" + std::string(text) + "\": the length is whole milliseconds up to a day";
-    step.ms = ms;
+    step.ms = static_cast<int>(*ms);
     return step;
 }
 

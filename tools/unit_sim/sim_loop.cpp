@@ -1,5 +1,7 @@
 #include "unit_sim/sim_loop.h"
 
+#include "support/monotonic_clock.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
@@ -45,12 +47,6 @@ timespec waitFor(double ms) {
 }
 
 } // namespace
-
-double monotonicMs() {
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return static_cast<double>(now.tv_sec) * 1000.0 + static_cast<double>(now.tv_nsec) / 1e6;
-}
 
 SimLoop::SimLoop(SimOptions options, const Image& image)
     : options_(std::move(options)), startImage_(image), unit_(image), pacer_(options_.chunkMs) {}

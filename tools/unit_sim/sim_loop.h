@@ -45,6 +45,4 @@ private:
     bool controlOpen_ = true;
 };
 
-double monotonicMs();
-
 } // namespace velmora::sim

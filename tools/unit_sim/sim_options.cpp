@@ -1,7 +1,8 @@
 #include "unit_sim/sim_options.h"
 
+#include "support/command_options.h"
+
 #include <array>
-#include <charconv>
 #include <fstream>
 #include <sstream>
 #include <string_view>
@@ -9,114 +10,106 @@
 namespace velmora::sim {
 namespace {
 
-struct FaultFlag {
-    std::string_view flag;
-    std::string_view control; // the control line it stands for; a value is appended
-    bool takesValue;
+struct FaultOption {
+    std::string_view option;
+    std::string_view control; // the control line it stands for; a number is appended
+    bool takesNumber;
 };
 
-constexpr std::array kFaultFlags{
-    FaultFlag{"--silent", "silent on", false},   FaultFlag{"--no-ack", "noack on", false},
-    FaultFlag{"--garbage", "garbage on", false}, FaultFlag{"--misstore", "misstore on", false},
-    FaultFlag{"--short", "short ", true},        FaultFlag{"--gap", "gap ", true},
+constexpr std::array kFaultOptions{
+    FaultOption{"--silent", "silent on", false},   FaultOption{"--no-ack", "noack on", false},
+    FaultOption{"--garbage", "garbage on", false}, FaultOption{"--misstore", "misstore on", false},
+    FaultOption{"--short", "short ", true},        FaultOption{"--gap", "gap ", true},
 };
 
-std::optional<int> wholeNumber(std::string_view text) {
-    int value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc{} || end != text.data() + text.size() || value < 0) {
-        return std::nullopt;
-    }
-    return value;
+// Hang-ups and how long the line stays down: whole milliseconds up to a day.
+constexpr long kLongestHangupMs = 86'400'000;
+
+const Accepted& accepted() {
+    static const Accepted kAccepted = [] {
+        Accepted accepted{{"--link", "--image", "--log", "--chunk-ms", "--hangup", "--presence",
+                           "--presence-file"},
+                          {},
+                          {},
+                          0};
+        for (const FaultOption& fault : kFaultOptions)
+            (fault.takesNumber ? accepted.options : accepted.switches).emplace(fault.option);
+        return accepted;
+    }();
+    return kAccepted;
 }
 
-std::optional<ScheduledHangup> hangupSchedule(std::string_view text) {
+void readFaults(OptionValues& values, FaultSwitches& faults) {
+    for (const FaultOption& fault : kFaultOptions) {
+        const std::string option(fault.option);
+        int number = -1;
+        values.whole(option, number, 0, kLargestSwitchNumber);
+        if (values.arguments().switches.contains(option))
+            applyControl(faults, fault.control);
+        else if (number >= 0)
+            applyControl(faults, std::string(fault.control) + std::to_string(number));
+    }
+}
+
+void readHangup(OptionValues& values, std::optional<ScheduledHangup>& hangup) {
+    const auto given = values.arguments().options.find("--hangup");
+    if (given == values.arguments().options.end())
+        return;
+    const std::string& text = given->second;
     const auto colon = text.find(':');
-    if (colon == std::string_view::npos) {
-        return std::nullopt;
-    }
-    const auto after = wholeNumber(text.substr(0, colon));
-    const auto down = wholeNumber(text.substr(colon + 1));
-    if (!after || !down) {
-        return std::nullopt;
-    }
-    return ScheduledHangup{*after, *down};
+    const auto after = wholeNumber(std::string_view(text).substr(0, colon), 0, kLongestHangupMs);
+    const auto down =
+        colon == std::string::npos
+            ? std::nullopt
+            : wholeNumber(std::string_view(text).substr(colon + 1), 0, kLongestHangupMs);
+    if (after && down)
+        hangup = ScheduledHangup{static_cast<int>(*after), static_cast<int>(*down)};
+    else
+        values.refuse(
+            {"--hangup", "--hangup takes AFTER_MS:DOWN_MS, whole milliseconds from 0 to " +
+                             std::to_string(kLongestHangupMs) + ", not \"" + text + "\""});
 }
 
 std::optional<std::string> fileText(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
-    if (!in) {
+    if (!in)
         return std::nullopt;
-    }
     std::ostringstream text;
     text << in.rdbuf();
     return text.str();
 }
 
+void readPresence(OptionValues& values, std::vector<PresenceStep>& presence) {
+    const Arguments& arguments = values.arguments();
+    const bool inline_ = arguments.has("--presence");
+    const std::string option = inline_ ? "--presence" : "--presence-file";
+    if (!arguments.has(option))
+        return;
+    if (inline_ && arguments.has("--presence-file"))
+        return values.refuse({option, "give either --presence or --presence-file"});
+    const std::string& given = arguments.options.at(option);
+    const auto text = inline_ ? std::optional{given} : fileText(given);
+    if (!text)
+        return values.refuse({option, option + ": cannot read " + given});
+    auto steps = parsePresence(*text);
+    if (const auto* error = std::get_if<std::string>(&steps))
+        return values.refuse({option, option + ": " + *error});
+    presence = std::get<std::vector<PresenceStep>>(std::move(steps));
+}
+
 } // namespace
 
-ParsedOptions parseOptions(const std::vector<std::string>& arguments) {
-    SimOptions options;
-    for (std::size_t i = 0; i < arguments.size(); ++i) {
-        const std::string& flag = arguments[i];
-        const bool hasValue = i + 1 < arguments.size();
-        auto value = [&]() -> const std::string& { return arguments[++i]; };
-
-        bool matchedFault = false;
-        for (const FaultFlag& fault : kFaultFlags) {
-            if (flag != fault.flag) {
-                continue;
-            }
-            if (fault.takesValue && !hasValue) {
-                return {std::nullopt, flag + " needs a value"};
-            }
-            const std::string line =
-                std::string(fault.control) + (fault.takesValue ? value() : std::string{});
-            const ControlOutcome outcome = applyControl(options.faults, line);
-            if (!outcome.accepted) {
-                return {std::nullopt, outcome.error};
-            }
-            matchedFault = true;
-        }
-        if (matchedFault) {
-            continue;
-        }
-        if (!hasValue) {
-            return {std::nullopt, "unknown or incomplete option: " + flag};
-        }
-        if (flag == "--link") {
-            options.linkPath = value();
-        } else if (flag == "--image") {
-            options.imagePath = value();
-        } else if (flag == "--log") {
-            options.logPath = value();
-        } else if (flag == "--chunk-ms") {
-            const auto ms = wholeNumber(value());
-            if (!ms || *ms < 1) {
-                return {std::nullopt, "--chunk-ms needs a whole number of milliseconds"};
-            }
-            options.chunkMs = *ms;
-        } else if (flag == "--presence" || flag == "--presence-file") {
-            const std::string& given = value();
-            const auto text = flag == "--presence" ? std::optional{given} : fileText(given);
-            if (!text) {
-                return {std::nullopt, "cannot read " + given};
-            }
-            auto steps = parsePresence(*text);
-            if (const auto* error = std::get_if<std::string>(&steps)) {
-                return {std::nullopt, flag + ": " + *error};
-            }
-            options.presence = std::get<std::vector<PresenceStep>>(std::move(steps));
-        } else if (flag == "--hangup") {
-            options.hangup = hangupSchedule(value());
-            if (!options.hangup) {
-                return {std::nullopt, "--hangup needs AFTER_MS:DOWN_MS"};
-            }
-        } else {
-            return {std::nullopt, "unknown option: " + flag};
-        }
-    }
-    return {options, {}};
+Result<SimOptions> parseOptions(const std::vector<std::string>& words) {
+    return readOptions(words, accepted(), SimOptions{},
+                       [](OptionValues& values, SimOptions& options) {
+                           values.text("--link", options.linkPath);
+                           values.text("--image", options.imagePath);
+                           values.text("--log", options.logPath);
+                           values.whole("--chunk-ms", options.chunkMs, 1, 60000);
+                           readFaults(values, options.faults);
+                           readHangup(values, options.hangup);
+                           readPresence(values, options.presence);
+                       });
 }
 
 } // namespace velmora::sim

@@ -2,6 +2,7 @@
 
 #include "unit_sim/fault_switches.h"
 #include "unit_sim/presence_script.h"
+#include "values/result.h"
 
 #include <optional>
 #include <string>
@@ -24,12 +25,8 @@ struct SimOptions {
     std::vector<PresenceStep> presence;    // --presence STEPS, --presence-file FILE
 };
 
-struct ParsedOptions {
-    std::optional<SimOptions> options;
-    std::string error; // set when options is empty
-};
-
-ParsedOptions parseOptions(const std::vector<std::string>& arguments);
+// The options, or what is wrong with them.
+Result<SimOptions> parseOptions(const std::vector<std::string>& arguments);
 
 inline constexpr const char* kUsage =
     "usage: velmora-unit-sim [--link PATH] [--image FILE.prg] [--log FILE] [--chunk-ms MS]\n"
