@@ -50,7 +50,7 @@ private slots:
         peer_ = std::make_unique<LinePeer>();
         QVERIFY(peer_->open());
         link_ = std::make_unique<SerialLink>();
-        QCOMPARE(link_->open(peer_->device()), std::nullopt);
+        QVERIFY(link_->open(peer_->device()));
     }
 
     void timersAreTheProtocolOnes() {
@@ -158,7 +158,9 @@ private slots:
         QSignalSpy images(link_.get(), &SerialLink::imageReceived);
         QElapsedTimer clock;
         clock.start();
-        link_->startReadDeadline();
+        QVERIFY(link_->sendReadRequest());
+        const velmora::Frame request = velmora::readRequest();
+        QCOMPARE(peer_->await(98), Bytes(request.begin(), request.end()));
         QVERIFY(unanswered.wait(1500));
         const qint64 overdue = clock.elapsed();
         QVERIFY2(overdue >= 995 && overdue <= 1080, qPrintable(QString::number(overdue)));
@@ -167,7 +169,8 @@ private slots:
         peer_->write(awkwardImage());
         QVERIFY(images.wait(500));
 
-        link_->startReadDeadline();
+        QVERIFY(link_->sendReadRequest());
+        QCOMPARE(peer_->await(98).size(), 98u);
         peer_->write(awkwardImage());
         QVERIFY(images.wait(500));
         QVERIFY(!timer("ReadDeadline")->isActive());
@@ -234,7 +237,7 @@ private slots:
         std::string error;
         QVERIFY(line.open(error) && velmora::sim::pointLink(path, line.slavePath(), error));
         SerialLink serial;
-        QCOMPARE(serial.open(QString::fromStdString(path)), std::nullopt);
+        QVERIFY(serial.open(QString::fromStdString(path)));
         serial.resumePolling();
         QSignalSpy lost(&serial, &SerialLink::portLost);
         QSignalSpy acknowledged(&serial, &SerialLink::acknowledged);
@@ -271,7 +274,7 @@ private slots:
         velmora::PortMap map;
         map.set(2, "/dev/serial/by-id/usb-FTDI_FT232R_A50285BI-if00-port0");
         map.set(3, "/dev/ttyUSB1");
-        QCOMPARE(map.save(), std::nullopt);
+        QVERIFY(map.save());
         qputenv("VELMORA_COM3", "/dev/ttyUSB0");
         qputenv("VELMORA_COM2", ""); // set but empty: not a choice
         qunsetenv("VELMORA_COM1");
@@ -320,8 +323,9 @@ private slots:
         };
         for (const auto& [device, problem, says] : cases) {
             SerialLink second;
-            const auto failure = second.openOrExplain(device);
-            QVERIFY2(failure, qPrintable(device));
+            const auto opened = second.open(device);
+            QVERIFY2(!opened, qPrintable(device));
+            const velmora::OpenFailure* failure = &opened.error();
             QVERIFY2(failure->problem == problem && failure->sentence.contains(says) &&
                          failure->sentence.contains(device) && !failure->detail.isEmpty(),
                      qPrintable(failure->sentence));
