@@ -133,10 +133,8 @@ TEST(ProductionRecord, ResumeNumbersAreEveryNumberAUnitMayHold) {
     EXPECT_EQ(*numbers, (std::set<long>{7, 9, 10, 11, 13}));
 
     writeText(folder / "other.csv", "a,b\n1,2\n");
-    EXPECT_TRUE(
-        !cli::sentNumbers(pathText(folder / "other.csv")));
-    EXPECT_TRUE(
-        !cli::sentNumbers(pathText(folder / "none.csv")));
+    EXPECT_TRUE(!cli::sentNumbers(pathText(folder / "other.csv")));
+    EXPECT_TRUE(!cli::sentNumbers(pathText(folder / "none.csv")));
 }
 
 } // namespace

@@ -234,8 +234,7 @@ private slots:
         QTemporaryDir folder;
         const std::string path = folder.filePath("com1").toStdString();
         velmora::sim::PseudoTerminal line;
-        std::string error;
-        QVERIFY(line.open(error) && velmora::sim::pointLink(path, line.slavePath(), error));
+        QVERIFY(line.open() && velmora::sim::pointLink(path, line.slavePath()));
         SerialLink serial;
         QVERIFY(serial.open(QString::fromStdString(path)));
         serial.resumePolling();
@@ -249,7 +248,7 @@ private slots:
             QTRY_COMPARE_WITH_TIMEOUT(lost.size(), 1, 1000);
             lost.clear();
             QTest::qWait(downMs);
-            QVERIFY(line.open(error) && velmora::sim::pointLink(path, line.slavePath(), error));
+            QVERIFY(line.open() && velmora::sim::pointLink(path, line.slavePath()));
             const Bytes stale(96, 0x55); // waiting before the port opens again
             QCOMPARE(::write(line.masterFd(), stale.data(), stale.size()), 96);
             QElapsedTimer back;

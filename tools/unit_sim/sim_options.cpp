@@ -103,10 +103,10 @@ ParsedOptions parseOptions(const std::vector<std::string>& arguments) {
                 return {std::nullopt, "cannot read " + given};
             }
             auto steps = parsePresence(*text);
-            if (const auto* error = std::get_if<std::string>(&steps)) {
-                return {std::nullopt, flag + ": " + *error};
+            if (!steps) {
+                return {std::nullopt, flag + ": " + describe(steps.problems())};
             }
-            options.presence = std::get<std::vector<PresenceStep>>(std::move(steps));
+            options.presence = std::move(*steps);
         } else if (flag == "--hangup") {
             options.hangup = hangupSchedule(value());
             if (!options.hangup) {
