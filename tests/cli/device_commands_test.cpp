@@ -125,7 +125,6 @@ TEST(DeviceCommands, AUnitThatDoesNotAnswerEndsInATimeOut) {
         int atLeastMs;
     };
     const std::vector<Case> cases{
-        {{"--silent"}, {"read", "-o", target}, "no complete answer", 500},
         {{"--silent"}, {"program", input}, "no complete answer", 500},
         {{"--short", "40"}, {"read", "-o", target}, "no complete answer", 500},
         {{"--garbage"}, {"program", input}, "wrong answer", 0},

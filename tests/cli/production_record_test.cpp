@@ -7,10 +7,6 @@
 namespace velmora::cli_test {
 namespace {
 
-void numbered(FormModel& form, const std::string& number) {
-    form.setText("Txtnumero", number);
-}
-
 std::string hexOf(const Frame& frame) {
     return QByteArray(reinterpret_cast<const char*>(frame.data()) + 1, kImageSize)
         .toHex()
@@ -51,8 +47,8 @@ TEST(ProductionRecord, ARowPerAttemptThatASpreadsheetOpensAndResumeReadsBack) {
     Folder folder;
     // A name with a comma, a quote and a line end must come back whole.
     const std::string name = "site, \"north\"\nhall.prg";
-    const FormModel first = windowAfter([](FormModel& form) { numbered(form, "101"); });
-    const FormModel second = windowAfter([](FormModel& form) { numbered(form, "102"); });
+    const FormModel first = windowAfter([](FormModel& form) { form.setText("Txtnumero", "101"); });
+    const FormModel second = windowAfter([](FormModel& form) { form.setText("Txtnumero", "102"); });
     const QString record = pathText(folder / "record.csv");
     SimulatedUnit unit;
     ASSERT_TRUE(unit.started());
@@ -94,18 +90,11 @@ TEST(ProductionRecord, ARowPerAttemptThatASpreadsheetOpensAndResumeReadsBack) {
     EXPECT_EQ(*numbers, (std::set<long>{101, 102}));
 }
 
-TEST(ProductionRecord, ASecondWriterIsRefusedAndNothingElseIsWrittenOver) {
+// A second writer is refused by the batch's test; a programming file given as the record
+// by mistake stays as it was.
+TEST(ProductionRecord, AFileThatIsNoRecordIsNotWrittenOver) {
     Folder folder;
     const auto file = folder.save("unit.prg", windowAfter());
-    const QString record = pathText(folder / "record.csv");
-    auto held = cli::ProductionRecord::open(record);
-    ASSERT_TRUE(held);
-    const CliRun second =
-        runCli({"program", "--port", "1", pathText(file), "--log", record}, pathText(folder / "x"));
-    EXPECT_EQ(second.exitCode, 5) << second.err;
-    EXPECT_NE(second.err.find("in use by another run"), std::string::npos) << second.err;
-
-    // A programming file given as the record by mistake stays as it was.
     const std::string before = fileText(file);
     const auto wrong = cli::ProductionRecord::open(pathText(file));
     ASSERT_FALSE(wrong);

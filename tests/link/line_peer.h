@@ -6,7 +6,6 @@
 #include <QTest>
 
 #include <cstdint>
-#include <string>
 #include <unistd.h>
 #include <vector>
 
