@@ -139,6 +139,11 @@ TEST(DeviceCommands, AUnitThatDoesNotAnswerEndsInATimeOut) {
         EXPECT_NE(run.err.find(test.message), std::string::npos) << run.err;
         EXPECT_GE(run.elapsedMs, test.atLeastMs);
         EXPECT_LT(run.elapsedMs, 2000) << test.message;
+        // One frame and nothing else: no poll goes out while an answer is awaited.
+        std::size_t heard = 0;
+        for (const Bytes& chunk : unit.received())
+            heard += chunk.size();
+        EXPECT_EQ(heard, static_cast<std::size_t>(kFrameSize)) << test.message;
     }
     EXPECT_FALSE(std::filesystem::exists(folder / "out.prg"));
 }
