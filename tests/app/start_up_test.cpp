@@ -31,8 +31,7 @@ private slots:
         QTest::newRow("refusals, then 1")
             << Answers{"0", "9", "", "abc", std::nullopt, "8.6", "0.9", "1"} << 1;
         QTest::newRow("8.4") << Answers{"8.4"} << 8;
-        QTest::newRow("7.5 to even") << Answers{"7.5"} << 8;
-        QTest::newRow("letters after") << Answers{"3abc"} << 3;
+        QTest::newRow("2.5 to even") << Answers{"2.5"} << 2;
     }
     void promptRepeatsUntilAPortFromOneToEight() {
         QFETCH(Answers, answers);

@@ -117,7 +117,7 @@ TEST(Ports, ProbeFindsTheOneUnitThatAnswersAndLeavesAHeldPortAlone) {
     SimulatedUnit held;
     ASSERT_TRUE(answering.started() && silent.started() && garbage.started() && held.started());
     // Another program holds this unit's line through one name of it; the probe reaches
-    // it through the other.
+    // it through the other: every name of one device shares its lock.
     SerialLink holder;
     ASSERT_TRUE(holder.open(held.link()));
     const QString missing = pathText(setting.folder() / "ttyUSB7");

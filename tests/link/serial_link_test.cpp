@@ -242,9 +242,6 @@ private slots:
         const QString plain = folder.filePath("unit.prg");
         QFile(plain).open(QIODevice::WriteOnly);
         QDir(folder.path()).mkdir("folder");
-        // A second name for the line the test holds open, as /dev/serial/by-id gives one.
-        const QString link = folder.filePath("usb-adapter-if00-port0");
-        QVERIFY(QFile::link(peer_->device(), link));
         // A free line whose lock file, in the form other serial programs write, names a
         // running process.
         LinePeer lockedPeer;
@@ -259,7 +256,6 @@ private slots:
             {folder.filePath("folder"), OpenProblem::NotSerial, "non è una porta seriale"},
             {"/dev/null", OpenProblem::NotSerial, "non è una porta seriale"},
             {peer_->device(), OpenProblem::InUse, "porta già in uso"},
-            {link, OpenProblem::InUse, "porta già in uso"},
             {lockedPeer.device(), OpenProblem::InUse, "porta già in uso da un altro programma ("},
         };
         for (const auto& [device, problem, says] : cases) {
