@@ -5,9 +5,7 @@
 namespace velmora {
 
 void Controller::program() {
-    link_.stopPolling();
-    link_.cancelReadDeadline(); // a read still waiting is no longer what the operator awaits
-    link_.clearReceiveBuffer();
+    link_.holdForProgramming();
     resetOperationStatus();
     const ParameterSet parameters = model_.parameters();
     if (firstFailingRangePair(parameters)) {
@@ -25,25 +23,22 @@ void Controller::program() {
     }
     // A frame that could not be sent is not kept: "Salva file" saves what the unit got.
     const Frame frame = programmingFrame(*image);
-    if (!link_.send(frame)) {
+    if (!link_.sendProgramming(frame)) {
         showOperationFailure("Porta non disponibile");
         return;
     }
     txFrame_ = frame;
     frameSentOnThisOpening_ = true;
     model_.setEnabled("Command5", true);
-    link_.startPollResumeTimer();
 }
 
 void Controller::read() {
-    link_.stopPolling();
     resetOperationStatus();
-    if (!link_.send(readRequest())) {
+    if (!link_.sendReadRequest()) {
         showOperationFailure("Porta non disponibile");
         return;
     }
     readSentOnThisOpening_ = true;
-    link_.startReadDeadline();
 }
 
 } // namespace velmora

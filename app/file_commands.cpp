@@ -23,7 +23,7 @@ void Controller::saveFile() {
         return;
     }
     lastFileName_ = name;
-    const Result<bool> saved = saveProgrammingFile(pathOf(name), *txFrame_);
+    const Status saved = saveProgrammingFile(pathOf(name), *txFrame_);
     if (!saved) {
         dialogs_.show({QStringLiteral("Avviso"), QStringLiteral("Errore nel salvataggio del file"),
                        QString::fromStdString(describe(saved.problems()))});

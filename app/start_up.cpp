@@ -17,12 +17,13 @@ void Controller::startUp() {
             continue;
         }
         const int port = static_cast<int>(roundHalfEven(answer));
-        if (const auto failure = link_.openOrExplain(deviceForPort(port))) {
-            QString text = failure->sentence;
-            if (failure->problem == OpenProblem::Missing) {
+        if (const auto opened = link_.open(deviceForPort(port)); !opened) {
+            const OpenFailure& failure = opened.error();
+            QString text = failure.sentence;
+            if (failure.problem == OpenProblem::Missing) {
                 text += QStringLiteral("\n") + mappingAdvice(port);
             }
-            dialogs_.show({QStringLiteral("Selezione seriale"), text, failure->detail});
+            dialogs_.show({QStringLiteral("Selezione seriale"), text, failure.detail});
             continue;
         }
         break;

@@ -33,7 +33,7 @@ std::optional<bool> tickValue(std::string_view value) {
     return std::nullopt;
 }
 
-std::optional<Problem> typeInto(FormModel& form, std::string_view box, std::string_view text) {
+Status typeInto(FormModel& form, std::string_view box, std::string_view text) {
     for (const char character : text)
         if (!acceptsTypedCharacter(box, static_cast<unsigned char>(character)))
             return refusal(box, "the character '" + std::string(1, character) +
@@ -51,37 +51,37 @@ std::optional<Problem> typeInto(FormModel& form, std::string_view box, std::stri
                                      : std::string()));
     }
     form.setText(box, std::string(text));
-    return std::nullopt;
+    return {};
 }
 
-std::optional<Problem> chooseTone(FormModel& form, std::string_view text) {
+Status chooseTone(FormModel& form, std::string_view text) {
     for (std::size_t row = 0; row < kToneTable.size(); ++row)
         if (text == kToneTable[row].text) {
             form.setComboRow(static_cast<int>(row));
-            return std::nullopt;
+            return {};
         }
     return refusal("Combotono", "no tone \"" + std::string(text) +
                                     "\" in the list (Notone, 67, 71.9 ... 203.5)");
 }
 
-std::optional<Problem> chooseOption(FormModel& form, std::string_view option, bool select) {
+Status chooseOption(FormModel& form, std::string_view option, bool select) {
     if (select) {
         form.setValue(option, true);
-        return std::nullopt;
+        return {};
     }
     // An operator deselects a position only with the row's "Annulla".
     for (const auto& [row, cancel] : {std::pair{"Optrete(", "Command2"}, {"Optbatt(", "Command3"}})
         if (option.starts_with(row)) {
             if (form.value(option))
                 form.press(cancel);
-            return std::nullopt;
+            return {};
         }
     return refusal(option, "cannot be switched off; select the other option of its group");
 }
 
 } // namespace
 
-std::optional<Problem> applyAssignment(FormModel& form, std::string_view assignment) {
+Status applyAssignment(FormModel& form, std::string_view assignment) {
     const auto equals = assignment.find('=');
     if (equals == std::string_view::npos || equals == 0)
         return Problem{std::string(assignment),
@@ -111,7 +111,7 @@ std::optional<Problem> applyAssignment(FormModel& form, std::string_view assignm
         if (kind == ControlKind::OptionButton)
             return chooseOption(form, name, *on);
         form.setValue(name, *on);
-        return std::nullopt;
+        return {};
     }
     default:
         return refusal(name, "holds no parameter");

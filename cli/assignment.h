@@ -3,7 +3,6 @@
 #include "model/form_model.h"
 #include "values/result.h"
 
-#include <optional>
 #include <string_view>
 
 namespace velmora::cli {
@@ -18,6 +17,6 @@ namespace velmora::cli {
 //   tone list    Combotono=123, the row's text as the list shows it.
 // A control the window has disabled or hidden cannot be changed. Reactions run as
 // for a click. A refused assignment changes nothing and names the control.
-std::optional<Problem> applyAssignment(FormModel& form, std::string_view assignment);
+Status applyAssignment(FormModel& form, std::string_view assignment);
 
 } // namespace velmora::cli

@@ -29,7 +29,7 @@ struct BatchPlan {
 
 // Every frame of the batch, built as the window builds it after typing the number into
 // `Txtnumero`; a number the window would not take stops the batch before it starts.
-std::variant<BatchPlan, Failure> planOf(const Arguments& arguments) {
+Step<BatchPlan> planOf(const Arguments& arguments) {
     const auto from = arguments.options.find("--number-from");
     const auto count = arguments.options.find("--count");
     if (arguments.plain.size() != 1 || from == arguments.options.end() ||
@@ -47,8 +47,9 @@ std::variant<BatchPlan, Failure> planOf(const Arguments& arguments) {
     FormModel& form = loaded.value().form;
     BatchPlan plan{*first, *units, {}};
     for (long number = *first; number < *first + *units; ++number) {
-        if (const auto problem = applyAssignment(form, "Txtnumero=" + std::to_string(number)))
-            return Failure{ExitStatus::BadInput, problem->message};
+        if (const Status typed = applyAssignment(form, "Txtnumero=" + std::to_string(number));
+            !typed)
+            return Failure{ExitStatus::BadInput, describe(typed.problems())};
         const Result<Frame> frame = frameOfForm(form);
         if (!frame)
             return Failure{ExitStatus::BadInput, path + ": " + describe(frame.problems())};
@@ -63,7 +64,7 @@ struct JigPlace {
 };
 
 // The jig's positions in the order given: "--port 1,2,3" or "--device A --device B".
-std::variant<std::vector<JigPlace>, Failure> placesOf(const Arguments& arguments) {
+Step<std::vector<JigPlace>> placesOf(const Arguments& arguments) {
     const bool byPort = arguments.options.contains("--port");
     if (byPort == arguments.options.contains("--device"))
         return Failure{ExitStatus::BadInput,
@@ -101,32 +102,32 @@ std::variant<std::vector<JigPlace>, Failure> placesOf(const Arguments& arguments
 
 ExitStatus batchCommand(const Arguments& arguments) {
     auto planned = planOf(arguments);
-    if (const auto* failure = std::get_if<Failure>(&planned))
-        return report(*failure);
+    if (!planned)
+        return report(planned.error());
     const auto placed = placesOf(arguments);
-    if (const auto* failure = std::get_if<Failure>(&placed))
-        return report(*failure);
+    if (!placed)
+        return report(placed.error());
     const auto timeout = timeoutOption(arguments, kDefaultTimeout);
     if (!timeout)
         return report({ExitStatus::BadInput, describe(timeout.problems())});
-    BatchPlan& plan = std::get<BatchPlan>(planned);
-    const auto& places = std::get<std::vector<JigPlace>>(placed);
+    BatchPlan& plan = *planned;
+    const auto& places = *placed;
     // Ctrl-C from here on ends the batch in order, whatever it is doing.
     Interruption interruption;
     // The record is held before any port is touched: a second batch on it stops here.
     auto recorded = openBatchRecord(arguments, arguments.plain[0], [&places](int position) {
         return places[static_cast<std::size_t>(position - 1)].label;
     });
-    if (const auto* failure = std::get_if<Failure>(&recorded))
-        return report(*failure);
-    BatchRecord& record = std::get<BatchRecord>(recorded);
+    if (!recorded)
+        return report(recorded.error());
+    BatchRecord& record = *recorded;
 
     std::vector<ProductionLine::Position> positions;
     for (const JigPlace& place : places) {
         auto jig = std::make_unique<JigPosition>(static_cast<int>(positions.size() + 1), *timeout,
                                                  arguments.has("--verify"));
-        if (const auto error = jig->open(place.device))
-            return report({ExitStatus::PortUnusable, error->toStdString()});
+        if (const auto opened = jig->open(place.device); !opened)
+            return report({ExitStatus::PortUnusable, opened.error().text().toStdString()});
         positions.push_back({place.label, std::move(jig)});
     }
     ProductionLine line(std::move(positions), std::move(plan.frames),

@@ -6,7 +6,6 @@
 
 #include <set>
 #include <string>
-#include <variant>
 
 namespace velmora::cli {
 
@@ -20,8 +19,7 @@ struct BatchRecord {
 };
 
 // `labelOf` names a position ("port 3") as the record's position column shows it.
-std::variant<BatchRecord, Failure> openBatchRecord(const Arguments& arguments,
-                                                   const std::string& configurationFile,
-                                                   std::function<std::string(int)> labelOf);
+Step<BatchRecord> openBatchRecord(const Arguments& arguments, const std::string& configurationFile,
+                                  std::function<std::string(int)> labelOf);
 
 } // namespace velmora::cli

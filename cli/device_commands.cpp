@@ -22,42 +22,25 @@ void print(const std::string& line) {
 using OptionalRecord = std::unique_ptr<ProductionRecord>;
 
 // The record named by --log, held for the whole command; none without --log.
-std::variant<OptionalRecord, Failure> recordOf(const Arguments& arguments) {
+Step<OptionalRecord> recordOf(const Arguments& arguments) {
     const auto log = arguments.options.find("--log");
     if (log == arguments.options.end())
         return OptionalRecord{};
     auto opened = ProductionRecord::open(QString::fromLocal8Bit(log->second.c_str()));
-    if (auto* failure = std::get_if<Failure>(&opened))
-        return *failure;
-    return std::get<OptionalRecord>(std::move(opened));
-}
-
-RecordResult resultOf(LineTrouble trouble) {
-    switch (trouble) {
-    case LineTrouble::NoAnswer:
-        return RecordResult::NoAnswer;
-    case LineTrouble::WrongAnswer:
-        return RecordResult::WrongAnswer;
-    case LineTrouble::PortLost:
-        return RecordResult::PortLost;
-    case LineTrouble::Interrupted:
-        break;
-    }
-    return RecordResult::Interrupted;
+    if (!opened)
+        return opened.error();
+    return std::move(*opened);
 }
 
 // Writes the attempt's row, then tells the operator how the command ended. A row that
 // cannot be written outweighs every outcome but an interruption.
-ExitStatus finish(ProductionRecord* record, const RecordRow& row,
-                  const std::optional<Failure>& failure) {
-    std::optional<Failure> unrecorded;
-    if (record != nullptr)
-        unrecorded = record->append(row);
-    ExitStatus status = failure ? report(*failure) : ExitStatus::Done;
-    if (unrecorded && status != ExitStatus::Interrupted)
-        status = report(*unrecorded);
-    else if (unrecorded)
-        report(*unrecorded);
+ExitStatus finish(ProductionRecord* record, const RecordRow& row, const Step<void>& ended) {
+    const Step<void> recorded = record != nullptr ? record->append(row) : Step<void>{};
+    ExitStatus status = ended ? ExitStatus::Done : report(ended.error());
+    if (!recorded && status != ExitStatus::Interrupted)
+        status = report(recorded.error());
+    else if (!recorded)
+        report(recorded.error());
     return status;
 }
 
@@ -68,15 +51,15 @@ std::string numberOf(const Image& image) {
 
 // Programs the unit and reads it back when asked; fills in the row's outcome and gives
 // the failure for the operator, if any.
-std::optional<Failure> programUnit(UnitSession& session, const LineChoice& line, const Image& image,
-                                   bool verify, RecordRow& row) {
+Step<void> programUnit(UnitSession& session, const LineChoice& line, const Image& image,
+                       bool verify, RecordRow& row) {
     const std::string device = line.device.toStdString();
-    const auto trouble = session.program(programmingFrame(image));
+    const Result<void, UnitOutcome> programmed = session.program(programmingFrame(image));
     row.frameSent = session.frameSent();
-    if (trouble) {
-        row.result = resultOf(*trouble);
-        if (*trouble != LineTrouble::Interrupted)
-            return troubleFailure(*trouble, line, "the programming frame");
+    if (!programmed) {
+        row.result = programmed.error();
+        if (row.result != UnitOutcome::Interrupted)
+            return troubleFailure(row.result, line, "the programming frame");
         if (!row.frameSent)
             return Failure{ExitStatus::Interrupted, "interrupted before the programming frame "
                                                     "went to the unit on " +
@@ -87,28 +70,28 @@ std::optional<Failure> programUnit(UnitSession& session, const LineChoice& line,
                            ": the programming frame had been sent, so the unit may hold the "
                            "new configuration; read it before trusting it"};
     }
-    row.result = RecordResult::Programmed;
+    row.result = UnitOutcome::Programmed;
     if (!verify) {
         print("programmed");
-        return std::nullopt;
+        return {};
     }
     const auto checked = readBack(session, image);
-    if (const auto* readTrouble = std::get_if<LineTrouble>(&checked)) {
-        row.result = resultOf(*readTrouble);
+    if (!checked) {
+        row.result = checked.error();
         row.detail = "acknowledged, not verified";
-        if (*readTrouble == LineTrouble::Interrupted)
+        if (row.result == UnitOutcome::Interrupted)
             return Failure{ExitStatus::Interrupted,
                            "interrupted while reading back the unit on " + device +
                                ": it acknowledged the programming frame but is not verified"};
-        return troubleFailure(*readTrouble, line, "the read request after programming");
+        return troubleFailure(row.result, line, "the read request after programming");
     }
-    const auto& found = std::get<std::vector<Difference>>(checked);
+    const std::vector<Difference>& found = *checked;
     if (found.empty()) {
-        row.result = RecordResult::Verified;
+        row.result = UnitOutcome::Verified;
         print("programmed and verified");
-        return std::nullopt;
+        return {};
     }
-    row.result = RecordResult::VerifyFailed;
+    row.result = UnitOutcome::VerifyFailed;
     for (const Difference& difference : found) {
         print(describeReadBack(difference));
         row.detail += (row.detail.empty() ? "" : "; ") + describeReadBack(difference);
@@ -127,38 +110,38 @@ ExitStatus readCommand(const Arguments& arguments) {
                                              "(-o FILE.prg | --log FILE.csv)"});
     Interruption interruption;
     auto record = recordOf(arguments);
-    if (const auto* failure = std::get_if<Failure>(&record))
-        return report(*failure);
-    ProductionRecord* log = std::get<OptionalRecord>(record).get();
+    if (!record)
+        return report(record.error());
+    ProductionRecord* log = record->get();
     const auto opened = openLine(arguments);
-    if (const auto* failure = std::get_if<Failure>(&opened))
-        return report(*failure);
-    const LineChoice& choice = std::get<OpenLine>(opened).choice;
-    UnitSession& session = *std::get<OpenLine>(opened).session;
+    if (!opened)
+        return report(opened.error());
+    const LineChoice& choice = opened->choice;
+    UnitSession& session = *opened->session;
     session.stopOn(interruption);
     const std::string device = choice.device.toStdString();
     RecordRow row;
     row.device = stableDeviceName(choice.device);
-    row.result = RecordResult::Read;
+    row.result = UnitOutcome::Read;
 
-    const std::variant<Image, LineTrouble> held = session.read();
-    if (const auto* trouble = std::get_if<LineTrouble>(&held)) {
-        row.result = resultOf(*trouble);
-        if (*trouble == LineTrouble::Interrupted)
+    const Result<Image, UnitOutcome> held = session.read();
+    if (!held) {
+        row.result = held.error();
+        if (row.result == UnitOutcome::Interrupted)
             return finish(log, row,
                           Failure{ExitStatus::Interrupted,
                                   "interrupted while reading the unit on " + device + ": " +
                                       (session.frameSent() ? "the read request had been sent"
                                                            : "nothing had been sent") +
                                       "; nothing was saved"});
-        return finish(log, row, troubleFailure(*trouble, choice, "the read request"));
+        return finish(log, row, troubleFailure(row.result, choice, "the read request"));
     }
-    const Image& image = std::get<Image>(held);
+    const Image& image = *held;
     row.image = image;
     row.number = numberOf(image);
     if (saving) {
         // The file keeps what the unit holds, even bytes the window would not import.
-        const Result<bool> saved = saveProgrammingFile(target->second, programmingFrame(image));
+        const Status saved = saveProgrammingFile(target->second, programmingFrame(image));
         if (!saved) {
             row.detail = "not saved: " + describe(saved.problems());
             return finish(log, row, Failure{ExitStatus::BadInput, describe(saved.problems())});
@@ -166,8 +149,8 @@ ExitStatus readCommand(const Arguments& arguments) {
     }
     const Result<DecodedImage> decoded = decodeImage(image, ImageSource::FileImport);
     if (decoded)
-        return finish(log, row, std::nullopt);
-    row.result = RecordResult::Unloadable;
+        return finish(log, row, {});
+    row.result = UnitOutcome::Unloadable;
     row.detail = describe(decoded.problems());
     return finish(log, row,
                   Failure{ExitStatus::NoAnswer,
@@ -200,20 +183,20 @@ ExitStatus programCommand(const Arguments& arguments) {
 
     Interruption interruption;
     auto record = recordOf(arguments);
-    if (const auto* failure = std::get_if<Failure>(&record))
-        return report(*failure);
-    ProductionRecord* log = std::get<OptionalRecord>(record).get();
+    if (!record)
+        return report(record.error());
+    ProductionRecord* log = record->get();
     if (log != nullptr) {
         const auto digest = sha256OfFile(file);
-        if (const auto* failure = std::get_if<Failure>(&digest))
-            return report(*failure);
-        row.configurationSha256 = std::get<QString>(digest);
+        if (!digest)
+            return report(digest.error());
+        row.configurationSha256 = *digest;
     }
     const auto opened = openLine(arguments);
-    if (const auto* failure = std::get_if<Failure>(&opened))
-        return report(*failure);
-    const LineChoice& choice = std::get<OpenLine>(opened).choice;
-    UnitSession& session = *std::get<OpenLine>(opened).session;
+    if (!opened)
+        return report(opened.error());
+    const LineChoice& choice = opened->choice;
+    UnitSession& session = *opened->session;
     session.stopOn(interruption);
     row.device = stableDeviceName(choice.device);
     const auto failure = programUnit(session, choice, image, arguments.has("--verify"), row);

@@ -10,7 +10,7 @@ namespace velmora::cli {
 
 namespace {
 
-std::variant<LineChoice, Failure> chooseLine(const Arguments& arguments) {
+Step<LineChoice> chooseLine(const Arguments& arguments) {
     const auto port = arguments.options.find("--port");
     const auto device = arguments.options.find("--device");
     LineChoice line{{}, kDefaultTimeout};
@@ -36,34 +36,33 @@ std::variant<LineChoice, Failure> chooseLine(const Arguments& arguments) {
 
 } // namespace
 
-std::variant<OpenLine, Failure> openLine(const Arguments& arguments) {
+Step<OpenLine> openLine(const Arguments& arguments) {
     auto chosen = chooseLine(arguments);
-    if (const auto* failure = std::get_if<Failure>(&chosen))
-        return *failure;
-    OpenLine line{std::get<LineChoice>(std::move(chosen)), nullptr};
+    if (!chosen)
+        return chosen.error();
+    OpenLine line{std::move(*chosen), nullptr};
     line.session = std::make_unique<UnitSession>(line.choice.timeout);
-    if (const auto error = line.session->open(line.choice.device))
-        return Failure{ExitStatus::PortUnusable, error->toStdString()};
+    if (const auto opened = line.session->open(line.choice.device); !opened)
+        return Failure{ExitStatus::PortUnusable, opened.error().text().toStdString()};
     return line;
 }
 
-Failure troubleFailure(LineTrouble trouble, const LineChoice& line, const std::string& exchange) {
+Failure troubleFailure(UnitOutcome trouble, const LineChoice& line, const std::string& exchange) {
     const std::string device = line.device.toStdString();
-    switch (trouble) {
-    case LineTrouble::WrongAnswer:
-        return {ExitStatus::NoAnswer,
-                "the unit on " + device + " gave the wrong answer to " + exchange};
-    case LineTrouble::PortLost:
-        return {ExitStatus::PortUnusable, "the line to " + device + " was lost"};
-    case LineTrouble::Interrupted:
-        return {ExitStatus::Interrupted,
-                "interrupted while waiting for the unit on " + device + " to answer " + exchange};
-    case LineTrouble::NoAnswer:
-        break;
-    }
-    return {ExitStatus::NoAnswer, "no complete answer from the unit on " + device + " to " +
-                                      exchange + " within " + std::to_string(line.timeout.count()) +
-                                      " ms"};
+    const auto sentence = [&]() -> std::string {
+        switch (trouble) {
+        case UnitOutcome::WrongAnswer:
+            return "the unit on " + device + " gave the wrong answer to " + exchange;
+        case UnitOutcome::PortLost:
+            return "the line to " + device + " was lost";
+        case UnitOutcome::Interrupted:
+            return "interrupted while waiting for the unit on " + device + " to answer " + exchange;
+        default:
+            return "no complete answer from the unit on " + device + " to " + exchange +
+                   " within " + std::to_string(line.timeout.count()) + " ms";
+        }
+    };
+    return {exitStatusOf(trouble), sentence()};
 }
 
 ExitStatus report(const Failure& failure) {

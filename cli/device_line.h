@@ -9,7 +9,6 @@
 #include <chrono>
 #include <memory>
 #include <string>
-#include <variant>
 
 namespace velmora::cli {
 
@@ -29,11 +28,11 @@ struct OpenLine {
 
 // From --port N or --device PATH and --timeout SECONDS: the session, or why the choice
 // is wrong or the port could not be opened.
-std::variant<OpenLine, Failure> openLine(const Arguments& arguments);
+Step<OpenLine> openLine(const Arguments& arguments);
 
-// The failure for a trouble on the line; `exchange` names what went unanswered
-// ("the programming frame").
-Failure troubleFailure(LineTrouble trouble, const LineChoice& line, const std::string& exchange);
+// The failure for an exchange that ended with no-answer, wrong-answer, port-lost or
+// interrupted; `exchange` names what went unanswered ("the programming frame").
+Failure troubleFailure(UnitOutcome trouble, const LineChoice& line, const std::string& exchange);
 
 // Prints "velmora-cli: message" on standard error and gives the status back.
 ExitStatus report(const Failure& failure);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "values/result.h"
+
 #include <string>
 
 namespace velmora::cli {
@@ -20,6 +22,9 @@ struct Failure {
     ExitStatus status;
     std::string message;
 };
+
+// A command's step: its value, or the failure that ends the command.
+template <typename T> using Step = Result<T, Failure>;
 
 inline int exitCode(ExitStatus status) {
     return static_cast<int>(status);

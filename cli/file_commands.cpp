@@ -78,12 +78,13 @@ ExitStatus setCommand(const Arguments& arguments, std::ostream& out, std::ostrea
         return ExitStatus::BadInput;
     const Listing before = listParameters(loaded->form);
     for (std::size_t i = 1; i < arguments.plain.size(); ++i)
-        if (const auto problem = applyAssignment(loaded->form, arguments.plain[i]))
-            return refuse(err, ExitStatus::BadInput, problem->message + "; nothing written");
+        if (const Status typed = applyAssignment(loaded->form, arguments.plain[i]); !typed)
+            return refuse(err, ExitStatus::BadInput,
+                          describe(typed.problems()) + "; nothing written");
     const Result<Frame> frame = frameOfForm(loaded->form);
     if (!frame)
         return refuse(err, ExitStatus::BadInput, describe(frame.problems()) + "; nothing written");
-    const Result<bool> written = saveProgrammingFile(target->second, *frame);
+    const Status written = saveProgrammingFile(target->second, *frame);
     if (!written)
         return refuse(err, ExitStatus::BadInput, describe(written.problems()));
     // What changed, as the saved file shows it, so that a script's log tells what it did.

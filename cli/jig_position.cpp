@@ -15,32 +15,14 @@ constexpr int kPollGuardMs = 1000;
 JigPosition::JigPosition(int position, std::chrono::milliseconds timeout, bool verify,
                          QObject* parent)
     : QObject(parent), position_(position), timeout_(timeout), verify_(verify), link_(this) {
-    deadline_.setTimerType(Qt::PreciseTimer);
-    deadline_.setSingleShot(true);
     pollGuard_.setTimerType(Qt::PreciseTimer);
     pollGuard_.setSingleShot(true);
     pollGuard_.setInterval(kPollGuardMs);
-    connect(&deadline_, &QTimer::timeout, this, &JigPosition::exchangeTimedOut);
     connect(&pollGuard_, &QTimer::timeout, this, &JigPosition::poll);
     connect(&link_, &SerialLink::linkStatusChanged, this, &JigPosition::linkStatus);
-    // The link resumes polling right after it reports a complete reply; handled once
-    // that is done, the position can keep polls off for its next exchange.
-    connect(&link_, &SerialLink::acknowledged, this, &JigPosition::acknowledged,
-            Qt::QueuedConnection);
-    connect(&link_, &SerialLink::imageReceived, this, &JigPosition::imageReceived,
-            Qt::QueuedConnection);
-    // A line error drops what was collected and restarts polling; no poll may go out
-    // while an answer is awaited.
-    connect(&link_, &SerialLink::recovered, this, [this] {
-        if (busy())
-            link_.stopPolling();
-    });
+    connect(&link_, &SerialLink::exchangeEnded, this, &JigPosition::exchangeEnded);
     connect(&link_, &SerialLink::portLost, this, &JigPosition::lost);
     connect(&link_, &SerialLink::portBack, this, &JigPosition::back);
-}
-
-std::optional<QString> JigPosition::open(const QString& device) {
-    return link_.open(device);
 }
 
 void JigPosition::start() {
@@ -50,7 +32,7 @@ void JigPosition::start() {
 void JigPosition::enter(State state) {
     state_ = state;
     inARow_ = 0;
-    deadline_.stop();
+    link_.abandonExchange();
     if (state == State::Waiting || state == State::TakeAway) {
         link_.clearReceiveBuffer();
         link_.resumePolling();
@@ -94,41 +76,48 @@ void JigPosition::program(long number, long ordinal, const Frame& frame) {
     unit_ = unit;
     state_ = State::Programming;
     pollGuard_.stop();
-    // Nothing that waits on the line belongs to this answer.
-    link_.stopPolling();
-    link_.discardWaitingInput();
-    unit_->frameSent = link_.isOpen();
-    link_.send(frame);
-    deadline_.start(timeout_);
+    unit_->frameSent = link_.programAndAwait(frame, timeout_);
     emit stateChanged(this);
 }
 
-void JigPosition::acknowledged() {
-    if (state_ == State::Verifying) {
-        finish(UnitOutcome::WrongAnswer, "an acknowledgement came instead of the image");
+void JigPosition::exchangeEnded(ExchangeOutcome outcome, const Image& image) {
+    if (!busy())
+        return;
+    const char* exchange =
+        state_ == State::Programming ? "the programming frame" : "the read request";
+    switch (outcome) {
+    case ExchangeOutcome::Acknowledged:
+        acknowledged();
+        return;
+    case ExchangeOutcome::ImageReceived:
+        imageReceived(image);
+        return;
+    case ExchangeOutcome::WrongAnswer:
+        finish(UnitOutcome::WrongAnswer, state_ == State::Programming
+                                             ? "an image came instead of the acknowledgement"
+                                             : "an acknowledgement came instead of the image");
+        return;
+    case ExchangeOutcome::NoAnswer:
+        finish(UnitOutcome::NoAnswer, std::string("no complete answer to ") + exchange +
+                                          " within " + std::to_string(timeout_.count()) + " ms");
+        return;
+    case ExchangeOutcome::PortLost:
+        finish(UnitOutcome::PortLost, "the line was lost during the exchange");
         return;
     }
-    if (state_ != State::Programming)
-        return;
+}
+
+void JigPosition::acknowledged() {
     if (!verify_) {
         finish(UnitOutcome::Programmed);
         return;
     }
     state_ = State::Verifying;
-    link_.stopPolling();
-    link_.discardWaitingInput();
-    link_.send(readRequest());
-    deadline_.start(timeout_);
+    link_.readAndAwait(timeout_);
     emit stateChanged(this);
 }
 
 void JigPosition::imageReceived(const Image& image) {
-    if (state_ == State::Programming) {
-        finish(UnitOutcome::WrongAnswer, "an image came instead of the acknowledgement");
-        return;
-    }
-    if (state_ != State::Verifying)
-        return;
     const std::vector<Difference> found = compareReadBack(unit_->image, image);
     if (found.empty()) {
         finish(UnitOutcome::Verified);
@@ -140,21 +129,9 @@ void JigPosition::imageReceived(const Image& image) {
     finish(UnitOutcome::VerifyFailed, detail);
 }
 
-void JigPosition::exchangeTimedOut() {
-    if (!busy())
-        return;
-    const char* exchange =
-        state_ == State::Programming ? "the programming frame" : "the read request";
-    finish(UnitOutcome::NoAnswer, std::string("no complete answer to ") + exchange + " within " +
-                                      std::to_string(timeout_.count()) + " ms");
-}
-
+// During an exchange the link reports the loss as the exchange's outcome first.
 void JigPosition::lost() {
-    if (busy()) {
-        finish(UnitOutcome::PortLost, "the line was lost during the exchange");
-        return;
-    }
-    if (state_ != State::Stopped)
+    if (state_ != State::Stopped && state_ != State::Lost)
         enter(State::Lost);
 }
 
@@ -180,8 +157,7 @@ void JigPosition::finish(UnitOutcome outcome, std::string detail) {
     const State next = outcome == UnitOutcome::PortLost      ? State::Lost
                        : outcome == UnitOutcome::Interrupted ? State::Stopped
                                                              : State::TakeAway;
-    deadline_.stop();
-    link_.stopPolling();
+    link_.abandonExchange();
     unit_->outcome = outcome;
     unit_->detail = std::move(detail);
     unit_->at = std::chrono::system_clock::now();

@@ -32,8 +32,7 @@ public:
     JigPosition(int position, std::chrono::milliseconds timeout, bool verify,
                 QObject* parent = nullptr);
 
-    // The sentence for the operator when the device cannot be opened.
-    std::optional<QString> open(const QString& device);
+    Result<void, OpenFailure> open(const QString& device) { return link_.open(device); }
     void start();
 
     // The answer to unitArrived(): program the unit just connected with this number.
@@ -58,9 +57,9 @@ signals:
 private:
     void enter(State state);
     void linkStatus(bool connected);
+    void exchangeEnded(ExchangeOutcome outcome, const Image& image);
     void acknowledged();
     void imageReceived(const Image& image);
-    void exchangeTimedOut();
     void lost();
     void back();
     void finish(UnitOutcome outcome, std::string detail = {});
@@ -73,7 +72,6 @@ private:
     State state_ = State::Stopped;
     int inARow_ = 0;
     std::optional<UnitReport> unit_;
-    QTimer deadline_;
     QTimer pollGuard_;
 };
 

@@ -2,8 +2,8 @@
 
 #include "cli/command_line.h"
 #include "link/device_naming.h"
-#include "link/open_failure.h"
 #include "link/port_mapping.h"
+#include "link/serial_link.h"
 #include "link/serial_ports.h"
 #include "protocol/frames.h"
 
@@ -17,7 +17,7 @@ namespace velmora::cli {
 namespace {
 
 constexpr int kTries = 3;
-constexpr int kWatchdogMs = 150; // the window's wait for the answer to a poll
+constexpr int kWatchdogMs = SerialLink::kWatchdogMs; // the window's wait for a poll's answer
 
 struct Target {
     std::string label;
@@ -78,19 +78,9 @@ QByteArray answerTo(QSerialPort& port) {
 
 // One port: the sentence for the operator, and whether a unit answered.
 std::pair<std::string, bool> probe(const QString& device) {
-    // A port that a lock file gives to another program is not even opened.
-    if (lockHolder(device))
-        return {lockedByAnotherProgram(device).text().toStdString(), false};
     QSerialPort port;
-    port.setPortName(canonicalDevice(device));
-    const bool opened =
-        port.open(QIODevice::ReadWrite) && port.setBaudRate(QSerialPort::Baud9600) &&
-        port.setDataBits(QSerialPort::Data8) && port.setParity(QSerialPort::NoParity) &&
-        port.setStopBits(QSerialPort::OneStop) && port.setFlowControl(QSerialPort::NoFlowControl);
-    if (!opened) {
-        const OpenFailure failure = describeOpenFailure(device, port.error(), port.errorString());
-        return {failure.text().toStdString(), false};
-    }
+    if (const auto opened = openSerialLine(port, device); !opened)
+        return {opened.error().text().toStdString(), false};
     QByteArray other;
     for (int attempt = 1; attempt <= kTries; ++attempt) {
         // Nothing that was waiting, or that came late to an earlier try, is an answer.

@@ -120,8 +120,8 @@ std::optional<int> portNumber(const std::string& argument, std::ostream& err) {
 }
 
 ExitStatus saveMap(const PortMap& map, std::ostream& err) {
-    if (const auto problem = map.save()) {
-        err << "velmora-cli ports: " << text(*problem) << "\n";
+    if (const auto saved = map.save(); !saved) {
+        err << "velmora-cli ports: " << text(saved.error()) << "\n";
         return ExitStatus::BadInput;
     }
     return ExitStatus::Done;

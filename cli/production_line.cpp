@@ -110,10 +110,10 @@ void ProductionLine::unitFinished(JigPosition* jig, const UnitReport& report) {
                     resultText(report));
     // No unit may go unrecorded: a row that cannot be kept stops the batch here,
     // before any position takes another unit.
-    if (const auto failure = recorder_(report)) {
+    if (const Step<void> recorded = recorder_(report); !recorded) {
         unrecorded_.insert(report.number);
         if (!recordFailure_) {
-            recordFailure_ = *failure;
+            recordFailure_ = recorded.error().message;
             stopAll();
         }
     }

@@ -20,8 +20,8 @@
 
 namespace velmora::cli {
 
-// Keeps the record of every attempt; an error sentence when the row could not be kept.
-using UnitRecorder = std::function<std::optional<std::string>(const UnitReport&)>;
+// Keeps the record of every attempt, or says why the row could not be kept.
+using UnitRecorder = std::function<Step<void>(const UnitReport&)>;
 
 // A batch on every position of the jig at once, on the one event loop: each unit that
 // arrives at a position takes the lowest free number, each attempt is recorded before

@@ -20,25 +20,6 @@
 namespace velmora::cli {
 namespace {
 
-struct ResultName {
-    RecordResult result;
-    std::string_view word;
-    bool unitTookFrame; // the word alone says a unit may hold the number
-};
-
-constexpr std::array kResultNames{
-    ResultName{RecordResult::Programmed, "programmed", true},
-    ResultName{RecordResult::Verified, "verified", true},
-    ResultName{RecordResult::VerifyFailed, "verify-failed", true},
-    ResultName{RecordResult::NoAnswer, "no-answer", false},
-    ResultName{RecordResult::WrongAnswer, "wrong-answer", false},
-    ResultName{RecordResult::PortLost, "port-lost", false},
-    ResultName{RecordResult::Interrupted, "interrupted", false},
-    ResultName{RecordResult::Spent, "spent", true},
-    ResultName{RecordResult::Read, "read", false},
-    ResultName{RecordResult::Unloadable, "unloadable", false},
-};
-
 constexpr std::string_view kLineEnd = "\r\n";
 
 std::string headerLine() {
@@ -115,13 +96,6 @@ std::vector<std::vector<std::string>> csvRows(std::string_view text) {
 
 } // namespace
 
-std::string_view resultWord(RecordResult result) {
-    for (const ResultName& name : kResultNames)
-        if (name.result == result)
-            return name.word;
-    return {};
-}
-
 std::string csvField(std::string_view text) {
     const bool needsQuotes = text.find_first_of(",\"\r\n") != std::string_view::npos ||
                              (!text.empty() && (text.front() == ' ' || text.back() == ' '));
@@ -144,8 +118,7 @@ Failure ProductionRecord::failure(const QString& why) const {
             "the record " + path_.toStdString() + " cannot be written: " + why.toStdString()};
 }
 
-std::variant<std::unique_ptr<ProductionRecord>, Failure>
-ProductionRecord::open(const QString& path) {
+Step<std::unique_ptr<ProductionRecord>> ProductionRecord::open(const QString& path) {
     const auto refused = [&](const QString& why) {
         return Failure{ExitStatus::RecordFailed,
                        "the record " + path.toStdString() + " " + why.toStdString()};
@@ -181,12 +154,12 @@ ProductionRecord::open(const QString& path) {
     }
     file.seek(file.size());
     if (file.size() == 0)
-        if (const auto failed = record->writeDurably(headerLine()))
-            return *failed;
+        if (const Step<void> written = record->writeDurably(headerLine()); !written)
+            return written.error();
     return record;
 }
 
-std::optional<Failure> ProductionRecord::append(const RecordRow& row) {
+Step<void> ProductionRecord::append(const RecordRow& row) {
     const QDateTime now = QDateTime::currentDateTime();
     const std::array<std::string, kRecordColumns.size()> fields{
         now.toOffsetFromUtc(now.offsetFromUtc()).toString(Qt::ISODateWithMs).toStdString(),
@@ -197,7 +170,7 @@ std::optional<Failure> ProductionRecord::append(const RecordRow& row) {
         row.number,
         row.configurationFile.toStdString(),
         row.configurationSha256.toStdString(),
-        std::string(resultWord(row.result)),
+        std::string(outcomeWord(row.result)),
         row.detail,
         row.frameSent ? "yes" : "no",
         row.image ? hexOf(*row.image) : std::string{},
@@ -208,7 +181,7 @@ std::optional<Failure> ProductionRecord::append(const RecordRow& row) {
     return writeDurably(line + std::string(kLineEnd));
 }
 
-std::optional<Failure> ProductionRecord::writeDurably(const std::string& text) {
+Step<void> ProductionRecord::writeDurably(const std::string& text) {
     const qint64 written = file_.write(text.data(), static_cast<qint64>(text.size()));
     const bool flushed = file_.flush();
     endsMidLine_ = written != static_cast<qint64>(text.size()) || !flushed;
@@ -216,7 +189,7 @@ std::optional<Failure> ProductionRecord::writeDurably(const std::string& text) {
         return failure(file_.errorString());
     if (!syncToDisk(file_))
         return failure(QStringLiteral("the disk did not take it (%1)").arg(qt_error_string()));
-    return std::nullopt;
+    return {};
 }
 
 QString stableDeviceName(const QString& device) {
@@ -230,7 +203,7 @@ QString stableDeviceName(const QString& device) {
     return device;
 }
 
-std::variant<QString, Failure> sha256OfFile(const QString& path) {
+Step<QString> sha256OfFile(const QString& path) {
     QFile file(path);
     QCryptographicHash hash(QCryptographicHash::Sha256);
     if (!file.open(QIODevice::ReadOnly) || !hash.addData(&file))
@@ -239,7 +212,7 @@ std::variant<QString, Failure> sha256OfFile(const QString& path) {
     return QString::fromLatin1(hash.result().toHex());
 }
 
-std::variant<std::set<long>, Failure> sentNumbers(const QString& path) {
+Step<std::set<long>> sentNumbers(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return Failure{ExitStatus::BadInput,
@@ -272,12 +245,8 @@ std::variant<std::set<long>, Failure> sentNumbers(const QString& path) {
             continue;
         const bool complete = row.size() == kRecordColumns.size();
         const bool frameSent = row.size() > *sent && row[*sent] == "yes";
-        const bool unitTookFrame =
-            row.size() > *result &&
-            std::any_of(kResultNames.begin(), kResultNames.end(), [&](const ResultName& name) {
-                return name.unitTookFrame && name.word == row[*result];
-            });
-        if (!complete || frameSent || unitTookFrame)
+        const bool tookFrame = row.size() > *result && unitTookFrame(row[*result]);
+        if (!complete || frameSent || tookFrame)
             numbers.insert(*value);
     }
     return numbers;

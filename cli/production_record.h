@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cli/exit_status.h"
+#include "cli/unit_outcome.h"
 #include "protocol/config_image.h"
 
 #include <QFile>
@@ -27,7 +28,7 @@ namespace velmora::cli {
 //   number                the peripheral number sent (or read)
 //   configuration_file    the programming file as given, and the SHA-256 of its bytes
 //   configuration_sha256
-//   result                one word: see RecordResult
+//   result                one word: see UnitOutcome
 //   detail                the differing captions of a failed verify, or why it failed
 //   frame_sent            "yes" when a programming frame went to the unit in the attempt
 //   image                 the 96 image bytes sent (or read), 192 hexadecimal digits
@@ -36,22 +37,6 @@ inline constexpr std::array<std::string_view, 12> kRecordColumns{
     "device", "number", "configuration_file", "configuration_sha256",
     "result", "detail", "frame_sent",         "image"};
 
-// What became of one attempt; the record spells it as resultWord() gives.
-enum class RecordResult {
-    Programmed,   // "programmed": acknowledged, not read back
-    Verified,     // "verified": acknowledged and read back byte for byte
-    VerifyFailed, // "verify-failed": acknowledged, but the unit holds something else
-    NoAnswer,     // "no-answer": nothing complete came back in time
-    WrongAnswer,  // "wrong-answer": an image where an acknowledgement was due, or the reverse
-    PortLost,     // "port-lost": the adapter went away during the attempt
-    Interrupted,  // "interrupted": Ctrl-C or a termination request during the attempt
-    Spent,        // "spent": the number went to a unit that may hold it; never reuse it
-    Read,         // "read": the unit was read; the image is what it holds
-    Unloadable,   // "unloadable": the unit answered a read with bytes the window refuses
-};
-
-std::string_view resultWord(RecordResult result);
-
 // One row as the caller knows it; time, host and operator are added on writing.
 struct RecordRow {
     std::string position;
@@ -59,7 +44,7 @@ struct RecordRow {
     std::string number;
     QString configurationFile;
     QString configurationSha256; // lower-case hexadecimal, see sha256OfFile()
-    RecordResult result = RecordResult::Programmed;
+    UnitOutcome result = UnitOutcome::Programmed;
     std::string detail;
     bool frameSent = false;
     std::optional<Image> image;
@@ -72,18 +57,18 @@ public:
     // Creates the file when it is missing, refuses a file that another run holds and a
     // non-empty file that does not start with the record's header (a .prg given by
     // mistake stays untouched). Failures have ExitStatus::RecordFailed.
-    static std::variant<std::unique_ptr<ProductionRecord>, Failure> open(const QString& path);
+    static Step<std::unique_ptr<ProductionRecord>> open(const QString& path);
 
     // Appends the row and returns only once it is flushed and synced to the disk, so a
     // caller may go on to the next unit. A failure must stop the caller before the next
     // unit: no unit goes unrecorded.
-    std::optional<Failure> append(const RecordRow& row);
+    Step<void> append(const RecordRow& row);
 
     const QString& path() const { return path_; }
 
 private:
     ProductionRecord(const QString& path, std::unique_ptr<QLockFile> lock);
-    std::optional<Failure> writeDurably(const std::string& text);
+    Step<void> writeDurably(const std::string& text);
     Failure failure(const QString& why) const;
 
     QString path_;
@@ -97,13 +82,13 @@ private:
 QString stableDeviceName(const QString& device);
 
 // The SHA-256 of the file's bytes in lower-case hexadecimal; a sentence when unreadable.
-std::variant<QString, Failure> sha256OfFile(const QString& path);
+Step<QString> sha256OfFile(const QString& path);
 
 // Every number that a record shows as sent to a unit: rows with frame_sent "yes", and
 // rows whose result says a unit took a frame (programmed, verified, verify-failed,
 // spent). A row cut short (a record written up to a power cut) counts when its number
 // is readable: a number that might be in a unit is never handed out again.
-std::variant<std::set<long>, Failure> sentNumbers(const QString& path);
+Step<std::set<long>> sentNumbers(const QString& path);
 
 // One field as RFC 4180 writes it: quoted when it holds a comma, a quote, CR or LF
 // (or starts or ends with a blank), quotes doubled.

@@ -13,12 +13,11 @@ Listing listingOf(const Image& image) {
 
 } // namespace
 
-std::variant<std::vector<Difference>, LineTrouble> readBack(UnitSession& session,
-                                                            const Image& sent) {
-    const std::variant<Image, LineTrouble> held = session.read();
-    if (const auto* trouble = std::get_if<LineTrouble>(&held))
-        return *trouble;
-    return compareReadBack(sent, std::get<Image>(held));
+Result<std::vector<Difference>, UnitOutcome> readBack(UnitSession& session, const Image& sent) {
+    const Result<Image, UnitOutcome> held = session.read();
+    if (!held)
+        return held.error();
+    return compareReadBack(sent, *held);
 }
 
 std::vector<Difference> compareReadBack(const Image& sent, const Image& held) {

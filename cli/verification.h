@@ -4,15 +4,13 @@
 #include "cli/unit_session.h"
 
 #include <string>
-#include <variant>
 #include <vector>
 
 namespace velmora::cli {
 
 // Reads the unit back and compares its image with the one sent: empty when the write
 // landed byte for byte, otherwise every parameter (or byte) that differs.
-std::variant<std::vector<Difference>, LineTrouble> readBack(UnitSession& session,
-                                                            const Image& sent);
+Result<std::vector<Difference>, UnitOutcome> readBack(UnitSession& session, const Image& sent);
 
 // The same comparison for an image already read back.
 std::vector<Difference> compareReadBack(const Image& sent, const Image& held);

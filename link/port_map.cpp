@@ -52,7 +52,7 @@ std::optional<int> PortMap::numberOf(const QString& device) const {
     return std::nullopt;
 }
 
-std::optional<QString> PortMap::save() const {
+Result<void, QString> PortMap::save() const {
     const QString path = filePath();
     if (!QDir().mkpath(QFileInfo(path).absolutePath())) {
         return QStringLiteral("cannot create the folder of %1").arg(path);
@@ -68,7 +68,7 @@ std::optional<QString> PortMap::save() const {
     if (settings.status() != QSettings::NoError) {
         return QStringLiteral("cannot write %1").arg(path);
     }
-    return std::nullopt;
+    return {};
 }
 
 } // namespace velmora

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "values/result.h"
+
 #include <QString>
 
 #include <map>
@@ -24,7 +26,7 @@ public:
     void set(int portNumber, const QString& device) { entries_[portNumber] = device; }
     void remove(int portNumber) { entries_.erase(portNumber); }
     // Writes the whole map; on failure why.
-    std::optional<QString> save() const;
+    Result<void, QString> save() const;
 
 private:
     std::map<int, QString> entries_;

@@ -25,8 +25,9 @@ SerialLink::SerialLink(QObject* parent) : QObject(parent), port_(this) {
     prepare(reopen_, "ReopenTimer", kReopenMs, false);
     prepare(readDeadline_, "ReadDeadline", kReadDeadlineMs, true);
     prepare(silence_, "SilenceTimer", kSilenceLimitMs, true);
-    for (QTimer* timer :
-         {&poll_, &watchdog_, &receiveGap_, &pollResume_, &reopen_, &readDeadline_, &silence_}) {
+    prepare(exchangeDeadline_, "ExchangeDeadline", 0, true);
+    for (QTimer* timer : {&poll_, &watchdog_, &receiveGap_, &pollResume_, &reopen_, &readDeadline_,
+                          &silence_, &exchangeDeadline_}) {
         timer->setParent(this);
     }
 
@@ -37,45 +38,46 @@ SerialLink::SerialLink(QObject* parent) : QObject(parent), port_(this) {
     connect(&reopen_, &QTimer::timeout, this, &SerialLink::tryReopen);
     connect(&readDeadline_, &QTimer::timeout, this, &SerialLink::readDeadlineTick);
     connect(&silence_, &QTimer::timeout, this, [this] { emit linkStatusChanged(false); });
+    connect(&exchangeDeadline_, &QTimer::timeout, this,
+            [this] { endExchange(ExchangeOutcome::NoAnswer); });
     connect(&port_, &QSerialPort::readyRead, this, &SerialLink::dataArrived);
     connect(&port_, &QSerialPort::errorOccurred, this, &SerialLink::portError);
 }
 
-std::optional<QString> SerialLink::open(const QString& device) {
-    if (const auto failure = openOrExplain(device)) {
-        return failure->text();
-    }
-    return std::nullopt;
-}
-
-std::optional<OpenFailure> SerialLink::openOrExplain(const QString& device) {
-    device_ = device;
+Result<void, OpenFailure> openSerialLine(QSerialPort& port, const QString& device) {
     // The serial layer takes over a lock file that holds only a PID, the form other
     // serial programs write, even while that program runs; so it is asked first.
     if (lockHolder(device)) {
         return lockedByAnotherProgram(device);
     }
-    if (openPort()) {
-        return std::nullopt;
+    port.setPortName(canonicalDevice(device));
+    const bool opened =
+        port.open(QIODevice::ReadWrite) && port.setBaudRate(QSerialPort::Baud9600) &&
+        port.setDataBits(QSerialPort::Data8) && port.setParity(QSerialPort::NoParity) &&
+        port.setStopBits(QSerialPort::OneStop) && port.setFlowControl(QSerialPort::NoFlowControl);
+    if (opened) {
+        return {};
     }
-    return describeOpenFailure(device, port_.error(), port_.errorString());
+    OpenFailure failure = describeOpenFailure(device, port.error(), port.errorString());
+    if (port.isOpen()) {
+        port.close();
+    }
+    return failure;
 }
 
-bool SerialLink::openPort() {
+Result<void, OpenFailure> SerialLink::open(const QString& device) {
+    device_ = device;
+    return openPort();
+}
+
+Result<void, OpenFailure> SerialLink::openPort() {
     // Errors raised while opening are the open's result, not line notifications.
     opening_ = true;
-    // By the device file itself, so that every name of one device shares its lock.
-    port_.setPortName(canonicalDevice(device_));
-    const bool opened =
-        port_.open(QIODevice::ReadWrite) && port_.setBaudRate(QSerialPort::Baud9600) &&
-        port_.setDataBits(QSerialPort::Data8) && port_.setParity(QSerialPort::NoParity) &&
-        port_.setStopBits(QSerialPort::OneStop) &&
-        port_.setFlowControl(QSerialPort::NoFlowControl) &&
-        // An acknowledgement or image still queued from an earlier run answers nothing
-        // this program asked; once the line is set, flush the driver's input queue.
+    Result<void, OpenFailure> opened = openSerialLine(port_, device_);
+    // An acknowledgement or image still queued from an earlier run answers nothing
+    // this program asked; once the line is set, flush the driver's input queue.
+    if (opened) {
         port_.clear(QSerialPort::Input);
-    if (!opened && port_.isOpen()) {
-        port_.close();
     }
     opening_ = false;
     return opened;
@@ -91,6 +93,62 @@ bool SerialLink::send(std::span<const std::uint8_t> bytes) {
     // poll cadence holds.
     port_.flush();
     return written == static_cast<qint64>(bytes.size());
+}
+
+void SerialLink::holdForProgramming() {
+    poll_.stop();
+    readDeadline_.stop();
+    replies_.clear();
+}
+
+bool SerialLink::sendProgramming(const Frame& frame) {
+    if (!send(frame)) {
+        return false;
+    }
+    pollResume_.start();
+    return true;
+}
+
+bool SerialLink::sendReadRequest() {
+    poll_.stop();
+    if (!send(readRequest())) {
+        return false;
+    }
+    readDeadline_.start();
+    return true;
+}
+
+bool SerialLink::programAndAwait(const Frame& frame, std::chrono::milliseconds timeout) {
+    return startAwaited(ChunkKind::Acknowledgement, frame, timeout);
+}
+
+bool SerialLink::readAndAwait(std::chrono::milliseconds timeout) {
+    return startAwaited(ChunkKind::Image, readRequest(), timeout);
+}
+
+bool SerialLink::startAwaited(ChunkKind expected, const Frame& frame,
+                              std::chrono::milliseconds timeout) {
+    poll_.stop();
+    discardWaitingInput();
+    awaited_ = expected;
+    const bool reachable = port_.isOpen();
+    send(frame);
+    exchangeDeadline_.start(timeout);
+    return reachable;
+}
+
+void SerialLink::abandonExchange() {
+    awaited_.reset();
+    exchangeDeadline_.stop();
+    poll_.stop();
+}
+
+// Whatever the end, nothing collected so far belongs to the next exchange.
+void SerialLink::endExchange(ExchangeOutcome outcome, const Image& image) {
+    abandonExchange();
+    receiveGap_.stop();
+    replies_.clear();
+    emit exchangeEnded(outcome, image);
 }
 
 void SerialLink::discardWaitingInput() {
@@ -120,7 +178,9 @@ void SerialLink::watchdogTick() {
 // A reply that broke off answers nothing; the polls go on watching the unit.
 void SerialLink::receiveGapTick() {
     replies_.clear();
-    resumePolling();
+    if (!awaited_) {
+        resumePolling();
+    }
 }
 
 // Polling resumes with a poll at once, unless a late reply is arriving, so that a unit
@@ -162,11 +222,22 @@ void SerialLink::dataArrived() {
     case ChunkKind::Acknowledgement:
         replyCompleted();
         emit acknowledged();
+        if (awaited_) {
+            endExchange(*awaited_ == outcome.kind ? ExchangeOutcome::Acknowledged
+                                                  : ExchangeOutcome::WrongAnswer);
+            return;
+        }
         resumePolling();
         return;
     case ChunkKind::Image:
         replyCompleted();
         emit imageReceived(outcome.image);
+        if (awaited_) {
+            endExchange(*awaited_ == outcome.kind ? ExchangeOutcome::ImageReceived
+                                                  : ExchangeOutcome::WrongAnswer,
+                        outcome.image);
+            return;
+        }
         resumePolling();
         replies_.clear();
         return;
@@ -197,8 +268,11 @@ bool SerialLink::inErrorBurst() {
     return ++errorsInBurst_ > kErrorBurstLimit;
 }
 
+// An awaited exchange keeps the polls off: its answer is lost, but its time runs on.
 void SerialLink::recover() {
-    resumePolling();
+    if (!awaited_) {
+        resumePolling();
+    }
     replies_.clear();
     emit recovered();
 }
@@ -213,12 +287,15 @@ void SerialLink::loseDevice() {
     silence_.stop();
     replies_.clear();
     emit linkStatusChanged(false);
+    if (awaited_) {
+        endExchange(ExchangeOutcome::PortLost);
+    }
     emit portLost(reason);
     reopen_.start();
 }
 
 void SerialLink::tryReopen() {
-    if (!openPort()) {
+    if (!openPort().ok()) {
         return;
     }
     reopen_.stop();

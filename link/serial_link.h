@@ -2,7 +2,9 @@
 
 #include "link/open_failure.h"
 #include "protocol/config_image.h"
+#include "protocol/frames.h"
 #include "protocol/reply_handling.h"
+#include "values/result.h"
 
 #include <QElapsedTimer>
 #include <QObject>
@@ -10,11 +12,26 @@
 #include <QString>
 #include <QTimer>
 
+#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <span>
 
 namespace velmora {
+
+// Opens `device` by its device file, so that every name of one device shares its lock,
+// at the line's fixed settings: 9600 baud, 8 data bits, no parity, 1 stop bit, no flow
+// control. A device that another program's lock file holds is not even opened.
+Result<void, OpenFailure> openSerialLine(QSerialPort& port, const QString& device);
+
+// How an awaited exchange ended.
+enum class ExchangeOutcome {
+    Acknowledged,  // 96 "U" came back
+    ImageReceived, // a 96-byte image came back
+    WrongAnswer,   // the other of the two, not the one the frame asks for
+    NoAnswer,      // nothing complete within the time allowed
+    PortLost,      // the device vanished during the exchange
+};
 
 // The one serial line to the unit and its supervision, all on the event thread:
 //   Timer1 (200 ms) sends the poll "U" and arms Timer2;
@@ -33,6 +50,11 @@ namespace velmora {
 // second for its reply, then it is reported unanswered and polling resumes at once; and
 // the link is reported down once the unit has given no answer (a "V" or a whole reply)
 // for 1.3 s, however the polls were held up.
+//
+// The exchanges come in two kinds. The window's ("Programma", "Leggi") send and return:
+// every complete reply is reported whenever it comes, whichever command it answers, and
+// polling resumes as the timers above say. An awaited exchange (the command line's)
+// keeps the polls off from its frame to its end and reports exactly one outcome.
 class SerialLink : public QObject {
     Q_OBJECT
 
@@ -53,11 +75,9 @@ public:
 
     explicit SerialLink(QObject* parent = nullptr);
 
-    // Opens the device at 9600 baud, 8N1, no flow control; on failure the sentence
-    // for the operator.
-    std::optional<QString> open(const QString& device);
-    // The same, on failure the sentence and the system's own text apart.
-    std::optional<OpenFailure> openOrExplain(const QString& device);
+    // Opens the device at the line's settings (see openSerialLine) and drops whatever
+    // already waits in its input queue.
+    Result<void, OpenFailure> open(const QString& device);
     bool isOpen() const { return port_.isOpen(); }
     const QString& device() const { return device_; }
 
@@ -67,15 +87,29 @@ public:
     void stopPolling() { poll_.stop(); }
     // Starts Timer1 unless it already runs: a running poll keeps its cadence.
     void resumePolling();
-    void startPollResumeTimer() { pollResume_.start(); }
-    // A read request went out: its reply is due within kReadDeadlineMs.
-    void startReadDeadline() { readDeadline_.start(); }
-    void cancelReadDeadline() { readDeadline_.stop(); }
     void clearReceiveBuffer() { replies_.clear(); }
-    // Clears `RxBuffer` and drops every byte waiting in the port's input queue, in the
-    // driver and in the serial layer: what was there answers nothing sent from now on.
-    void discardWaitingInput();
     const Bytes& receiveBuffer() const { return replies_.buffer(); }
+
+    // "Programma" before its checks: polls stop, a read still awaited is no longer what
+    // the operator waits for, and `RxBuffer` is emptied.
+    void holdForProgramming();
+    // The programming frame in one write; from then on Timer4 resumes polling. False,
+    // and Timer4 as it was, when the frame did not go out.
+    bool sendProgramming(const Frame& frame);
+    // "Leggi": polls stop and the read request goes out; its reply is due within
+    // kReadDeadlineMs. False when the request did not go out.
+    bool sendReadRequest();
+
+    // An awaited exchange: polls stop, whatever waits in the input belongs to nobody and
+    // is dropped, the frame goes out, and exchangeEnded() tells how it ended, an
+    // acknowledgement or image that comes after `timeout` being no answer. Polls stay off
+    // afterwards until resumePolling(). Gives whether the port was open, that is whether
+    // the unit may have taken the frame.
+    bool programAndAwait(const Frame& frame, std::chrono::milliseconds timeout);
+    bool readAndAwait(std::chrono::milliseconds timeout);
+    // Ends the exchange under way without an outcome; polls stay off.
+    void abandonExchange();
+    bool awaiting() const { return awaited_.has_value(); }
 
 signals:
     void linkStatusChanged(bool connected);
@@ -83,12 +117,19 @@ signals:
     void imageReceived(const velmora::Image& image);
     // A read got no whole reply in time; polling has resumed.
     void readUnanswered();
+    // The awaited exchange is over; `image` is what came back when one did.
+    void exchangeEnded(velmora::ExchangeOutcome outcome, const velmora::Image& image);
     // The recovery path ran: a partial reply was dropped and polling restarted.
     void recovered();
     void portLost(const QString& reason);
     void portBack();
 
 private:
+    bool startAwaited(ChunkKind expected, const Frame& frame, std::chrono::milliseconds timeout);
+    void endExchange(ExchangeOutcome outcome, const Image& image = {});
+    // Drops every byte waiting in the port's input queue, in the driver and in the
+    // serial layer, and empties `RxBuffer`.
+    void discardWaitingInput();
     void pollTick();
     void watchdogTick();
     void receiveGapTick();
@@ -99,7 +140,7 @@ private:
     void recover();
     void loseDevice();
     void tryReopen();
-    bool openPort();
+    Result<void, OpenFailure> openPort();
     bool inErrorBurst();
 
     QSerialPort port_;
@@ -112,6 +153,9 @@ private:
     QTimer reopen_;
     QTimer readDeadline_;
     QTimer silence_;
+    QTimer exchangeDeadline_;
+    // The answer an awaited exchange is due: ChunkKind::Acknowledgement or ChunkKind::Image.
+    std::optional<ChunkKind> awaited_;
     bool opening_ = false;
     QElapsedTimer errorBurstClock_;
     int errorsInBurst_ = 0;

@@ -69,7 +69,7 @@ void keepGroup(const QSaveFile& file, const std::filesystem::path& path) {
 
 } // namespace
 
-Result<bool> saveProgrammingFile(const std::filesystem::path& path, const Frame& frame) {
+Status saveProgrammingFile(const std::filesystem::path& path, const Frame& frame) {
     const QString name = QFile::decodeName(path.c_str());
     const auto failed = [&](const QSaveFile& file) {
         return Problem{path.string(), "Impossibile salvare il file \"" + path.string() +
@@ -89,7 +89,7 @@ Result<bool> saveProgrammingFile(const std::filesystem::path& path, const Frame&
     // file over the old one.
     if (file.write(text.data(), size) != size || !file.flush() || !file.commit())
         return failed(file);
-    return true;
+    return {};
 }
 
 } // namespace velmora

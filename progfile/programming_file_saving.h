@@ -1,7 +1,7 @@
 #pragma once
 
-#include "values/result.h"
 #include "protocol/frames.h"
+#include "values/result.h"
 
 #include <filesystem>
 
@@ -15,6 +15,6 @@ namespace velmora {
 // read-only one is refused; in a folder the user may not write, an existing writable
 // file is written in place. A failure names the cause ("cartella inesistente",
 // "permesso negato", "disco pieno", ...).
-Result<bool> saveProgrammingFile(const std::filesystem::path& path, const Frame& frame);
+Status saveProgrammingFile(const std::filesystem::path& path, const Frame& frame);
 
 } // namespace velmora

@@ -63,9 +63,7 @@ private slots:
         // cadence (restarting it on each resume stretches a gap to 300 ms or more).
         QTest::qWait(2500);
         const auto timed = rig.unit.timedChunks("rx");
-        std::vector<Bytes> chunks;
-        for (const auto& chunk : timed)
-            chunks.push_back(chunk.bytes);
+        const std::vector<Bytes> chunks = rig.unit.received(); // the same log, read again
         // The frame in one write, nothing but polls around it.
         const auto frame = std::find(chunks.begin(), chunks.end(), defaultFrame());
         QVERIFY(frame != chunks.end());
@@ -170,10 +168,6 @@ private slots:
                  status.empty() ? Background::ButtonFace : Background::Red);
         QVERIFY(rig.link.receiveBuffer().empty() && !rig.model.imageLoading());
         QVERIFY(rig.timer("Timer1")->isActive());
-        const auto chunks = rig.unit.received();
-        const velmora::Frame request = velmora::readRequest();
-        QVERIFY(std::find(chunks.begin(), chunks.end(), Bytes(request.begin(), request.end())) !=
-                chunks.end());
     }
 
     // With the adapter gone the link shows it and waits without spinning; a command

@@ -6,17 +6,13 @@
 #include <QTest>
 
 #include <cstdint>
-#include <string>
 #include <unistd.h>
 #include <vector>
 
 // The unit's end of a pseudo-terminal, driven byte by byte by a test.
 class LinePeer {
 public:
-    bool open() {
-        std::string error;
-        return line_.open(error);
-    }
+    bool open() { return line_.open().ok(); }
     QString device() const { return QString::fromStdString(line_.slavePath()); }
     void write(const std::vector<std::uint8_t>& bytes) {
         QCOMPARE(::write(line_.masterFd(), bytes.data(), bytes.size()),

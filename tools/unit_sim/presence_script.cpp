@@ -14,27 +14,29 @@ std::string_view trimmed(std::string_view text) {
     return text.substr(first, text.find_last_not_of(" \t\r") - first + 1);
 }
 
-std::variant<PresenceStep, std::string> stepOf(std::string_view text) {
+Result<PresenceStep> stepOf(std::string_view text) {
     const auto blank = text.find_first_of(" \t");
     const std::string_view word = text.substr(0, blank);
     PresenceStep step;
     if (word == "absent")
         step.present = false;
     else if (word != "present")
-        return "\"" + std::string(text) + "\": a step is present or absent, then milliseconds";
+        return Problem{std::string(text), "\"" + std::string(text) +
+                                              "\": a step is present or absent, then milliseconds"};
     if (blank == std::string_view::npos)
         return step;
     const std::string_view length = trimmed(text.substr(blank));
     const auto ms = wholeNumber(length, 0, kLongestStepMs);
     if (!ms)
-        return "\"" + std::string(text) + "\": the length is whole milliseconds up to a day";
+        return Problem{std::string(text), "\"" + std::string(text) +
+                                              "\": the length is whole milliseconds up to a day"};
     step.ms = static_cast<int>(*ms);
     return step;
 }
 
 } // namespace
 
-std::variant<std::vector<PresenceStep>, std::string> parsePresence(std::string_view text) {
+Result<std::vector<PresenceStep>> parsePresence(std::string_view text) {
     std::vector<PresenceStep> steps;
     bool comment = false;
     std::size_t start = 0;
@@ -45,11 +47,12 @@ std::variant<std::vector<PresenceStep>, std::string> parsePresence(std::string_v
         const std::string_view part = trimmed(text.substr(start, i - start));
         if (!comment && !part.empty()) {
             if (!steps.empty() && !steps.back().ms)
-                return std::string("only the last step may go without its milliseconds");
-            auto step = stepOf(part);
-            if (auto* error = std::get_if<std::string>(&step))
-                return *error;
-            steps.push_back(std::get<PresenceStep>(step));
+                return Problem{std::string(part),
+                               "only the last step may go without its milliseconds"};
+            const Result<PresenceStep> step = stepOf(part);
+            if (!step)
+                return step.problems();
+            steps.push_back(*step);
         }
         if (c == '#')
             comment = true;
@@ -58,7 +61,8 @@ std::variant<std::vector<PresenceStep>, std::string> parsePresence(std::string_v
         start = i + 1;
     }
     if (steps.empty())
-        return std::string("no steps: give present or absent, each with its milliseconds");
+        return Problem{std::string(text),
+                       "no steps: give present or absent, each with its milliseconds"};
     return steps;
 }
 

@@ -1,9 +1,10 @@
 #pragma once
 
+#include "values/result.h"
+
 #include <optional>
 #include <string>
 #include <string_view>
-#include <variant>
 #include <vector>
 
 namespace velmora::sim {
@@ -22,6 +23,6 @@ struct PresenceStep {
 // its milliseconds; only the last step may go without. Blank steps and text after '#'
 // on a line are skipped. After a last step with a length the unit stays as it is.
 // The steps, or a sentence naming the step that is wrong.
-std::variant<std::vector<PresenceStep>, std::string> parsePresence(std::string_view text);
+Result<std::vector<PresenceStep>> parsePresence(std::string_view text);
 
 } // namespace velmora::sim

@@ -27,34 +27,33 @@ bool makeRaw(int fd) {
     return tcsetattr(fd, TCSANOW, &settings) == 0;
 }
 
-std::string systemError(const char* what) {
-    return std::string(what) + ": " + std::strerror(errno);
+Problem systemError(const std::string& what) {
+    return {what, what + ": " + std::strerror(errno)};
 }
 
 } // namespace
 
-bool PseudoTerminal::open(std::string& error) {
+Status PseudoTerminal::open() {
     close();
     masterFd_ = posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
     if (masterFd_ < 0) {
-        error = systemError("posix_openpt");
-        return false;
+        return systemError("posix_openpt");
     }
     char name[128];
     if (grantpt(masterFd_) != 0 || unlockpt(masterFd_) != 0 ||
         ptsname_r(masterFd_, name, sizeof name) != 0) {
-        error = systemError("pseudo-terminal set-up");
+        const Problem failed = systemError("pseudo-terminal set-up");
         close();
-        return false;
+        return failed;
     }
     slavePath_ = name;
     slaveFd_ = ::open(name, O_RDWR | O_NOCTTY | O_NONBLOCK);
     if (slaveFd_ < 0 || !makeRaw(slaveFd_) || !makeRaw(masterFd_)) {
-        error = systemError("raw mode");
+        const Problem failed = systemError("raw mode");
         close();
-        return false;
+        return failed;
     }
-    return true;
+    return {};
 }
 
 void PseudoTerminal::close() {
@@ -68,15 +67,14 @@ void PseudoTerminal::close() {
     }
 }
 
-bool pointLink(const std::string& linkPath, const std::string& target, std::string& error) {
+Status pointLink(const std::string& linkPath, const std::string& target) {
     const std::string fresh = linkPath + ".new";
     ::unlink(fresh.c_str());
     if (::symlink(target.c_str(), fresh.c_str()) != 0 ||
         ::rename(fresh.c_str(), linkPath.c_str()) != 0) {
-        error = systemError(linkPath.c_str());
-        return false;
+        return systemError(linkPath);
     }
-    return true;
+    return {};
 }
 
 } // namespace velmora::sim

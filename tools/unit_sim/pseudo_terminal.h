@@ -1,5 +1,7 @@
 #pragma once
 
+#include "values/result.h"
+
 #include <string>
 
 namespace velmora::sim {
@@ -15,7 +17,7 @@ public:
     PseudoTerminal& operator=(const PseudoTerminal&) = delete;
     ~PseudoTerminal() { close(); }
 
-    bool open(std::string& error);
+    Status open();
     // Hangs the line up: the program on the slave side reads end of line.
     void close();
 
@@ -30,6 +32,6 @@ private:
 };
 
 // Makes linkPath a symbolic link to target, replacing what was there in one step.
-bool pointLink(const std::string& linkPath, const std::string& target, std::string& error);
+Status pointLink(const std::string& linkPath, const std::string& target);
 
 } // namespace velmora::sim

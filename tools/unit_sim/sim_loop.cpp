@@ -107,10 +107,12 @@ int SimLoop::run() {
 }
 
 bool SimLoop::openLine() {
-    std::string error;
-    if (!line_.open(error) ||
-        (!options_.linkPath.empty() && !pointLink(options_.linkPath, line_.slavePath(), error))) {
-        std::fprintf(stderr, "velmora-unit-sim: %s\n", error.c_str());
+    Status opened = line_.open();
+    if (opened && !options_.linkPath.empty()) {
+        opened = pointLink(options_.linkPath, line_.slavePath());
+    }
+    if (!opened) {
+        std::fprintf(stderr, "velmora-unit-sim: %s\n", describe(opened.problems()).c_str());
         return false;
     }
     log_.note(monotonicMs(), "open " + line_.slavePath());

@@ -92,9 +92,9 @@ void readPresence(OptionValues& values, std::vector<PresenceStep>& presence) {
     if (!text)
         return values.refuse({option, option + ": cannot read " + given});
     auto steps = parsePresence(*text);
-    if (const auto* error = std::get_if<std::string>(&steps))
-        return values.refuse({option, option + ": " + *error});
-    presence = std::get<std::vector<PresenceStep>>(std::move(steps));
+    if (!steps)
+        return values.refuse({option, option + ": " + describe(steps.problems())});
+    presence = std::move(*steps);
 }
 
 } // namespace
