@@ -9,6 +9,7 @@
 //                       [--verify 0|1] [--cli PATH] [--unit PATH]
 #include "harness/child_process.h"
 #include "harness/line_reader.h"
+#include "harness/session.h"
 #include "harness/process_stats.h"
 #include "harness/repeated_runs.h"
 #include "harness/statistics.h"
@@ -33,7 +34,6 @@ namespace {
 using namespace velmora;
 using namespace velmora::bench;
 
-constexpr int kUnitStartMs = 5000;
 constexpr int kSettleMs = 1500;
 constexpr int kPositionCounts[] = {1, 2, 4, 8};
 
@@ -82,14 +82,10 @@ struct Cradles {
             if (silent)
                 arguments.push_back("--silent");
             auto unit = std::make_unique<ChildProcess>();
-            std::string error;
-            if (!unit->start(arguments, {}, error)) {
-                std::fprintf(stderr, "%s\n", error.c_str());
+            if (const auto answers = startSimulatedUnit(*unit, arguments); !answers) {
+                std::fprintf(stderr, "%s\n", answers.error().c_str());
                 return false;
             }
-            // Its first line names the line's device once the line is open.
-            if (!LineReader(unit->outputFd()).next(kUnitStartMs))
-                return false;
             units.push_back(std::move(unit));
         }
         return true;
@@ -106,12 +102,10 @@ bool startBatch(ChildProcess& batch, const Options& options, const std::string& 
         arguments.push_back("--device");
         arguments.push_back(link);
     }
-    std::string error;
-    if (!batch.start(arguments, {}, error)) {
-        std::fprintf(stderr, "%s\n", error.c_str());
-        return false;
-    }
-    return true;
+    const Started started = batch.start(arguments);
+    if (!started)
+        std::fprintf(stderr, "%s\n", started.error().c_str());
+    return started.ok();
 }
 
 struct UnitEnd {

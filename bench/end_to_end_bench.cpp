@@ -102,9 +102,8 @@ std::optional<std::vector<double>> latencies(Session& session, const char* butto
 
 std::optional<RunFigures> measureRun(const Options& options, const std::string& workDir) {
     Session session({options.program, options.unit, workDir});
-    std::string error;
-    if (!session.startUnit(error) || !session.startProgram(error)) {
-        std::fprintf(stderr, "%s\n", error.c_str());
+    if (const Started started = session.start(); !started) {
+        std::fprintf(stderr, "%s\n", started.error().c_str());
         return std::nullopt;
     }
     const auto prompt = session.events().waitFor("prompt-painted", kPromptTimeoutMs);

@@ -65,9 +65,8 @@ struct Figures {
 std::optional<Figures> measure(const Options& options, const std::string& folder) {
     // The window program is not started: its controller and link run in this process.
     Session session({{}, VELMORA_UNIT_SIM, folder});
-    std::string error;
-    if (!session.startUnit(error)) {
-        std::fprintf(stderr, "%s\n", error.c_str());
+    if (const Started started = session.startUnit(); !started) {
+        std::fprintf(stderr, "%s\n", started.error().c_str());
         return std::nullopt;
     }
     FormModel model;

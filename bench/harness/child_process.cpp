@@ -47,15 +47,13 @@ ChildProcess::~ChildProcess() {
     stop();
 }
 
-bool ChildProcess::start(const std::vector<std::string>& arguments,
-                         const std::vector<std::string>& environment, std::string& error) {
+Started ChildProcess::start(const std::vector<std::string>& arguments,
+                            const std::vector<std::string>& environment) {
     Pipe in;
     Pipe out;
     Pipe err;
-    if (!in.open() || !out.open() || !err.open()) {
-        error = std::string("pipe: ") + std::strerror(errno);
-        return false;
-    }
+    if (!in.open() || !out.open() || !err.open())
+        return std::string("pipe: ") + std::strerror(errno);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, in.read, STDIN_FILENO);
@@ -79,11 +77,10 @@ bool ChildProcess::start(const std::vector<std::string>& arguments,
     error_ = err.read;
     if (failed != 0) {
         pid_ = -1;
-        error = arguments.front() + ": " + std::strerror(failed);
-        return false;
+        return arguments.front() + ": " + std::strerror(failed);
     }
     ::signal(SIGPIPE, SIG_IGN); // a child that died must not take us with it
-    return true;
+    return {};
 }
 
 bool ChildProcess::writeLine(const std::string& line) {

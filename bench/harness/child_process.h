@@ -1,10 +1,15 @@
 #pragma once
 
+#include "values/result.h"
+
 #include <string>
 #include <sys/types.h>
 #include <vector>
 
 namespace velmora::bench {
+
+// Done, or a sentence saying why not.
+using Started = Result<void, std::string>;
 
 // A started program with its standard input writable and its standard output and
 // error readable through pipes. Stopped (SIGTERM, then SIGKILL) when destroyed.
@@ -16,8 +21,8 @@ public:
     ~ChildProcess();
 
     // `environment` entries ("NAME=value") are added to this process's environment.
-    bool start(const std::vector<std::string>& arguments,
-               const std::vector<std::string>& environment, std::string& error);
+    Started start(const std::vector<std::string>& arguments,
+                  const std::vector<std::string>& environment = {});
 
     pid_t pid() const { return pid_; }
     int outputFd() const { return output_; }

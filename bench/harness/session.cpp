@@ -11,28 +11,39 @@ constexpr int kUnitAnswerMs = 2000;
 Session::Session(SessionPaths paths)
     : paths_(std::move(paths)), logReader_(paths_.workDir + "/unit.log") {}
 
-bool Session::startUnit(std::string& error) {
-    const std::vector<std::string> arguments{paths_.unit, "--link", paths_.workDir + "/com1",
-                                             "--log", paths_.workDir + "/unit.log"};
-    if (!unit_.start(arguments, {}, error))
-        return false;
-    unitAnswers_ = std::make_unique<LineReader>(unit_.outputFd());
-    // Its first line names the line's device once the line is open.
-    if (!unitAnswers_->next(kUnitStartMs)) {
-        error = "the simulated unit did not open its line";
-        return false;
-    }
-    return true;
+Result<std::unique_ptr<LineReader>, std::string>
+startSimulatedUnit(ChildProcess& unit, const std::vector<std::string>& arguments) {
+    if (const Started started = unit.start(arguments); !started)
+        return started.error();
+    auto answers = std::make_unique<LineReader>(unit.outputFd());
+    if (!answers->next(kUnitStartMs))
+        return std::string("the simulated unit did not open its line");
+    return answers;
 }
 
-bool Session::startProgram(std::string& error) {
+Started Session::startUnit() {
+    auto answers = startSimulatedUnit(unit_, {paths_.unit, "--link", paths_.workDir + "/com1",
+                                              "--log", paths_.workDir + "/unit.log"});
+    if (!answers)
+        return answers.error();
+    unitAnswers_ = std::move(*answers);
+    return {};
+}
+
+Started Session::startProgram() {
     const std::vector<std::string> environment{"QT_QPA_PLATFORM=offscreen", "VELMORA_AUTOMATION=1",
                                                "VELMORA_COM1=" + paths_.workDir + "/com1"};
     spawnedMs_ = monotonicMs();
-    if (!program_.start({paths_.program}, environment, error))
-        return false;
+    if (const Started started = program_.start({paths_.program}, environment); !started)
+        return started;
     events_ = std::make_unique<ProgramEvents>(program_.errorFd());
-    return true;
+    return {};
+}
+
+Started Session::start() {
+    if (const Started unit = startUnit(); !unit)
+        return unit;
+    return startProgram();
 }
 
 bool Session::controlUnit(const std::string& line) {

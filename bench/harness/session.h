@@ -19,13 +19,20 @@ struct SessionPaths {
 // The real program, headless, against the simulated unit at 9600 baud pacing: the
 // unit's line is the program's port 1, the program answers its port prompt with 1
 // and reports its events under automation.
+// Starts a simulated unit and waits until it names its line, which it does once the
+// line is open; its answers to control lines then come through the reader returned.
+Result<std::unique_ptr<LineReader>, std::string>
+startSimulatedUnit(ChildProcess& unit, const std::vector<std::string>& arguments);
+
 class Session {
 public:
     explicit Session(SessionPaths paths);
 
-    bool startUnit(std::string& error);
+    Started startUnit();
     // `spawnedMs` is when the program was started, on the events' clock.
-    bool startProgram(std::string& error);
+    Started startProgram();
+    // The unit, then the program.
+    Started start();
     double spawnedMs() const { return spawnedMs_; }
 
     void click(const std::string& button) { program_.writeLine("click " + button); }

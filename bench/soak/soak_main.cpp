@@ -67,9 +67,8 @@ public:
     Soak(Session& session, unsigned seed) : session_(session), plan_(seed) {}
 
     bool start() {
-        std::string error;
-        if (!session_.startUnit(error) || !session_.startProgram(error)) {
-            std::fprintf(stderr, "%s\n", error.c_str());
+        if (const Started started = session_.start(); !started) {
+            std::fprintf(stderr, "%s\n", started.error().c_str());
             return false;
         }
         startMs_ = session_.spawnedMs();

@@ -117,8 +117,9 @@ TEST(ProgramOptions, ABadValueIsRefusedWithItsLimits) {
     };
     for (const auto& row : rows) {
         bench::ChildProcess program;
+        const bench::Started started = program.start(row.words);
+        ASSERT_TRUE(started) << started.error();
         std::string said;
-        ASSERT_TRUE(program.start(row.words, {}, said)) << said;
         bench::LineReader errors(program.errorFd());
         while (const auto line = errors.next(5000))
             said += *line + "\n";
