@@ -21,13 +21,11 @@ ExitStatus usage(std::ostream& err, const char* form) {
     return refuse(err, ExitStatus::BadInput, std::string("usage: velmora-cli ") + form);
 }
 
-// The file as "Importa file" takes it; a refusal gives the window's reasons.
-std::optional<LoadedFile> load(const std::string& path, std::ostream& err) {
+// The file as "Importa file" takes it; a refusal is said with the window's reasons.
+Result<LoadedFile, ExitStatus> load(const std::string& path, std::ostream& err) {
     Result<LoadedFile> loaded = loadConfiguration(path);
-    if (!loaded) {
-        refuse(err, ExitStatus::BadInput, path + ": " + describe(loaded.problems()));
-        return std::nullopt;
-    }
+    if (!loaded)
+        return refuse(err, ExitStatus::BadInput, path + ": " + describe(loaded.problems()));
     return std::move(loaded.value());
 }
 
@@ -45,7 +43,7 @@ ExitStatus showCommand(const Arguments& arguments, std::ostream& out, std::ostre
     const std::string& path = arguments.plain[0];
     const auto loaded = load(path, err);
     if (!loaded)
-        return ExitStatus::BadInput;
+        return loaded.error();
     const Listing listing = listParameters(loaded->form);
     if (arguments.has("--json"))
         out << configurationJson(path, listing, imageOfFrame(loaded->frame));
@@ -58,9 +56,11 @@ ExitStatus diffCommand(const Arguments& arguments, std::ostream& out, std::ostre
     if (arguments.plain.size() != 2)
         return usage(err, "diff A.prg B.prg");
     const auto first = load(arguments.plain[0], err);
-    const auto second = first ? load(arguments.plain[1], err) : std::nullopt;
+    if (!first)
+        return first.error();
+    const auto second = load(arguments.plain[1], err);
     if (!second)
-        return ExitStatus::BadInput;
+        return second.error();
     const std::vector<Difference> found =
         differences(imageOfFrame(first->frame), listParameters(first->form),
                     imageOfFrame(second->frame), listParameters(second->form));
@@ -75,7 +75,7 @@ ExitStatus setCommand(const Arguments& arguments, std::ostream& out, std::ostrea
     const std::string& path = arguments.plain[0];
     auto loaded = load(path, err);
     if (!loaded)
-        return ExitStatus::BadInput;
+        return loaded.error();
     const Listing before = listParameters(loaded->form);
     for (std::size_t i = 1; i < arguments.plain.size(); ++i)
         if (const Status typed = applyAssignment(loaded->form, arguments.plain[i]); !typed)

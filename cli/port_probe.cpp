@@ -30,14 +30,14 @@ std::string labelFor(int number, const QString& device) {
 
 // The ports named, or else every port number resolved from the environment or the
 // map and then every port the system lists that none of them reaches.
-std::optional<std::vector<Target>> targets(const std::vector<std::string>& numbers,
-                                           std::ostream& err) {
+Result<std::vector<Target>, ExitStatus> targets(const std::vector<std::string>& numbers,
+                                                std::ostream& err) {
     std::vector<Target> chosen;
     for (const std::string& word : numbers) {
         const auto number = wholeNumber(word, kFirstPort, kLastPort);
         if (!number) {
             err << "velmora-cli ports probe: port numbers are 1 to 8, not \"" << word << "\"\n";
-            return std::nullopt;
+            return ExitStatus::BadInput;
         }
         const QString device = deviceForPort(static_cast<int>(*number));
         chosen.push_back({labelFor(static_cast<int>(*number), device), device});
@@ -103,7 +103,7 @@ ExitStatus probePorts(const std::vector<std::string>& numbers, std::ostream& out
                       std::ostream& err) {
     const auto chosen = targets(numbers, err);
     if (!chosen)
-        return ExitStatus::BadInput;
+        return chosen.error();
     if (chosen->empty()) {
         out << "nothing to probe: no port number is mapped and the system lists no serial port\n";
         return ExitStatus::NoAnswer;

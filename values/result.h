@@ -42,6 +42,7 @@ public:
     const T& operator*() const { return value(); }
     T& operator*() { return value(); }
     const T* operator->() const { return &value(); }
+    T* operator->() { return &value(); }
 
     const Trouble& error() const { return std::get<1>(content_); }
     template <typename Same = Trouble, typename = ForProblems<Same>>
