@@ -11,7 +11,6 @@
 #include <QSerialPort>
 
 #include <algorithm>
-#include <optional>
 
 namespace velmora::cli {
 namespace {
