@@ -1,6 +1,7 @@
 #include "cli/device_line.h"
 
 #include "link/port_mapping.h"
+#include "link/serial_ports.h"
 
 #include <QFileInfo>
 
@@ -21,7 +22,8 @@ Step<LineChoice> chooseLine(const Arguments& arguments) {
         if (!number)
             return Failure{ExitStatus::BadInput,
                            "--port takes a port number from 1 to 8, not \"" + port->second + "\""};
-        line.device = deviceForPort(static_cast<int>(*number));
+        line.port = static_cast<int>(*number);
+        line.device = deviceForPort(line.port);
     } else {
         // A path relative to the working folder; a bare name is the serial layer's own.
         const QFileInfo path(QString::fromLocal8Bit(device->second.c_str()));
@@ -42,8 +44,13 @@ Step<OpenLine> openLine(const Arguments& arguments) {
         return chosen.error();
     OpenLine line{std::move(*chosen), nullptr};
     line.session = std::make_unique<UnitSession>(line.choice.timeout);
-    if (const auto opened = line.session->open(line.choice.device); !opened)
-        return Failure{ExitStatus::PortUnusable, opened.error().text().toStdString()};
+    if (const auto opened = line.session->open(line.choice.device); !opened) {
+        QString text = opened.error().text();
+        // A port number that leads nowhere: say which ports there are and how to map one.
+        if (opened.error().problem == OpenProblem::Missing && line.choice.port != 0)
+            text += QStringLiteral("\n") + mappingAdvice(line.choice.port);
+        return Failure{ExitStatus::PortUnusable, text.toStdString()};
+    }
     return line;
 }
 

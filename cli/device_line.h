@@ -18,6 +18,7 @@ inline constexpr std::chrono::milliseconds kDefaultTimeout{2000};
 struct LineChoice {
     QString device;
     std::chrono::milliseconds timeout;
+    int port = 0; // the port number it came from; 0 for --device
 };
 
 // The chosen device with a session open on it.
