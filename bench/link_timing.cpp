@@ -23,6 +23,8 @@
 
 namespace {
 
+using velmora::operator""_control;
+
 class NoDialogs : public velmora::OperatorDialogs {
 public:
     std::optional<QString> askPort() override { return QStringLiteral("1"); }
@@ -120,7 +122,7 @@ int main(int argc, char** argv) {
     // Last acknowledgement byte written by the unit to "Programmato" in the model.
     double shownAt = 0;
     model.setListener([&](std::string_view control) {
-        if (control == "Label19" && model.text("Label19") == "Programmato") {
+        if (control == "Label19" && model.text("Label19"_control) == "Programmato") {
             shownAt = monotonicMs();
         }
     });

@@ -1,6 +1,6 @@
 #include "cli/parameter_listing.h"
 
-#include "model/form_controls.h"
+#include "protocol/byte_map.h"
 
 #include <algorithm>
 #include <array>
@@ -19,113 +19,70 @@ enum class Shown {
 
 struct Row {
     Shown shown;
-    std::string_view caption; // the label whose text is the caption; the control itself if empty
-    std::string_view control;
-    std::string_view second = {};
+    ControlId caption; // the label whose text is the caption, or the check box itself
+    ControlId control;
+    ControlId second = {};
+    const PositionRow* members = nullptr;
 };
 
 constexpr std::array kRows{
-    Row{Shown::Text, "Labnumero", "Txtnumero"},
-    Row{Shown::Text, "labgruppo", "Txtgruppo"},
-    Row{Shown::TextPair, "Labmodif", "Txtmodif1", "Txtmodif2"},
-    Row{Shown::Text, "Labcaodatt", "Txtcodatt"},
-    Row{Shown::Text, "Labtono", "Combotono"},
-    Row{Shown::Text, "labsincro", "Textsincro"},
-    Row{Shown::Text, "laboutimp", "Textoutimp"},
-    Row{Shown::Text, "Labripet", "Text1"},
-    Row{Shown::Text, "Labintert", "Textintert"},
-    Row{Shown::Text, "Label16", "txttx"},
-    Row{Shown::Text, "Label18", "txtrx"},
-    Row{Shown::Position, "Labelmanca", "Optrete"},
-    Row{Shown::Position, "Labscar", "Optbatt"},
-    Row{Shown::CheckBox, "", "Check1"},
-    Row{Shown::CheckBox, "", "Check4"},
-    Row{Shown::InsDis, "Label31", "Option3", "Option4"},
-    Row{Shown::Text, "Label10", "Txtsir"},
-    Row{Shown::Text, "Label12", "txtin"},
-    Row{Shown::Text, "Label14", "Txtout"},
-    Row{Shown::Inputs, "Label30", "Check3"},
-    Row{Shown::CheckBox, "", "Check2"},
+    Row{Shown::Text, "Labnumero"_control, "Txtnumero"_control},
+    Row{Shown::Text, "labgruppo"_control, "Txtgruppo"_control},
+    Row{Shown::TextPair, "Labmodif"_control, "Txtmodif1"_control, "Txtmodif2"_control},
+    Row{Shown::Text, "Labcaodatt"_control, "Txtcodatt"_control},
+    Row{Shown::Text, "Labtono"_control, "Combotono"_control},
+    Row{Shown::Text, "labsincro"_control, "Textsincro"_control},
+    Row{Shown::Text, "laboutimp"_control, "Textoutimp"_control},
+    Row{Shown::Text, "Labripet"_control, "Text1"_control},
+    Row{Shown::Text, "Labintert"_control, "Textintert"_control},
+    Row{Shown::Text, "Label16"_control, "txttx"_control},
+    Row{Shown::Text, "Label18"_control, "txtrx"_control},
+    Row{Shown::Position, "Labelmanca"_control, kMainsRow[0], {}, &kMainsRow},
+    Row{Shown::Position, "Labscar"_control, kBatteryRow[0], {}, &kBatteryRow},
+    Row{Shown::CheckBox, "Check1"_control, "Check1"_control},
+    Row{Shown::CheckBox, "Check4"_control, "Check4"_control},
+    Row{Shown::InsDis, "Label31"_control, "Option3"_control, "Option4"_control},
+    Row{Shown::Text, "Label10"_control, "Txtsir"_control},
+    Row{Shown::Text, "Label12"_control, "txtin"_control},
+    Row{Shown::Text, "Label14"_control, "Txtout"_control},
+    Row{Shown::Inputs, "Label30"_control, kInputRow[0], {}, &kInputRow},
+    Row{Shown::CheckBox, "Check2"_control, "Check2"_control},
 };
 
-// The controls behind image bytes 1 to 32; the markers (17, 29 to 32) carry none.
-// Position rows are named by their first member, as parameterOf() finds them.
-constexpr std::array<std::array<std::string_view, 3>, 32> kHeaderBytes{{
-    {"Txtnumero"},
-    {"Txtnumero"},
-    {"Txtnumero"},
-    {"Txtnumero"},
-    {"Txtmodif1"},
-    {"Txtmodif2"},
-    {"Txtgruppo"},
-    {"Combotono"},
-    {"Textsincro"},
-    {"Textoutimp"},
-    {"txttx"},
-    {"txttx"},
-    {"txtrx"},
-    {"txtrx"},
-    {"Text1"},
-    {"Textintert"},
-    {},
-    {"Optrete(0)"},
-    {"Optbatt(0)"},
-    {"Check1", "Check4", "Option3"},
-    {"Txtsir"},
-    {"txtin"},
-    {"Txtout"},
-    {"Txtcodatt"},
-    {"txttx"},
-    {"txtrx"},
-    {"Check2"},
-    {"Check3(0)"},
-    {},
-    {},
-    {},
-    {},
-}};
-
-std::vector<std::string> rowMembers(std::string_view row) {
-    std::vector<std::string> members;
-    for (int i = 0; i < kPositionCount; ++i)
-        members.push_back(indexedName(row, i));
-    return members;
-}
-
-std::string positionNumber(int index) {
-    return std::to_string(kPositionCount - index);
+std::string positionNumber(std::size_t index) {
+    return std::to_string(kPositionCount - static_cast<int>(index));
 }
 
 ListedParameter listRow(const FormModel& form, const Row& row) {
     ListedParameter listed;
-    listed.caption = form.text(row.caption.empty() ? row.control : row.caption);
+    listed.caption = form.text(row.caption);
     switch (row.shown) {
     case Shown::Text:
-        listed.controls = {std::string(row.control)};
+        listed.controls = {controlName(row.control)};
         listed.value = form.text(row.control);
         break;
     case Shown::TextPair:
-        listed.controls = {std::string(row.control), std::string(row.second)};
+        listed.controls = {controlName(row.control), controlName(row.second)};
         listed.value = form.text(row.control) + " / " + form.text(row.second);
         break;
     case Shown::CheckBox:
-        listed.controls = {std::string(row.control)};
+        listed.controls = {controlName(row.control)};
         listed.value = form.value(row.control) ? "sì" : "no";
         break;
     case Shown::Position:
     case Shown::Inputs: {
-        listed.controls = rowMembers(row.control);
-        for (int i = 0; i < kPositionCount; ++i) {
-            if (!form.value(listed.controls[static_cast<std::size_t>(i)]))
-                continue;
-            listed.value += (listed.value.empty() ? "" : " ") + positionNumber(i);
+        for (std::size_t i = 0; i < row.members->size(); ++i) {
+            const ControlId member = (*row.members)[i];
+            listed.controls.push_back(controlName(member));
+            if (form.value(member))
+                listed.value += (listed.value.empty() ? "" : " ") + positionNumber(i);
         }
         if (listed.value.empty())
             listed.value = row.shown == Shown::Position ? "nessuna" : "nessuno";
         break;
     }
     case Shown::InsDis:
-        listed.controls = {std::string(row.control), std::string(row.second)};
+        listed.controls = {controlName(row.control), controlName(row.second)};
         listed.value = form.value(row.control) ? "6" : form.value(row.second) ? "1" : "nessuna";
         break;
     }
@@ -140,12 +97,13 @@ Listing listParameters(const FormModel& form) {
         listing.push_back(listRow(form, row));
     // "Monodirezionali Range 1" ... "Bidirezionali Range 8": the group's label, then the row's.
     for (int k = 0; k < kRangeCount; ++k) {
-        const std::string minimum = indexedName("Text2", k);
-        const std::string maximum = indexedName("Text3", k);
-        const std::string group = indexedName("Label24", k < kRangeCount / 2 ? 0 : 1);
-        listing.push_back({form.text(group) + " " + form.text(indexedName("Label23", k)),
-                           {minimum, maximum},
-                           form.text(minimum) + " - " + form.text(maximum)});
+        const auto slot = static_cast<std::size_t>(k);
+        const ControlId minimum = kRangeMinimumBoxes[slot];
+        const ControlId maximum = kRangeMaximumBoxes[slot];
+        listing.push_back(
+            {form.text(rangeGroupCaption(k)) + " " + form.text(kRangeRowCaptions[slot]),
+             {controlName(minimum), controlName(maximum)},
+             form.text(minimum) + " - " + form.text(maximum)});
     }
     return listing;
 }
@@ -166,18 +124,14 @@ std::string formatListing(const Listing& listing) {
 }
 
 std::vector<std::string> controlsOfImageByte(int n) {
-    constexpr int kFirstRangeByte = 33;
-    if (n >= kFirstRangeByte && n <= kImageSize) {
-        const int offset = n - kFirstRangeByte;
-        return {indexedName(offset % 4 < 2 ? "Text2" : "Text3", offset / 4)};
-    }
-    if (n < 1 || n >= kFirstRangeByte)
+    if (n < 1 || n > kImageSize)
         return {};
-    const auto& controls = kHeaderBytes[static_cast<std::size_t>(n - 1)];
-    std::vector<std::string> names;
-    for (std::string_view control : controls)
-        if (!control.empty())
-            names.emplace_back(control);
+    const ImageField& field = fieldOfByte(n);
+    if (field.encoding == Encoding::Marker)
+        return {};
+    std::vector<std::string> names{controlName(field.control)};
+    for (int i = 0; i < field.alsoReadCount; ++i)
+        names.push_back(controlName(field.alsoRead[static_cast<std::size_t>(i)]));
     return names;
 }
 

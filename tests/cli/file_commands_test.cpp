@@ -18,19 +18,19 @@ using cli_test::run;
 
 // A control-panel configuration on UHF with positions, tone, direct inputs and a range.
 void busyWindow(FormModel& form) {
-    form.setText("Txtnumero", "0101");
+    form.setText("Txtnumero"_control, "0101");
     form.setComboRow(18); // "123"
-    form.setValue("Option2", true);
-    form.setText("txttx", "433.5");
-    form.setValue("Check1", true);
-    form.setValue("Option3", true);
-    form.setValue("Optrete(3)", true);
-    form.setValue("Optbatt(1)", true);
-    form.setValue("Check3(5)", true);
-    form.setValue("Check3(4)", true);
-    form.setText("Txtsir", "30");
-    form.setText("Text2(9)", "300");
-    form.setText("Text3(9)", "1200");
+    form.setValue("Option2"_control, true);
+    form.setText("txttx"_control, "433.5");
+    form.setValue("Check1"_control, true);
+    form.setValue("Option3"_control, true);
+    form.setValue("Optrete(3)"_control, true);
+    form.setValue("Optbatt(1)"_control, true);
+    form.setValue("Check3(5)"_control, true);
+    form.setValue("Check3(4)"_control, true);
+    form.setText("Txtsir"_control, "30");
+    form.setText("Text2(9)"_control, "300");
+    form.setText("Text3(9)"_control, "1200");
 }
 
 TEST(ShowCommand, ListsAWindowSavedFileByCaption) {
@@ -96,10 +96,10 @@ TEST(DiffCommand, NamesOnlyTheDifferingParametersWithBothValues) {
     Folder folder;
     const auto a = folder.save("a.prg", windowAfter());
     const auto b = folder.save("b.prg", windowAfter([](FormModel& form) {
-                                   form.setText("Txtnumero", "7");
+                                   form.setText("Txtnumero"_control, "7");
                                    form.setComboRow(1);
-                                   form.setText("Text2(0)", "5");
-                                   form.setText("Text3(0)", "9");
+                                   form.setText("Text2(0)"_control, "5");
+                                   form.setText("Text3(0)"_control, "9");
                                }));
     const CommandRun equal = run(diffCommand, {a.string(), folder.save("a2.prg", windowAfter())});
     EXPECT_EQ(equal.status, ExitStatus::Done);
@@ -129,23 +129,23 @@ TEST(FormLoading, WindowSavedFilesComeBackByteForByte) {
         {"busy control panel on UHF", busyWindow},
         {"panel on, Ins/DIS 1, positions",
          [](FormModel& form) {
-             form.setValue("Check1", true);
-             form.setValue("Optrete(2)", true);
-             form.setValue("Optbatt(4)", true);
-             form.setValue("Check3(0)", true);
-             form.setValue("Check4", false);
+             form.setValue("Check1"_control, true);
+             form.setValue("Optrete(2)"_control, true);
+             form.setValue("Optbatt(4)"_control, true);
+             form.setValue("Check3(0)"_control, true);
+             form.setValue("Check4"_control, false);
          }},
         {"panel switched off after setting its times",
          [](FormModel& form) {
-             form.setValue("Check1", true);
-             form.setValue("Option3", true);
-             form.setValue("Check3(5)", true);
-             form.setText("Txtsir", "99");
-             form.setText("txtin", "17");
-             form.setText("Txtout", "240");
-             form.setValue("Check1", false);
-             form.setValue("Optrete(0)", true);
-             form.setValue("Check2", true);
+             form.setValue("Check1"_control, true);
+             form.setValue("Option3"_control, true);
+             form.setValue("Check3(5)"_control, true);
+             form.setText("Txtsir"_control, "99");
+             form.setText("txtin"_control, "17");
+             form.setText("Txtout"_control, "240");
+             form.setValue("Check1"_control, false);
+             form.setValue("Optrete(0)"_control, true);
+             form.setValue("Check2"_control, true);
          }},
     };
     for (const auto& [name, changes] : windows) {

@@ -8,7 +8,7 @@ namespace velmora::cli_test {
 namespace {
 
 void numbered(FormModel& form, const std::string& number) {
-    form.setText("Txtnumero", number);
+    form.setText("Txtnumero"_control, number);
 }
 
 std::string hexOf(const Frame& frame) {

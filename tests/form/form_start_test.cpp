@@ -34,35 +34,44 @@ const char* const kStartRows[] = {"txttx|Frame1|160.000|ev-",
 TEST(FormStart, ControlsAreCreatedWithTheirStartStates) {
     const FormModel form;
     for (const std::string line : kStartRows) {
-        const std::string name = line.substr(0, line.find('|'));
-        const std::string state = std::string(form.enabled(name) ? "e" : "-") +
-                                  (form.visible(name) ? "v" : "-") + (form.value(name) ? "x" : "-");
-        EXPECT_EQ(name + "|" + form.container(name) + "|" + form.text(name) + "|" + state, line);
+        const ControlId id = findControl(line.substr(0, line.find('|'))).value();
+        const std::string state = std::string(form.enabled(id) ? "e" : "-") +
+                                  (form.visible(id) ? "v" : "-") + (form.value(id) ? "x" : "-");
+        const auto frame = containerOf(id);
+        EXPECT_EQ(controlName(id) + "|" + (frame ? controlName(*frame) : "") + "|" + form.text(id) +
+                      "|" + state,
+                  line);
     }
-    EXPECT_EQ(form.background("Label20"), Background::Red);
-    EXPECT_EQ(form.background("Label19"), Background::ButtonFace);
-    EXPECT_EQ(form.text("Label23(8)"), "Range 1");
-    EXPECT_FALSE(form.has("Optrete(6)") || form.has("Text2(16)"));
+    EXPECT_EQ(form.background("Label20"_control), Background::Red);
+    EXPECT_EQ(form.background("Label19"_control), Background::ButtonFace);
+    EXPECT_EQ(form.text("Label23(8)"_control), "Range 1");
+    // Names that arrive at run time: only the window's own, written as the window writes them.
+    for (const char* name :
+         {"Optrete(6)", "Text2(16)", "Text3(01)", "Text2()", "text1", "Text2(x)"})
+        EXPECT_FALSE(findControl(name)) << name;
+    EXPECT_EQ(findControl("Label24(1)"), "Label24(1)"_control);
+    EXPECT_EQ(findControl("Text3(15)"), kRangeMaximumBoxes[15]);
 }
 
 TEST(FormStart, StartUpSelectsVhfAndLeavesTheDefaultParameters) {
     FormModel form;
     const auto changes = recordChanges(form);
     form.selectStartBand();
-    EXPECT_EQ(*changes, (std::vector<std::string>{"Option1", "txttx", "txtrx"}));
+    EXPECT_EQ(*changes,
+              (std::vector<ControlId>{"Option1"_control, "txttx"_control, "txtrx"_control}));
     EXPECT_EQ(form.parameters(), ParameterSet{});
 }
 
 TEST(FormListener, ReportsOnlyRealChanges) {
     FormModel form = startedForm();
     const auto changes = recordChanges(form);
-    form.setValue("Option1", true); // already selected: no band reaction
-    form.setCaption("Label20", "Sconnesso", Background::Red);
-    form.setCaption("Label19", "", Background::Green);
+    form.setValue("Option1"_control, true); // already selected: no band reaction
+    form.setCaption("Label20"_control, "Sconnesso", Background::Red);
+    form.setCaption("Label19"_control, "", Background::Green);
     form.setComboRow(0);
     form.setComboRow(18);
-    EXPECT_EQ(*changes, (std::vector<std::string>{"Label19", "Combotono"}));
-    EXPECT_EQ(form.text("Combotono") + " " + form.text("txttx"), "123 160.0000");
+    EXPECT_EQ(*changes, (std::vector<ControlId>{"Label19"_control, "Combotono"_control}));
+    EXPECT_EQ(form.text("Combotono"_control) + " " + form.text("txttx"_control), "123 160.0000");
     EXPECT_THROW(form.setComboRow(33), std::out_of_range);
 }
 

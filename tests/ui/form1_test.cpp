@@ -95,15 +95,16 @@ private slots:
     // The layout table and the model must name the same controls, with the same
     // captions, kinds and frames, or a control would be missing or misplaced.
     void layoutAgreesWithTheModel() {
-        QCOMPARE(formLayout().size(), model_.controlNames().size());
+        QCOMPARE(formLayout().size(), kControlCount);
         for (const ControlLayout& layout : formLayout()) {
             const QString name = QString::fromStdString(layout.name);
-            QVERIFY2(model_.kind(layout.name) == layout.kind, qPrintable(name));
-            const std::string& frame = model_.container(layout.name);
+            const std::optional<ControlId> id = findControl(layout.name);
+            QVERIFY2(id && kindOf(*id) == layout.kind, qPrintable(name));
+            const std::optional<ControlId> frame = containerOf(*id);
             QCOMPARE(control(name)->parentWidget()->objectName().toStdString(),
-                     frame.empty() ? std::string("Form1") : frame);
+                     frame ? controlName(*frame) : std::string("Form1"));
             if (layout.kind != ControlKind::TextBox && layout.kind != ControlKind::ComboBox) {
-                QCOMPARE(layout.caption, model_.text(layout.name));
+                QCOMPARE(layout.caption, model_.text(*id));
             }
         }
     }
@@ -182,7 +183,7 @@ private slots:
         QFETCH(QString, shown);
         typeInto(name, typed);
         QCOMPARE(text(name), shown);
-        QCOMPARE(QString::fromStdString(model_.text(name.toStdString())), shown);
+        QCOMPARE(QString::fromStdString(model_.text(*findControl(name.toStdString()))), shown);
     }
 
     void editingKeysPassAndClipboardShortcutsDoNothing() {
@@ -201,14 +202,14 @@ private slots:
     }
 
     void programWrittenTextStaysWhole() {
-        model_.setText("txttx", "165.12345");
+        model_.setText("txttx"_control, "165.12345");
         QCOMPARE(text("txttx"), QStringLiteral("165.12345"));
         click("txttx");
         QTest::keyClick(control("txttx"), Qt::Key_End);
         QTest::keyClicks(control("txttx"), "6");
-        QCOMPARE(model_.text("txttx"), std::string("165.12345"));
+        QCOMPARE(model_.text("txttx"_control), std::string("165.12345"));
         QTest::keyClick(control("txttx"), Qt::Key_Backspace);
-        QCOMPARE(model_.text("txttx"), std::string("165.1234"));
+        QCOMPARE(model_.text("txttx"_control), std::string("165.1234"));
     }
 
     void menuPasteIsLimitedButNotFiltered() {
@@ -218,7 +219,7 @@ private slots:
         QCOMPARE(text("Txtcodatt"), QString());
         QApplication::clipboard()->setText(QStringLiteral("12a"));
         pasteFromContextMenu("Txtcodatt");
-        QCOMPARE(model_.text("Txtcodatt"), std::string("12a"));
+        QCOMPARE(model_.text("Txtcodatt"_control), std::string("12a"));
     }
 
     // The verdicts are the core's; here a silent refusal, a beep and the band reach the click.
@@ -244,7 +245,7 @@ private slots:
         QFETCH(bool, uhf);
         QFETCH(bool, leaves);
         QFETCH(int, beeps);
-        model_.setValue("Option2", uhf);
+        model_.setValue("Option2"_control, uhf);
         typeInto(name, typed);
         click("Command1");
         QCOMPARE(commands_, leaves ? QStringList{"Command1"} : QStringList{});
@@ -260,12 +261,12 @@ private slots:
         }
         // The label and the disabled box take no focus: no leave, no beep.
         QCOMPARE(beeps_, 3);
-        QVERIFY(!model_.value("Check2") && !model_.value("Optrete(2)"));
-        QVERIFY(model_.value("Option1"));
+        QVERIFY(!model_.value("Check2"_control) && !model_.value("Optrete(2)"_control));
+        QVERIFY(model_.value("Option1"_control));
         QCOMPARE(QApplication::focusWidget(), control("Textintert"));
         QTest::keyClick(control("Textintert"), Qt::Key_Backspace);
         click("Check2");
-        QVERIFY(model_.value("Check2"));
+        QVERIFY(model_.value("Check2"_control));
     }
 
     void clickFromAnotherApplicationIsALeave() {
@@ -332,7 +333,7 @@ private slots:
         QCOMPARE(model_.comboRow(), 1);
         model_.setComboRow(18);
         QCOMPARE(tones->currentText(), QStringLiteral("123"));
-        model_.setCaption("Label20", "Connesso", Background::Green);
+        model_.setCaption("Label20"_control, "Connesso", Background::Green);
         QCOMPARE(control<QLabel>("Label20")->text(), QStringLiteral("Connesso"));
         QCOMPARE(control("Label20")->palette().color(QPalette::Window), QColor(0, 255, 0));
     }
