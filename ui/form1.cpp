@@ -18,7 +18,6 @@
 
 #include <algorithm>
 #include <array>
-#include <stdexcept>
 #include <string_view>
 
 namespace velmora {
@@ -27,14 +26,6 @@ namespace {
 // Buttons whose action is a reaction of the window itself; the others start a command.
 constexpr std::array kModelButtons{"Command2"_control, "Command3"_control, "Command7"_control,
                                    "Command8"_control};
-
-// Every control of the layout is one of the window's.
-ControlId controlOf(const std::string& name) {
-    if (const auto id = findControl(name)) {
-        return *id;
-    }
-    throw std::logic_error("the layout names a control the window does not have: " + name);
-}
 
 Qt::Alignment qtAlignment(CaptionAlignment alignment) {
     switch (alignment) {
@@ -49,10 +40,10 @@ Qt::Alignment qtAlignment(CaptionAlignment alignment) {
 }
 
 QWidget* createWidget(const ControlLayout& layout, QWidget* parent) {
-    const QString caption = QString::fromStdString(layout.caption);
-    switch (layout.kind) {
+    const QString caption = QString::fromStdString(startText(layout.control));
+    switch (kindOf(layout.control)) {
     case ControlKind::TextBox:
-        return new TextBox(controlOf(layout.name), parent);
+        return new TextBox(layout.control, parent);
     case ControlKind::CheckBox:
         return new QCheckBox(caption, parent);
     case ControlKind::OptionButton: {
@@ -116,9 +107,8 @@ Form1::Form1(FormModel& model, QWidget* parent)
 
     for (const ControlLayout& layout : formLayout()) {
         QWidget* widget = createControl(layout, dotsPerInch);
-        const ControlId id = controlOf(layout.name);
-        controls_.emplace(layout.name, Control{widget, layout.kind, id});
-        connectOperator(id, widget);
+        controls_.emplace(controlName(layout.control), Control{widget, layout.control});
+        connectOperator(layout.control, widget);
     }
     for (const auto& entry : controls_) {
         refresh(entry.first);
@@ -134,8 +124,8 @@ void Form1::setBeep(std::function<void()> beep) {
     leaveGuard_->setBeep(std::move(beep));
 }
 
-QWidget* Form1::parentFor(const std::string& name) {
-    const auto frame = containerOf(controlOf(name));
+QWidget* Form1::parentFor(ControlId control) {
+    const auto frame = containerOf(control);
     if (!frame) {
         return this;
     }
@@ -144,10 +134,10 @@ QWidget* Form1::parentFor(const std::string& name) {
 }
 
 QWidget* Form1::createControl(const ControlLayout& layout, double dotsPerInch) {
-    QWidget* parent = parentFor(layout.name);
+    QWidget* parent = parentFor(layout.control);
     QWidget* widget = createWidget(layout, parent);
-    widget->setObjectName(QString::fromStdString(layout.name));
-    if (layout.kind == ControlKind::CheckBox) {
+    widget->setObjectName(QString::fromStdString(controlName(layout.control)));
+    if (kindOf(layout.control) == ControlKind::CheckBox) {
         widget->setStyle(checkBoxStyle_);
     }
 
@@ -222,7 +212,7 @@ void Form1::refresh(std::string_view name) {
     widget->setEnabled(model_.enabled(id));
     widget->setHidden(!model_.visible(id));
 
-    switch (found->second.kind) {
+    switch (kindOf(id)) {
     case ControlKind::TextBox: {
         // Compared first so that the operator's own edit does not move the caret.
         auto* box = static_cast<QLineEdit*>(widget);
