@@ -6,6 +6,7 @@
 #include "model/form_model.h"
 #include "protocol/config_image.h"
 #include "protocol/image_decode.h"
+#include "protocol/wire_format.h"
 
 #include <algorithm>
 #include <array>
@@ -57,7 +58,7 @@ void checkWindowShows(const FormModel& form, const DecodedImage& image, ImageSou
 
 // A unit's reply keeps only 14 bits of a range value.
 std::string deviceRangeText(const std::string& text) {
-    constexpr int kDeviceRangeLimit = 1 << 14;
+    constexpr int kDeviceRangeLimit = (velmora::kDeviceRangeHighMask + 1) * 256;
     return std::to_string(std::stoi(text) % kDeviceRangeLimit);
 }
 
