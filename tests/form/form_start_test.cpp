@@ -6,30 +6,16 @@ namespace velmora {
 namespace {
 
 // The window as created, before start-up: name, container, text exactly as shown, and
-// enabled 'e', visible 'v', ticked or selected 'x' ('-' for not).
-const char* const kStartRows[] = {"txttx|Frame1|160.000|ev-",
-
-                                  "Option1|Frame7|VHF|ev-",
-                                  "Option2|Frame7|UHF|ev-",
-                                  "Option3|Frame1||-v-",
-                                  "Option4|Frame1||-vx",
-                                  "Check4|Frame1|Beep ON|e-x",
-                                  "Check1|Frame1|Funzione centralina|ev-",
-                                  "Frame6|Frame1||-v-",
-                                  "Check3(5)|Frame6||ev-",
-                                  "Optrete(0)|Frame4||ev-",
-
-                                  "Txtsir|Frame1|5|-v-",
-
-                                  "Label6|Frame1|5 - 240 secondi|-v-",
-                                  "Label4|Frame1|0 - 255  |ev-",
-                                  "Combotono|Frame1|Notone|ev-",
-                                  "Command5||Salva file|-v-",
-                                  "Command6|Frame3|Importa file|ev-",
-                                  "Label19|Frame3||ev-",
-                                  "Label20|Frame3|Sconnesso|ev-",
-                                  "Label29|Frame1|6 ...................... 1|ev-",
-                                  "Label23(15)|Frame5|Range 8|ev-"};
+// enabled 'e', visible 'v', ticked or selected 'x' ('-' for not). The rows pin what the
+// table derives (frames of array members, numbered captions), the definition's text that
+// start-up overwrites, and the states of the control-panel group.
+const char* const kStartRows[] = {
+    "txttx|Frame1|160.000|ev-",     "Option4|Frame1||-vx",
+    "Check4|Frame1|Beep ON|e-x",    "Frame6|Frame1||-v-",
+    "Check3(5)|Frame6||ev-",        "Optrete(0)|Frame4||ev-",
+    "Txtsir|Frame1|5|-v-",          "Label6|Frame1|5 - 240 secondi|-v-",
+    "Combotono|Frame1|Notone|ev-",  "Command5||Salva file|-v-",
+    "Label20|Frame3|Sconnesso|ev-", "Label23(15)|Frame5|Range 8|ev-"};
 
 TEST(FormStart, ControlsAreCreatedWithTheirStartStates) {
     const FormModel form;
@@ -44,7 +30,7 @@ TEST(FormStart, ControlsAreCreatedWithTheirStartStates) {
     }
     EXPECT_EQ(form.background("Label20"_control), Background::Red);
     EXPECT_EQ(form.background("Label19"_control), Background::ButtonFace);
-    EXPECT_EQ(form.text("Label23(8)"_control), "Range 1");
+    EXPECT_EQ(form.text(kRangeRowCaptions[8]), "Range 1");
     // Names that arrive at run time: only the window's own, written as the window writes them.
     for (const char* name :
          {"Optrete(6)", "Text2(16)", "Text3(01)", "Text2()", "text1", "Text2(x)"})
