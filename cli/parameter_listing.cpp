@@ -3,88 +3,58 @@
 #include "protocol/byte_map.h"
 
 #include <algorithm>
-#include <array>
+#include <span>
 
 namespace velmora::cli {
 namespace {
-
-enum class Shown {
-    Text,     // the box's text
-    TextPair, // two boxes under one caption: "a / b"
-    CheckBox, // "sì" or "no", captioned by the box itself
-    Position, // the selected member of a row as its position number, or "nessuna"
-    Inputs,   // the ticked direct inputs by position number, or "nessuno"
-    InsDis,   // "6" (`Option3`), "1" (`Option4`) or "nessuna"
-};
-
-struct Row {
-    Shown shown;
-    ControlId caption; // the label whose text is the caption, or the check box itself
-    ControlId control;
-    ControlId second = {};
-    const PositionRow* members = nullptr;
-};
-
-constexpr std::array kRows{
-    Row{Shown::Text, "Labnumero"_control, "Txtnumero"_control},
-    Row{Shown::Text, "labgruppo"_control, "Txtgruppo"_control},
-    Row{Shown::TextPair, "Labmodif"_control, "Txtmodif1"_control, "Txtmodif2"_control},
-    Row{Shown::Text, "Labcaodatt"_control, "Txtcodatt"_control},
-    Row{Shown::Text, "Labtono"_control, "Combotono"_control},
-    Row{Shown::Text, "labsincro"_control, "Textsincro"_control},
-    Row{Shown::Text, "laboutimp"_control, "Textoutimp"_control},
-    Row{Shown::Text, "Labripet"_control, "Text1"_control},
-    Row{Shown::Text, "Labintert"_control, "Textintert"_control},
-    Row{Shown::Text, "Label16"_control, "txttx"_control},
-    Row{Shown::Text, "Label18"_control, "txtrx"_control},
-    Row{Shown::Position, "Labelmanca"_control, kMainsRow[0], {}, &kMainsRow},
-    Row{Shown::Position, "Labscar"_control, kBatteryRow[0], {}, &kBatteryRow},
-    Row{Shown::CheckBox, "Check1"_control, "Check1"_control},
-    Row{Shown::CheckBox, "Check4"_control, "Check4"_control},
-    Row{Shown::InsDis, "Label31"_control, "Option3"_control, "Option4"_control},
-    Row{Shown::Text, "Label10"_control, "Txtsir"_control},
-    Row{Shown::Text, "Label12"_control, "txtin"_control},
-    Row{Shown::Text, "Label14"_control, "Txtout"_control},
-    Row{Shown::Inputs, "Label30"_control, kInputRow[0], {}, &kInputRow},
-    Row{Shown::CheckBox, "Check2"_control, "Check2"_control},
-};
 
 std::string positionNumber(std::size_t index) {
     return std::to_string(kPositionCount - static_cast<int>(index));
 }
 
-ListedParameter listRow(const FormModel& form, const Row& row) {
-    ListedParameter listed;
-    listed.caption = form.text(row.caption);
-    switch (row.shown) {
-    case Shown::Text:
-        listed.controls = {controlName(row.control)};
-        listed.value = form.text(row.control);
-        break;
-    case Shown::TextPair:
-        listed.controls = {controlName(row.control), controlName(row.second)};
-        listed.value = form.text(row.control) + " / " + form.text(row.second);
-        break;
-    case Shown::CheckBox:
-        listed.controls = {controlName(row.control)};
-        listed.value = form.value(row.control) ? "sì" : "no";
-        break;
-    case Shown::Position:
-    case Shown::Inputs: {
-        for (std::size_t i = 0; i < row.members->size(); ++i) {
-            const ControlId member = (*row.members)[i];
-            listed.controls.push_back(controlName(member));
-            if (form.value(member))
-                listed.value += (listed.value.empty() ? "" : " ") + positionNumber(i);
-        }
-        if (listed.value.empty())
-            listed.value = row.shown == Shown::Position ? "nessuna" : "nessuno";
-        break;
+std::string yesNo(bool on) {
+    return on ? "sì" : "no";
+}
+
+// The selected members of a row by position number, or `none`.
+ListedParameter positions(const FormModel& form, const ImageField& field, const char* none) {
+    ListedParameter listed{form.text(field.caption), {}, {}};
+    const PositionRow& members = *field.parameter->positions;
+    for (std::size_t i = 0; i < members.size(); ++i) {
+        listed.controls.push_back(controlName(members[i]));
+        if (form.value(members[i]))
+            listed.value += (listed.value.empty() ? "" : " ") + positionNumber(i);
     }
-    case Shown::InsDis:
-        listed.controls = {controlName(row.control), controlName(row.second)};
-        listed.value = form.value(row.control) ? "6" : form.value(row.second) ? "1" : "nessuna";
-        break;
+    if (listed.value.empty())
+        listed.value = none;
+    return listed;
+}
+
+// The mode byte is three parameters on the window: the control-panel mode, the beep and
+// the Ins/DIS position, "6" (`Option3`), "1" (`Option4`) or "nessuna".
+void listMode(const FormModel& form, Listing& listing) {
+    for (const ControlId box : {"Check1"_control, "Check4"_control})
+        listing.push_back({form.text(box), {controlName(box)}, yesNo(form.value(box))});
+    constexpr ControlId six = "Option3"_control;
+    constexpr ControlId one = "Option4"_control;
+    listing.push_back({form.text("Label31"_control),
+                       {controlName(six), controlName(one)},
+                       form.value(six)   ? "6"
+                       : form.value(one) ? "1"
+                                         : "nessuna"});
+}
+
+// One listed parameter from the fields that share a place: their controls' texts joined,
+// " / " for the two modifiers, " - " for the two ends of a range.
+ListedParameter texts(const FormModel& form, std::span<const ImageField* const> fields) {
+    const ImageField& first = *fields.front();
+    ListedParameter listed{form.text(first.caption), {}, {}};
+    if (first.encoding == Encoding::RangeValue)
+        listed.caption = form.text(rangeGroupCaption(first.range)) + " " + listed.caption;
+    const char* separator = first.encoding == Encoding::RangeValue ? " - " : " / ";
+    for (const ImageField* field : fields) {
+        listed.value += (listed.controls.empty() ? "" : separator) + form.text(field->control);
+        listed.controls.push_back(controlName(field->control));
     }
     return listed;
 }
@@ -93,17 +63,30 @@ ListedParameter listRow(const FormModel& form, const Row& row) {
 
 Listing listParameters(const FormModel& form) {
     Listing listing;
-    for (const Row& row : kRows)
-        listing.push_back(listRow(form, row));
-    // "Monodirezionali Range 1" ... "Bidirezionali Range 8": the group's label, then the row's.
-    for (int k = 0; k < kRangeCount; ++k) {
-        const auto slot = static_cast<std::size_t>(k);
-        const ControlId minimum = kRangeMinimumBoxes[slot];
-        const ControlId maximum = kRangeMaximumBoxes[slot];
-        listing.push_back(
-            {form.text(rangeGroupCaption(k)) + " " + form.text(kRangeRowCaptions[slot]),
-             {controlName(minimum), controlName(maximum)},
-             form.text(minimum) + " - " + form.text(maximum)});
+    for (auto field = kListingOrder.begin(); field != kListingOrder.end();) {
+        auto end = field;
+        while (end != kListingOrder.end() && (*end)->listed == (*field)->listed)
+            ++end;
+        switch ((*field)->encoding) {
+        case Encoding::PositionMask:
+            listing.push_back(positions(form, **field, "nessuna"));
+            break;
+        case Encoding::InputMask:
+            listing.push_back(positions(form, **field, "nessuno"));
+            break;
+        case Encoding::ModeByte:
+            listMode(form, listing);
+            break;
+        case Encoding::LoFlag:
+            listing.push_back({form.text((*field)->caption),
+                               {controlName((*field)->control)},
+                               yesNo(form.value((*field)->control))});
+            break;
+        default:
+            listing.push_back(texts(form, {field, end}));
+            break;
+        }
+        field = end;
     }
     return listing;
 }
