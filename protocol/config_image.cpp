@@ -5,6 +5,7 @@
 #include "values/tone_table.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -15,6 +16,8 @@ namespace velmora {
 namespace {
 
 constexpr double kNotAByte = std::numeric_limits<double>::quiet_NaN();
+
+using Quantities = std::array<double, 4>; // a field's bytes before they are checked
 
 std::string numberText(double value) {
     char text[32];
@@ -66,10 +69,12 @@ public:
 
     void encode(const ImageField& field) {
         const double value = controlValue(field);
+        const Quantities bytes = quantities(field, value);
         bool stored = true;
-        for (int b = 0; b < field.byteCount; ++b)
-            stored = store(field.bytes[static_cast<std::size_t>(b)], quantity(field, value, b)) &&
-                     stored;
+        for (int b = 0; b < field.byteCount; ++b) {
+            const auto at = static_cast<std::size_t>(b);
+            stored = store(field.bytes[at], bytes[at]) && stored;
+        }
         if (!stored)
             report(field, value);
     }
@@ -95,39 +100,39 @@ private:
         return 0;
     }
 
-    // Byte `b` of the field, from the control's value.
-    double quantity(const ImageField& field, double value, int b) {
+    // The field's bytes in the order of its image bytes, from the control's value.
+    Quantities quantities(const ImageField& field, double value) const {
         switch (field.encoding) {
         case Encoding::PeripheralDigits:
-            return peripheralDigit(value, b);
+            return {peripheralDigit(value, 0), peripheralDigit(value, 1), peripheralDigit(value, 2),
+                    peripheralDigit(value, 3)};
         case Encoding::TextByte:
-            return roundHalfEven(value);
+            return {roundHalfEven(value)};
         case Encoding::ToneCode:
-            return toneCode(parameters_.toneRow);
+            return {toneCode(parameters_.toneRow)};
         case Encoding::TransmitFrequency:
         case Encoding::ReceiveFrequency: {
-            if (b == 0)
-                frequency_ = field.encoding == Encoding::TransmitFrequency
-                                 ? transmitFrequencyBytes(value)
-                                 : receiveFrequencyBytes(value);
-            return b == 0 ? frequency_.nLow : b == 1 ? frequency_.aByte : frequency_.nHigh;
+            const FrequencyBytes frequency = field.encoding == Encoding::TransmitFrequency
+                                                 ? transmitFrequencyBytes(value)
+                                                 : receiveFrequencyBytes(value);
+            return {frequency.nLow, frequency.aByte, frequency.nHigh};
         }
         case Encoding::PositionMask:
-            return memberMask(parameters_.*field.parameter->flags, true);
+            return {memberMask(parameters_.*field.parameter->flags, true)};
         case Encoding::ModeByte:
-            return modeByte(parameters_);
+            return {modeByte(parameters_)};
         case Encoding::LoFlag:
-            return parameters_.lo ? 1 : 0;
+            return {parameters_.lo ? 1.0 : 0.0};
         case Encoding::InputMask:
-            return memberMask(parameters_.directInputs, false);
+            return {memberMask(parameters_.directInputs, false)};
         case Encoding::RangeValue: {
             const double high = std::floor(value / 256.0);
-            return roundHalfEven(b == 0 ? value - 256.0 * high : high);
+            return {roundHalfEven(value - 256.0 * high), roundHalfEven(high)};
         }
         case Encoding::Marker:
-            return kMarker;
+            return {kMarker};
         }
-        return kNotAByte;
+        return {kNotAByte};
     }
 
     // Stores one byte when its value can be one.
@@ -148,7 +153,6 @@ private:
     }
 
     const ParameterSet& parameters_;
-    FrequencyBytes frequency_{};
     Image image_{};
     Problems problems_;
 };
