@@ -6,20 +6,21 @@
 
 #include <array>
 #include <functional>
+#include <optional>
 
 namespace velmora {
 namespace {
 
 struct CommandEntry {
-    const char* control;
+    ControlId control;
     void (Controller::*run)();
 };
 
 constexpr std::array kCommands{
-    CommandEntry{"Command1", &Controller::program},
-    CommandEntry{"Command4", &Controller::read},
-    CommandEntry{"Command5", &Controller::saveFile},
-    CommandEntry{"Command6", &Controller::importFile},
+    CommandEntry{"Command1"_control, &Controller::program},
+    CommandEntry{"Command4"_control, &Controller::read},
+    CommandEntry{"Command5"_control, &Controller::saveFile},
+    CommandEntry{"Command6"_control, &Controller::importFile},
 };
 
 } // namespace
@@ -43,8 +44,9 @@ Controller::Controller(FormModel& model, SerialLink& link, OperatorDialogs& dial
 }
 
 void Controller::runCommand(const QString& name) {
+    const std::optional<ControlId> clicked = findControl(name.toStdString());
     for (const CommandEntry& command : kCommands) {
-        if (name == QLatin1String(command.control)) {
+        if (clicked == command.control) {
             std::invoke(command.run, this);
             return;
         }
@@ -53,9 +55,9 @@ void Controller::runCommand(const QString& name) {
 
 void Controller::showLinkStatus(bool connected) {
     if (connected) {
-        model_.setCaption("Label20", "Connesso", Background::Green);
+        model_.setCaption("Label20"_control, "Connesso", Background::Green);
     } else {
-        model_.setCaption("Label20", "Sconnesso", Background::Red);
+        model_.setCaption("Label20"_control, "Sconnesso", Background::Red);
     }
 }
 
@@ -64,15 +66,15 @@ void Controller::showAcknowledgement() {
         qWarning("Conferma di programmazione non richiesta: ignorata");
         return;
     }
-    model_.setCaption("Label19", "Programmato", Background::Green);
+    model_.setCaption("Label19"_control, "Programmato", Background::Green);
 }
 
 void Controller::resetOperationStatus() {
-    model_.setCaption("Label19", "", Background::ButtonFace);
+    model_.setCaption("Label19"_control, "", Background::ButtonFace);
 }
 
 void Controller::showOperationFailure(const char* caption) {
-    model_.setCaption("Label19", caption, Background::Red);
+    model_.setCaption("Label19"_control, caption, Background::Red);
 }
 
 // An image that does not decode leaves the window as it was: the operator sees the

@@ -13,19 +13,19 @@ using namespace velmora;
 // A form with every part of the image in use: control-panel mode, positions, ranges.
 ParameterSet busyForm() {
     ParameterSet parameters;
-    parameters.txtnumero = "4321";
-    parameters.combotonoRow = 17;
-    parameters.txttx = "433.9187";
-    parameters.txtrx = "433.9187";
-    parameters.option1 = false;
-    parameters.option2 = true;
-    parameters.check1 = true;
-    parameters.optrete[2] = true;
-    parameters.optbatt[3] = true;
-    parameters.check3 = {true, false, true, false, false, true};
+    parameters.peripheralNumber = "4321";
+    parameters.toneRow = 17;
+    parameters.transmitFrequency = "433.9187";
+    parameters.receiveFrequency = "433.9187";
+    parameters.vhfBand = false;
+    parameters.uhfBand = true;
+    parameters.controlPanel = true;
+    parameters.mainsPosition[2] = true;
+    parameters.batteryPosition[3] = true;
+    parameters.directInputs = {true, false, true, false, false, true};
     for (int k = 0; k < kRangeCount; ++k) {
-        parameters.text2[static_cast<std::size_t>(k)] = std::to_string(100 * k + 1);
-        parameters.text3[static_cast<std::size_t>(k)] = std::to_string(100 * k + 99);
+        parameters.rangeMinimum[static_cast<std::size_t>(k)] = std::to_string(100 * k + 1);
+        parameters.rangeMaximum[static_cast<std::size_t>(k)] = std::to_string(100 * k + 99);
     }
     return parameters;
 }

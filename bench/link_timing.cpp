@@ -79,7 +79,7 @@ std::optional<Figures> measure(const Options& options, const std::string& folder
     Figures figures;
     double shownAt = 0;
     model.setListener([&](std::string_view control) {
-        if (control == "Label19" && model.text("Label19") == "Programmato")
+        if (control == "Label19" && model.text("Label19"_control) == "Programmato")
             shownAt = monotonicMs();
     });
     for (int run = 0; run < options.programmings; ++run) {

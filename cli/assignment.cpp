@@ -4,24 +4,30 @@
 #include "model/input_rules.h"
 #include "values/tone_table.h"
 
+#include <algorithm>
 #include <string>
 
 namespace velmora::cli {
 namespace {
 
-Problem refusal(std::string_view control, const std::string& why) {
-    return {std::string(control), std::string(control) + ": " + why};
+Problem refusal(std::string_view name, const std::string& why) {
+    return {std::string(name), std::string(name) + ": " + why};
+}
+
+Problem refusal(ControlId control, const std::string& why) {
+    return refusal(controlName(control), why);
 }
 
 // Whether the operator can reach the control: it and every frame around it enabled,
 // the control shown.
-std::optional<std::string> unreachable(const FormModel& form, std::string_view control) {
+std::optional<std::string> unreachable(const FormModel& form, ControlId control) {
     if (!form.visible(control))
         return "hidden on the window (control-panel mode or Ins/DIS position)";
-    for (std::string name(control); !name.empty(); name = form.container(name))
-        if (!form.enabled(name))
-            return name == control ? "disabled on the window"
-                                   : "disabled on the window (" + name + " is disabled)";
+    for (std::optional<ControlId> around = control; around; around = containerOf(*around))
+        if (!form.enabled(*around))
+            return *around == control
+                       ? "disabled on the window"
+                       : "disabled on the window (" + controlName(*around) + " is disabled)";
     return std::nullopt;
 }
 
@@ -33,7 +39,7 @@ std::optional<bool> tickValue(std::string_view value) {
     return std::nullopt;
 }
 
-Status typeInto(FormModel& form, std::string_view box, std::string_view text) {
+Status typeInto(FormModel& form, ControlId box, std::string_view text) {
     for (const char character : text)
         if (!acceptsTypedCharacter(box, static_cast<unsigned char>(character)))
             return refusal(box, "the character '" + std::string(1, character) +
@@ -41,14 +47,15 @@ Status typeInto(FormModel& form, std::string_view box, std::string_view text) {
     const int limit = typingLimit(box);
     if (limit > 0 && static_cast<int>(text.size()) > limit)
         return refusal(box, "takes at most " + std::to_string(limit) + " characters");
-    if (leaveCheck(box, text, form.value("Option1")) != LeaveVerdict::Pass) {
+    if (leaveCheck(box, text, form.value("Option1"_control)) != LeaveVerdict::Pass) {
         const Listing listing = listParameters(form);
-        const ListedParameter* parameter = parameterOf(listing, box);
-        return refusal(box, std::string(text) + " is out of range for \"" +
-                                (parameter ? parameter->caption : std::string(box)) + "\"" +
-                                (box == "txttx" || box == "txtrx"
-                                     ? std::string(form.value("Option1") ? " in VHF" : " in UHF")
-                                     : std::string()));
+        const ListedParameter* parameter = parameterOf(listing, controlName(box));
+        return refusal(box,
+                       std::string(text) + " is out of range for \"" +
+                           (parameter ? parameter->caption : controlName(box)) + "\"" +
+                           (box == "txttx"_control || box == "txtrx"_control
+                                ? std::string(form.value("Option1"_control) ? " in VHF" : " in UHF")
+                                : std::string()));
     }
     form.setText(box, std::string(text));
     return {};
@@ -60,18 +67,19 @@ Status chooseTone(FormModel& form, std::string_view text) {
             form.setComboRow(static_cast<int>(row));
             return {};
         }
-    return refusal("Combotono", "no tone \"" + std::string(text) +
-                                    "\" in the list (Notone, 67, 71.9 ... 203.5)");
+    return refusal("Combotono"_control, "no tone \"" + std::string(text) +
+                                            "\" in the list (Notone, 67, 71.9 ... 203.5)");
 }
 
-Status chooseOption(FormModel& form, std::string_view option, bool select) {
+Status chooseOption(FormModel& form, ControlId option, bool select) {
     if (select) {
         form.setValue(option, true);
         return {};
     }
     // An operator deselects a position only with the row's "Annulla".
-    for (const auto& [row, cancel] : {std::pair{"Optrete(", "Command2"}, {"Optbatt(", "Command3"}})
-        if (option.starts_with(row)) {
+    for (const auto& [row, cancel] :
+         {std::pair{&kMainsRow, "Command2"_control}, {&kBatteryRow, "Command3"_control}})
+        if (std::find(row->begin(), row->end(), option) != row->end()) {
             if (form.value(option))
                 form.press(cancel);
             return {};
@@ -86,11 +94,12 @@ Status applyAssignment(FormModel& form, std::string_view assignment) {
     if (equals == std::string_view::npos || equals == 0)
         return Problem{std::string(assignment),
                        "\"" + std::string(assignment) + "\": expected NAME=VALUE"};
-    const std::string_view name = assignment.substr(0, equals);
+    const std::optional<ControlId> found = findControl(assignment.substr(0, equals));
     const std::string_view value = assignment.substr(equals + 1);
-    if (!form.has(name))
-        return refusal(name, "no such control on the window");
-    const ControlKind kind = form.kind(name);
+    if (!found)
+        return refusal(assignment.substr(0, equals), "no such control on the window");
+    const ControlId name = *found;
+    const ControlKind kind = kindOf(name);
     const bool settable = kind == ControlKind::TextBox || kind == ControlKind::CheckBox ||
                           kind == ControlKind::OptionButton || kind == ControlKind::ComboBox;
     if (!settable)

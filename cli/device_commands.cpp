@@ -46,7 +46,7 @@ ExitStatus finish(ProductionRecord* record, const RecordRow& row, const Step<voi
 
 std::string numberOf(const Image& image) {
     const Result<DecodedImage> decoded = decodeImage(image, ImageSource::FileImport);
-    return decoded ? decoded->txtnumero : std::string{};
+    return decoded ? decoded->values.peripheralNumber : std::string{};
 }
 
 // Programs the unit and reads it back when asked; fills in the row's outcome and gives

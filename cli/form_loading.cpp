@@ -1,6 +1,5 @@
 #include "cli/form_loading.h"
 
-#include "model/form_controls.h"
 #include "progfile/programming_file.h"
 #include "protocol/image_decode.h"
 #include "protocol/range_check.h"
@@ -15,14 +14,15 @@ Result<FormModel> formFromImage(const Image& image) {
         return decoded.problems();
     FormModel form;
     form.selectStartBand();
-    if (decoded->uhf)
-        form.setValue("Option2", true);
+    const ParameterSet& values = decoded->values;
+    if (values.uhfBand)
+        form.setValue("Option2"_control, true);
     // Outside control-panel mode the import leaves these as the window held them.
-    form.setText("Txtsir", decoded->txtsir);
-    form.setText("txtin", decoded->txtin);
-    form.setText("Txtout", decoded->txtout);
-    for (int i = 0; i < kPositionCount; ++i)
-        form.setValue(indexedName("Check3", i), decoded->check3[static_cast<std::size_t>(i)]);
+    form.setText("Txtsir"_control, values.sirenTime);
+    form.setText("txtin"_control, values.entryTime);
+    form.setText("Txtout"_control, values.exitTime);
+    for (std::size_t i = 0; i < kPositionCount; ++i)
+        form.setValue(kInputRow[i], values.directInputs[i]);
     form.applyDecodedImage(*decoded, ImageSource::FileImport);
     form.applyDecodedImage(*decoded, ImageSource::FileImport);
     return form;
@@ -41,12 +41,12 @@ Result<LoadedFile> loadConfiguration(const std::filesystem::path& path) {
 Result<Frame> frameOfForm(const FormModel& form) {
     const ParameterSet parameters = form.parameters();
     if (const auto k = firstFailingRangePair(parameters)) {
-        const std::string minimum = indexedName("Text2", *k);
-        const std::string group = indexedName("Label24", *k < kRangeCount / 2 ? 0 : 1);
-        return Problem{minimum, "Errore nei Range REP: " + form.text(group) + " " +
-                                    form.text(indexedName("Label23", *k)) + " (" +
-                                    form.text(minimum) + " - " +
-                                    form.text(indexedName("Text3", *k)) + ")"};
+        const auto slot = static_cast<std::size_t>(*k);
+        const ControlId minimum = kRangeMinimumBoxes[slot];
+        return Problem{controlName(minimum),
+                       "Errore nei Range REP: " + form.text(rangeGroupCaption(*k)) + " " +
+                           form.text(kRangeRowCaptions[slot]) + " (" + form.text(minimum) + " - " +
+                           form.text(kRangeMaximumBoxes[slot]) + ")"};
     }
     const Result<Image> image = encodeImage(parameters);
     if (!image)

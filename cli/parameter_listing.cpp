@@ -1,133 +1,60 @@
 #include "cli/parameter_listing.h"
 
-#include "model/form_controls.h"
+#include "protocol/byte_map.h"
 
 #include <algorithm>
-#include <array>
+#include <span>
 
 namespace velmora::cli {
 namespace {
 
-enum class Shown {
-    Text,     // the box's text
-    TextPair, // two boxes under one caption: "a / b"
-    CheckBox, // "sì" or "no", captioned by the box itself
-    Position, // the selected member of a row as its position number, or "nessuna"
-    Inputs,   // the ticked direct inputs by position number, or "nessuno"
-    InsDis,   // "6" (`Option3`), "1" (`Option4`) or "nessuna"
-};
-
-struct Row {
-    Shown shown;
-    std::string_view caption; // the label whose text is the caption; the control itself if empty
-    std::string_view control;
-    std::string_view second = {};
-};
-
-constexpr std::array kRows{
-    Row{Shown::Text, "Labnumero", "Txtnumero"},
-    Row{Shown::Text, "labgruppo", "Txtgruppo"},
-    Row{Shown::TextPair, "Labmodif", "Txtmodif1", "Txtmodif2"},
-    Row{Shown::Text, "Labcaodatt", "Txtcodatt"},
-    Row{Shown::Text, "Labtono", "Combotono"},
-    Row{Shown::Text, "labsincro", "Textsincro"},
-    Row{Shown::Text, "laboutimp", "Textoutimp"},
-    Row{Shown::Text, "Labripet", "Text1"},
-    Row{Shown::Text, "Labintert", "Textintert"},
-    Row{Shown::Text, "Label16", "txttx"},
-    Row{Shown::Text, "Label18", "txtrx"},
-    Row{Shown::Position, "Labelmanca", "Optrete"},
-    Row{Shown::Position, "Labscar", "Optbatt"},
-    Row{Shown::CheckBox, "", "Check1"},
-    Row{Shown::CheckBox, "", "Check4"},
-    Row{Shown::InsDis, "Label31", "Option3", "Option4"},
-    Row{Shown::Text, "Label10", "Txtsir"},
-    Row{Shown::Text, "Label12", "txtin"},
-    Row{Shown::Text, "Label14", "Txtout"},
-    Row{Shown::Inputs, "Label30", "Check3"},
-    Row{Shown::CheckBox, "", "Check2"},
-};
-
-// The controls behind image bytes 1 to 32; the markers (17, 29 to 32) carry none.
-// Position rows are named by their first member, as parameterOf() finds them.
-constexpr std::array<std::array<std::string_view, 3>, 32> kHeaderBytes{{
-    {"Txtnumero"},
-    {"Txtnumero"},
-    {"Txtnumero"},
-    {"Txtnumero"},
-    {"Txtmodif1"},
-    {"Txtmodif2"},
-    {"Txtgruppo"},
-    {"Combotono"},
-    {"Textsincro"},
-    {"Textoutimp"},
-    {"txttx"},
-    {"txttx"},
-    {"txtrx"},
-    {"txtrx"},
-    {"Text1"},
-    {"Textintert"},
-    {},
-    {"Optrete(0)"},
-    {"Optbatt(0)"},
-    {"Check1", "Check4", "Option3"},
-    {"Txtsir"},
-    {"txtin"},
-    {"Txtout"},
-    {"Txtcodatt"},
-    {"txttx"},
-    {"txtrx"},
-    {"Check2"},
-    {"Check3(0)"},
-    {},
-    {},
-    {},
-    {},
-}};
-
-std::vector<std::string> rowMembers(std::string_view row) {
-    std::vector<std::string> members;
-    for (int i = 0; i < kPositionCount; ++i)
-        members.push_back(indexedName(row, i));
-    return members;
+std::string positionNumber(std::size_t index) {
+    return std::to_string(kPositionCount - static_cast<int>(index));
 }
 
-std::string positionNumber(int index) {
-    return std::to_string(kPositionCount - index);
+std::string yesNo(bool on) {
+    return on ? "sì" : "no";
 }
 
-ListedParameter listRow(const FormModel& form, const Row& row) {
-    ListedParameter listed;
-    listed.caption = form.text(row.caption.empty() ? row.control : row.caption);
-    switch (row.shown) {
-    case Shown::Text:
-        listed.controls = {std::string(row.control)};
-        listed.value = form.text(row.control);
-        break;
-    case Shown::TextPair:
-        listed.controls = {std::string(row.control), std::string(row.second)};
-        listed.value = form.text(row.control) + " / " + form.text(row.second);
-        break;
-    case Shown::CheckBox:
-        listed.controls = {std::string(row.control)};
-        listed.value = form.value(row.control) ? "sì" : "no";
-        break;
-    case Shown::Position:
-    case Shown::Inputs: {
-        listed.controls = rowMembers(row.control);
-        for (int i = 0; i < kPositionCount; ++i) {
-            if (!form.value(listed.controls[static_cast<std::size_t>(i)]))
-                continue;
+// The selected members of a row by position number, or `none`.
+ListedParameter positions(const FormModel& form, const ImageField& field, const char* none) {
+    ListedParameter listed{form.text(field.caption), {}, {}};
+    const PositionRow& members = *field.parameter->positions;
+    for (std::size_t i = 0; i < members.size(); ++i) {
+        listed.controls.push_back(controlName(members[i]));
+        if (form.value(members[i]))
             listed.value += (listed.value.empty() ? "" : " ") + positionNumber(i);
-        }
-        if (listed.value.empty())
-            listed.value = row.shown == Shown::Position ? "nessuna" : "nessuno";
-        break;
     }
-    case Shown::InsDis:
-        listed.controls = {std::string(row.control), std::string(row.second)};
-        listed.value = form.value(row.control) ? "6" : form.value(row.second) ? "1" : "nessuna";
-        break;
+    if (listed.value.empty())
+        listed.value = none;
+    return listed;
+}
+
+// The mode byte is three parameters on the window: the control-panel mode, the beep and
+// the Ins/DIS position, "6" (`Option3`), "1" (`Option4`) or "nessuna".
+void listMode(const FormModel& form, Listing& listing) {
+    for (const ControlId box : {"Check1"_control, "Check4"_control})
+        listing.push_back({form.text(box), {controlName(box)}, yesNo(form.value(box))});
+    constexpr ControlId six = "Option3"_control;
+    constexpr ControlId one = "Option4"_control;
+    listing.push_back({form.text("Label31"_control),
+                       {controlName(six), controlName(one)},
+                       form.value(six)   ? "6"
+                       : form.value(one) ? "1"
+                                         : "nessuna"});
+}
+
+// One listed parameter from the fields that share a place: their controls' texts joined,
+// " / " for the two modifiers, " - " for the two ends of a range.
+ListedParameter texts(const FormModel& form, std::span<const ImageField* const> fields) {
+    const ImageField& first = *fields.front();
+    ListedParameter listed{form.text(first.caption), {}, {}};
+    if (first.encoding == Encoding::RangeValue)
+        listed.caption = form.text(rangeGroupCaption(first.range)) + " " + listed.caption;
+    const char* separator = first.encoding == Encoding::RangeValue ? " - " : " / ";
+    for (const ImageField* field : fields) {
+        listed.value += (listed.controls.empty() ? "" : separator) + form.text(field->control);
+        listed.controls.push_back(controlName(field->control));
     }
     return listed;
 }
@@ -136,16 +63,30 @@ ListedParameter listRow(const FormModel& form, const Row& row) {
 
 Listing listParameters(const FormModel& form) {
     Listing listing;
-    for (const Row& row : kRows)
-        listing.push_back(listRow(form, row));
-    // "Monodirezionali Range 1" ... "Bidirezionali Range 8": the group's label, then the row's.
-    for (int k = 0; k < kRangeCount; ++k) {
-        const std::string minimum = indexedName("Text2", k);
-        const std::string maximum = indexedName("Text3", k);
-        const std::string group = indexedName("Label24", k < kRangeCount / 2 ? 0 : 1);
-        listing.push_back({form.text(group) + " " + form.text(indexedName("Label23", k)),
-                           {minimum, maximum},
-                           form.text(minimum) + " - " + form.text(maximum)});
+    for (auto field = kListingOrder.begin(); field != kListingOrder.end();) {
+        auto end = field;
+        while (end != kListingOrder.end() && (*end)->listed == (*field)->listed)
+            ++end;
+        switch ((*field)->encoding) {
+        case Encoding::PositionMask:
+            listing.push_back(positions(form, **field, "nessuna"));
+            break;
+        case Encoding::InputMask:
+            listing.push_back(positions(form, **field, "nessuno"));
+            break;
+        case Encoding::ModeByte:
+            listMode(form, listing);
+            break;
+        case Encoding::LoFlag:
+            listing.push_back({form.text((*field)->caption),
+                               {controlName((*field)->control)},
+                               yesNo(form.value((*field)->control))});
+            break;
+        default:
+            listing.push_back(texts(form, {field, end}));
+            break;
+        }
+        field = end;
     }
     return listing;
 }
@@ -166,18 +107,14 @@ std::string formatListing(const Listing& listing) {
 }
 
 std::vector<std::string> controlsOfImageByte(int n) {
-    constexpr int kFirstRangeByte = 33;
-    if (n >= kFirstRangeByte && n <= kImageSize) {
-        const int offset = n - kFirstRangeByte;
-        return {indexedName(offset % 4 < 2 ? "Text2" : "Text3", offset / 4)};
-    }
-    if (n < 1 || n >= kFirstRangeByte)
+    if (n < 1 || n > kImageSize)
         return {};
-    const auto& controls = kHeaderBytes[static_cast<std::size_t>(n - 1)];
-    std::vector<std::string> names;
-    for (std::string_view control : controls)
-        if (!control.empty())
-            names.emplace_back(control);
+    const ImageField& field = fieldOfByte(n);
+    if (field.encoding == Encoding::Marker)
+        return {};
+    std::vector<std::string> names{controlName(field.control)};
+    for (int i = 0; i < field.alsoReadCount; ++i)
+        names.push_back(controlName(field.alsoRead[static_cast<std::size_t>(i)]));
     return names;
 }
 

@@ -6,6 +6,7 @@
 #include "model/form_model.h"
 #include "protocol/config_image.h"
 #include "protocol/image_decode.h"
+#include "protocol/wire_format.h"
 
 #include <algorithm>
 #include <array>
@@ -18,81 +19,73 @@ namespace {
 using velmora::DecodedImage;
 using velmora::FormModel;
 using velmora::ImageSource;
-using velmora::PanelMode;
-
-// The names of a range column's boxes, formatted once rather than on every input.
-using RangeNames = std::array<std::string, velmora::kRangeCount>;
-
-RangeNames rangeNames(const char* column) {
-    RangeNames names;
-    for (int k = 0; k < velmora::kRangeCount; ++k)
-        names[static_cast<std::size_t>(k)] = std::string(column) + "(" + std::to_string(k) + ")";
-    return names;
-}
-
-const RangeNames kMinimumBoxes = rangeNames("Text2");
-const RangeNames kMaximumBoxes = rangeNames("Text3");
+using velmora::ParameterSet;
+using velmora::operator""_control;
 
 FormModel windowAtStart(bool controlPanel) {
     FormModel form;
     form.selectStartBand();
     if (controlPanel)
-        form.setValue("Check1", true);
+        form.setValue("Check1"_control, true);
     return form;
 }
 
 void checkWindowShows(const FormModel& form, const DecodedImage& image, ImageSource source) {
-    FUZZ_CHECK(form.text("txttx") == image.txttx);
-    FUZZ_CHECK(form.text("txtrx") == image.txtrx);
-    FUZZ_CHECK(form.text("Txtnumero") == image.txtnumero);
-    FUZZ_CHECK(form.text("Txtgruppo") == image.txtgruppo);
-    FUZZ_CHECK(form.text("Textintert") == image.textintert);
-    FUZZ_CHECK(form.comboRow() == image.combotonoRow);
-    for (std::size_t k = 0; k < kMinimumBoxes.size(); ++k) {
-        FUZZ_CHECK(form.text(kMinimumBoxes[k]) == image.text2[k]);
-        FUZZ_CHECK(form.text(kMaximumBoxes[k]) == image.text3[k]);
+    const ParameterSet& values = image.values;
+    FUZZ_CHECK(form.text("txttx"_control) == values.transmitFrequency);
+    FUZZ_CHECK(form.text("txtrx"_control) == values.receiveFrequency);
+    FUZZ_CHECK(form.text("Txtnumero"_control) == values.peripheralNumber);
+    FUZZ_CHECK(form.text("Txtgruppo"_control) == values.group);
+    FUZZ_CHECK(form.text("Textintert"_control) == values.repetitionInterval);
+    FUZZ_CHECK(form.comboRow() == values.toneRow);
+    for (std::size_t k = 0; k < velmora::kRangeCount; ++k) {
+        FUZZ_CHECK(form.text(velmora::kRangeMinimumBoxes[k]) == values.rangeMinimum[k]);
+        FUZZ_CHECK(form.text(velmora::kRangeMaximumBoxes[k]) == values.rangeMaximum[k]);
     }
-    FUZZ_CHECK(form.value("Check1") == (image.mode != PanelMode::Off));
-    FUZZ_CHECK(form.value("Check2") == image.lo);
-    if (image.mode != PanelMode::Off) {
-        FUZZ_CHECK(form.value("Check4") == image.beep);
-        FUZZ_CHECK(form.value("Option4") == (image.mode == PanelMode::InsDisOne));
-        FUZZ_CHECK(form.text("Txtsir") == image.txtsir);
+    FUZZ_CHECK(form.value("Check1"_control) == values.controlPanel);
+    FUZZ_CHECK(form.value("Check2"_control) == values.lo);
+    if (values.controlPanel) {
+        FUZZ_CHECK(form.value("Check4"_control) == values.beep);
+        FUZZ_CHECK(form.value("Option4"_control) == values.insDisOne);
+        FUZZ_CHECK(form.text("Txtsir"_control) == values.sirenTime);
     }
     if (source == ImageSource::DeviceReply) {
         FUZZ_CHECK(!form.imageLoading());
-        FUZZ_CHECK(form.value("Option2") == image.uhf);
-        FUZZ_CHECK(form.value("Option1") == !image.uhf);
+        FUZZ_CHECK(form.value("Option2"_control) == values.uhfBand);
+        FUZZ_CHECK(form.value("Option1"_control) == values.vhfBand);
     }
 }
 
 // A unit's reply keeps only 14 bits of a range value.
 std::string deviceRangeText(const std::string& text) {
-    constexpr int kDeviceRangeLimit = 1 << 14;
+    constexpr int kDeviceRangeLimit = (velmora::kDeviceRangeHighMask + 1) * 256;
     return std::to_string(std::stoi(text) % kDeviceRangeLimit);
 }
 
 // The fields that pass through the encoder unchanged; frequencies do not (their
 // text is cut and the receive offset is chosen differently on each side).
-void checkSameValues(const DecodedImage& first, const DecodedImage& again, ImageSource source) {
-    FUZZ_CHECK(again.txtnumero == first.txtnumero);
-    FUZZ_CHECK(again.txtgruppo == first.txtgruppo);
-    FUZZ_CHECK(again.txtmodif1 == first.txtmodif1);
-    FUZZ_CHECK(again.txtmodif2 == first.txtmodif2);
-    FUZZ_CHECK(again.txtcodatt == first.txtcodatt);
-    FUZZ_CHECK(again.combotonoRow == first.combotonoRow);
-    FUZZ_CHECK(again.textsincro == first.textsincro);
-    FUZZ_CHECK(again.textoutimp == first.textoutimp);
-    FUZZ_CHECK(again.text1 == first.text1);
-    FUZZ_CHECK(again.textintert == first.textintert);
-    for (std::size_t k = 0; k < first.text2.size(); ++k) {
-        const bool device = source == ImageSource::DeviceReply;
-        FUZZ_CHECK(again.text2[k] == (device ? deviceRangeText(first.text2[k]) : first.text2[k]));
-        FUZZ_CHECK(again.text3[k] == (device ? deviceRangeText(first.text3[k]) : first.text3[k]));
+void checkSameValues(const ParameterSet& first, const ParameterSet& again, ImageSource source) {
+    FUZZ_CHECK(again.peripheralNumber == first.peripheralNumber);
+    FUZZ_CHECK(again.group == first.group);
+    FUZZ_CHECK(again.firstModifier == first.firstModifier);
+    FUZZ_CHECK(again.secondModifier == first.secondModifier);
+    FUZZ_CHECK(again.activationCode == first.activationCode);
+    FUZZ_CHECK(again.toneRow == first.toneRow);
+    FUZZ_CHECK(again.synchronismDuration == first.synchronismDuration);
+    FUZZ_CHECK(again.pulseDuration == first.pulseDuration);
+    FUZZ_CHECK(again.repetitions == first.repetitions);
+    FUZZ_CHECK(again.repetitionInterval == first.repetitionInterval);
+    const bool device = source == ImageSource::DeviceReply;
+    for (std::size_t k = 0; k < velmora::kRangeCount; ++k) {
+        const std::string& minimum = first.rangeMinimum[k];
+        const std::string& maximum = first.rangeMaximum[k];
+        FUZZ_CHECK(again.rangeMinimum[k] == (device ? deviceRangeText(minimum) : minimum));
+        FUZZ_CHECK(again.rangeMaximum[k] == (device ? deviceRangeText(maximum) : maximum));
     }
     FUZZ_CHECK(again.lo == first.lo);
-    FUZZ_CHECK(again.mode == first.mode);
-    if (first.mode != PanelMode::Off)
+    FUZZ_CHECK(again.controlPanel == first.controlPanel);
+    FUZZ_CHECK(again.insDisOne == first.insDisOne);
+    if (first.controlPanel)
         FUZZ_CHECK(again.beep == first.beep);
 }
 
@@ -114,7 +107,7 @@ void decodeInto(const velmora::Image& image, ImageSource source, bool controlPan
     for (const ImageSource again : {ImageSource::FileImport, ImageSource::DeviceReply}) {
         const velmora::Result<DecodedImage> redecoded = velmora::decodeImage(*encoded, again);
         FUZZ_CHECK(redecoded.ok());
-        checkSameValues(decoded.value(), redecoded.value(), again);
+        checkSameValues(decoded->values, redecoded->values, again);
     }
 }
 

@@ -12,79 +12,92 @@ constexpr int kInsDisSixIndex = 0;
 } // namespace
 
 void FormModel::Impl::applyImage(const DecodedImage& image, ImageSource source) {
+    const ParameterSet& values = image.values;
     const bool fromDevice = source == ImageSource::DeviceReply;
     if (fromDevice) {
         // The band's reaction writes its default frequencies, so the decoded texts
         // must follow it.
-        select(image.uhf ? "Option2" : "Option1");
-        deselect(image.uhf ? "Option1" : "Option2");
+        select(values.uhfBand ? "Option2"_control : "Option1"_control);
+        deselect(values.uhfBand ? "Option1"_control : "Option2"_control);
     }
-    writeText("txttx", image.txttx);
-    writeText("txtrx", image.txtrx);
-    writeText("Txtnumero", image.txtnumero);
-    writeText("Txtgruppo", image.txtgruppo);
-    writeText("Txtmodif1", image.txtmodif1);
-    writeText("Txtmodif2", image.txtmodif2);
-    writeText("Txtcodatt", image.txtcodatt);
-    selectRow(image.combotonoRow);
-    writeText("Textsincro", image.textsincro);
-    writeText("Textoutimp", image.textoutimp);
-    writeText("Text1", image.text1);
-    writeText("Textintert", image.textintert);
-
-    // From here a device reply decides the mode and the positions alone.
-    if (fromDevice)
-        imageLoading = true;
     const int bitsRead = std::clamp(image.positionBitsRead, 0, kPositionCount);
-    applyPositions(arrays().optrete, image.reteMask, bitsRead);
-    applyPositions(arrays().optbatt, image.battMask, bitsRead);
-    tick("Check4", image.beep);
-    applyPanelMode(image);
-    if (image.mode != PanelMode::Off) {
-        for (int i = 0; i < kPositionCount; ++i) {
-            const int index = kPositionCount - 1 - i;
-            tick(arrays().check3[index], image.check3[static_cast<std::size_t>(index)]);
-        }
-        writeText("Txtsir", image.txtsir);
-        writeText("txtin", image.txtin);
-        writeText("Txtout", image.txtout);
+    for (const ImageField* field : kDecodingOrder) {
+        // From the positions on, a device reply decides the mode and the positions alone.
+        if (fromDevice && field->step == kFirstPositionStep)
+            imageLoading = true;
+        if (field->panelOnly && !values.controlPanel)
+            continue;
+        applyField(*field, values, bitsRead);
     }
-    for (int k = 0; k < kRangeCount; ++k) {
-        writeText(arrays().text2[k], image.text2[static_cast<std::size_t>(k)]);
-        writeText(arrays().text3[k], image.text3[static_cast<std::size_t>(k)]);
-    }
-    tick("Check2", image.lo);
     if (fromDevice)
         imageLoading = false;
 }
 
-// Bit i clear chooses position i + 1 (member 5 - i), bit i set leaves it; the last
-// member chosen in the loop stays selected.
-void FormModel::Impl::applyPositions(const PositionRow& row, unsigned mask, int bitsRead) {
-    for (int i = 0; i < bitsRead; ++i) {
-        const ControlId position = row[kPositionCount - 1 - i];
-        if ((mask >> i) & 1U)
-            deselect(position);
-        else
-            select(position);
+void FormModel::Impl::applyField(const ImageField& field, const ParameterSet& values,
+                                 int positionBitsRead) {
+    const ParameterControl& parameter = *field.parameter;
+    switch (field.encoding) {
+    case Encoding::PeripheralDigits:
+    case Encoding::TextByte:
+    case Encoding::TransmitFrequency:
+    case Encoding::ReceiveFrequency:
+        writeText(field.control, values.*parameter.text);
+        break;
+    case Encoding::ToneCode:
+        selectRow(values.toneRow);
+        break;
+    case Encoding::PositionMask:
+        applyPositions(*parameter.positions, values.*parameter.flags, positionBitsRead);
+        break;
+    case Encoding::ModeByte:
+        tick("Check4"_control, values.beep);
+        applyPanelMode(values);
+        break;
+    case Encoding::InputMask:
+        for (int i = 0; i < kPositionCount; ++i) {
+            const auto index = static_cast<std::size_t>(kPositionCount - 1 - i);
+            tick(kInputRow[index], values.directInputs[index]);
+        }
+        break;
+    case Encoding::RangeValue:
+        writeText(field.control, (values.*parameter.texts)[static_cast<std::size_t>(field.range)]);
+        break;
+    case Encoding::LoFlag:
+        tick(field.control, values.lo);
+        break;
+    case Encoding::Marker:
+        break;
     }
 }
 
-void FormModel::Impl::applyPanelMode(const DecodedImage& image) {
-    const ControlId reteOne = arrays().optrete[kInsDisOneIndex];
-    const ControlId battOne = arrays().optbatt[kInsDisOneIndex];
-    const ControlId reteSix = arrays().optrete[kInsDisSixIndex];
-    const ControlId battSix = arrays().optbatt[kInsDisSixIndex];
-    const ControlId inputOne = arrays().check3[kInsDisOneIndex];
-    const ControlId inputSix = arrays().check3[kInsDisSixIndex];
+// Member 5 - i is chosen by bit i, in the order i = 0..5: chosen is selected, not chosen
+// deselected; the last member chosen in the loop stays selected.
+void FormModel::Impl::applyPositions(const PositionRow& row, const PositionFlags& chosen,
+                                     int bitsRead) {
+    for (int i = 0; i < bitsRead; ++i) {
+        const auto index = static_cast<std::size_t>(kPositionCount - 1 - i);
+        if (chosen[index])
+            select(row[index]);
+        else
+            deselect(row[index]);
+    }
+}
 
-    if (image.mode == PanelMode::Off) {
-        tick("Check1", false);
-        show("Check4", false);
-        tick("Check4", false);
+void FormModel::Impl::applyPanelMode(const ParameterSet& values) {
+    const ControlId reteOne = kMainsRow[kInsDisOneIndex];
+    const ControlId battOne = kBatteryRow[kInsDisOneIndex];
+    const ControlId reteSix = kMainsRow[kInsDisSixIndex];
+    const ControlId battSix = kBatteryRow[kInsDisSixIndex];
+    const ControlId inputOne = kInputRow[kInsDisOneIndex];
+    const ControlId inputSix = kInputRow[kInsDisSixIndex];
+
+    if (!values.controlPanel) {
+        tick("Check1"_control, false);
+        show("Check4"_control, false);
+        tick("Check4"_control, false);
         enablePanelControls(false);
-        enable("Option3", false);
-        enable("Option4", false);
+        enable("Option3"_control, false);
+        enable("Option4"_control, false);
         enable(battOne, true);
         enable(reteOne, true);
         enable(battSix, true);
@@ -94,11 +107,11 @@ void FormModel::Impl::applyPanelMode(const DecodedImage& image) {
         return;
     }
 
-    const bool atOne = image.mode == PanelMode::InsDisOne;
-    show("Check4", true);
-    tick("Check1", true);
+    const bool atOne = values.insDisOne;
+    show("Check4"_control, true);
+    tick("Check1"_control, true);
     enablePanelControls(true);
-    select(atOne ? "Option4" : "Option3");
+    select(atOne ? "Option4"_control : "Option3"_control);
     enable(battOne, !atOne);
     enable(reteOne, !atOne);
     enable(battSix, atOne);

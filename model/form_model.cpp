@@ -8,20 +8,80 @@
 
 namespace velmora {
 
-FormModel::Impl::Impl() : controls(table().startStates()) {}
+namespace {
+
+constexpr std::array<ControlState, kControlCount> startStates() {
+    std::array<ControlState, kControlCount> states{};
+    for (std::size_t id = 0; id < kControlCount; ++id) {
+        const unsigned flags = controls::kEntries[id].row->flags;
+        states[id] = {(flags & controls::On) != 0, (flags & controls::Disabled) == 0,
+                      (flags & controls::Hidden) == 0,
+                      (flags & controls::Red) != 0 ? Background::Red : Background::ButtonFace,
+                      false};
+    }
+    return states;
+}
+
+constexpr std::array<ControlState, kControlCount> kStartStates = startStates();
+
+// The option buttons that share a frame stand next to each other in creation order:
+// a group is the run of option buttons around one, in the same frame.
+struct Span {
+    std::size_t first;
+    std::size_t end;
+};
+
+constexpr bool sameGroup(std::size_t a, std::size_t b) {
+    return kindOf(ControlId(b)) == ControlKind::OptionButton &&
+           controls::kEntries[a].container == controls::kEntries[b].container;
+}
+
+constexpr std::array<Span, kControlCount> optionGroups() {
+    std::array<Span, kControlCount> groups{};
+    for (std::size_t id = 0; id < kControlCount; ++id) {
+        std::size_t first = id;
+        std::size_t end = id + 1;
+        while (first > 0 && sameGroup(id, first - 1))
+            --first;
+        while (end < kControlCount && sameGroup(id, end))
+            ++end;
+        groups[id] = {first, end};
+    }
+    return groups;
+}
+
+constexpr std::array<Span, kControlCount> kOptionGroups = optionGroups();
+
+constexpr bool groupsAreRuns() {
+    for (std::size_t id = 0; id < kControlCount; ++id)
+        for (std::size_t other = 0; other < kControlCount; ++other)
+            if (kindOf(ControlId(id)) == ControlKind::OptionButton && sameGroup(id, other) &&
+                (other < kOptionGroups[id].first || other >= kOptionGroups[id].end))
+                return false;
+    return true;
+}
+static_assert(groupsAreRuns(), "option buttons of one frame must be created one after another");
+
+[[noreturn]] void wrongKind(ControlId id, const char* expected) {
+    throw std::invalid_argument(controlName(id) + " is not " + expected);
+}
+
+} // namespace
+
+FormModel::Impl::Impl() : states(kStartStates) {}
 
 void FormModel::Impl::notify(ControlId id) {
     if (listener)
-        listener(table().identity(id).name);
+        listener(controlName(id));
 }
 
 void FormModel::Impl::writeText(ControlId id, std::string text) {
-    if (table().identity(id).kind == ControlKind::ComboBox)
+    if (kindOf(id) == ControlKind::ComboBox)
         throw std::invalid_argument("the tone list takes a row, not a text");
-    ControlState& control = at(id);
-    if (control.text == text)
+    if (this->text(id) == text)
         return;
-    control.text = std::move(text);
+    texts[id.index()] = std::move(text);
+    at(id).ownText = true;
     notify(id);
 }
 
@@ -47,23 +107,24 @@ void FormModel::Impl::selectRow(int row) {
     if (row == comboRow)
         return;
     comboRow = row;
-    const ControlId list = id("Combotono");
-    at(list).text = kToneTable[static_cast<std::size_t>(row)].text;
+    constexpr ControlId list = "Combotono"_control;
+    texts[list.index()] = kToneTable[static_cast<std::size_t>(row)].text;
+    at(list).ownText = true;
     notify(list);
 }
 
 void FormModel::Impl::paint(ControlId id, std::string caption, Background background) {
-    ControlState& control = at(id);
-    if (control.text == caption && control.background == background)
+    if (text(id) == caption && at(id).background == background)
         return;
-    control.text = std::move(caption);
-    control.background = background;
+    texts[id.index()] = std::move(caption);
+    at(id).ownText = true;
+    at(id).background = background;
     notify(id);
 }
 
 void FormModel::Impl::tick(ControlId id, bool on) {
-    if (table().identity(id).kind != ControlKind::CheckBox)
-        throw std::invalid_argument(table().identity(id).name + " is not a check box");
+    if (kindOf(id) != ControlKind::CheckBox)
+        wrongKind(id, "a check box");
     ControlState& control = at(id);
     if (control.value == on)
         return;
@@ -73,24 +134,26 @@ void FormModel::Impl::tick(ControlId id, bool on) {
 }
 
 void FormModel::Impl::select(ControlId chosen) {
-    const ControlIdentity& identity = table().identity(chosen);
-    if (identity.kind != ControlKind::OptionButton)
-        throw std::invalid_argument(identity.name + " is not an option button");
+    if (kindOf(chosen) != ControlKind::OptionButton)
+        wrongKind(chosen, "an option button");
     if (at(chosen).value)
         return;
-    for (const ControlId other : table().optionGroup(chosen))
+    const Span group = kOptionGroups[chosen.index()];
+    for (std::size_t member = group.first; member < group.end; ++member) {
+        const ControlId other(member);
         if (at(other).value) {
             at(other).value = false;
             notify(other);
         }
+    }
     at(chosen).value = true;
     notify(chosen);
     react(chosen);
 }
 
 void FormModel::Impl::deselect(ControlId id) {
-    if (table().identity(id).kind != ControlKind::OptionButton)
-        throw std::invalid_argument(table().identity(id).name + " is not an option button");
+    if (kindOf(id) != ControlKind::OptionButton)
+        wrongKind(id, "an option button");
     ControlState& control = at(id);
     if (!control.value)
         return;
@@ -103,42 +166,21 @@ FormModel::~FormModel() = default;
 FormModel::FormModel(FormModel&&) noexcept = default;
 FormModel& FormModel::operator=(FormModel&&) noexcept = default;
 
-bool FormModel::has(std::string_view name) const {
-    return Impl::table().find(name).has_value();
+const std::string& FormModel::text(ControlId control) const {
+    return impl_->text(control);
+}
+bool FormModel::value(ControlId control) const {
+    return impl_->at(control).value;
+}
+bool FormModel::enabled(ControlId control) const {
+    return impl_->at(control).enabled;
+}
+bool FormModel::visible(ControlId control) const {
+    return impl_->at(control).visible;
 }
 
-ControlKind FormModel::kind(std::string_view name) const {
-    return Impl::table().identity(Impl::id(name)).kind;
-}
-
-std::vector<std::string> FormModel::controlNames() const {
-    const ControlTable& table = Impl::table();
-    std::vector<std::string> names;
-    names.reserve(table.size());
-    for (ControlId id = 0; id < table.size(); ++id)
-        names.push_back(table.identity(id).name);
-    return names;
-}
-
-const std::string& FormModel::container(std::string_view name) const {
-    return Impl::table().identity(Impl::id(name)).container;
-}
-
-const std::string& FormModel::text(std::string_view name) const {
-    return impl_->at(name).text;
-}
-bool FormModel::value(std::string_view name) const {
-    return impl_->at(name).value;
-}
-bool FormModel::enabled(std::string_view name) const {
-    return impl_->at(name).enabled;
-}
-bool FormModel::visible(std::string_view name) const {
-    return impl_->at(name).visible;
-}
-
-Background FormModel::background(std::string_view name) const {
-    return impl_->at(name).background;
+Background FormModel::background(ControlId control) const {
+    return impl_->at(control).background;
 }
 
 int FormModel::comboRow() const {
@@ -151,47 +193,47 @@ void FormModel::setImageLoading(bool loading) {
     impl_->imageLoading = loading;
 }
 
-void FormModel::setText(std::string_view name, std::string text) {
-    impl_->writeText(name, std::move(text));
+void FormModel::setText(ControlId box, std::string text) {
+    impl_->writeText(box, std::move(text));
 }
 
-void FormModel::setValue(std::string_view name, bool value) {
-    if (kind(name) == ControlKind::OptionButton) {
+void FormModel::setValue(ControlId control, bool value) {
+    if (kindOf(control) == ControlKind::OptionButton) {
         if (value)
-            impl_->select(name);
+            impl_->select(control);
         else
-            impl_->deselect(name);
+            impl_->deselect(control);
         return;
     }
-    impl_->tick(name, value);
+    impl_->tick(control, value);
 }
 
 void FormModel::setComboRow(int row) {
     impl_->selectRow(row);
 }
 
-void FormModel::press(std::string_view name) {
-    if (name == "Command2")
-        impl_->cancelPosition(Impl::arrays().optrete);
-    else if (name == "Command3")
-        impl_->cancelPosition(Impl::arrays().optbatt);
-    else if (name == "Command7")
+void FormModel::press(ControlId button) {
+    if (button == "Command2"_control)
+        impl_->cancelPosition(kMainsRow);
+    else if (button == "Command3"_control)
+        impl_->cancelPosition(kBatteryRow);
+    else if (button == "Command7"_control)
         impl_->clearRanges(0);
-    else if (name == "Command8")
+    else if (button == "Command8"_control)
         impl_->clearRanges(kRangeCount / 2);
 }
 
-void FormModel::setEnabled(std::string_view name, bool enabled) {
-    impl_->enable(name, enabled);
+void FormModel::setEnabled(ControlId control, bool enabled) {
+    impl_->enable(control, enabled);
 }
 
-void FormModel::setCaption(std::string_view name, std::string caption, Background background) {
-    impl_->paint(Impl::id(name), std::move(caption), background);
+void FormModel::setCaption(ControlId label, std::string caption, Background background) {
+    impl_->paint(label, std::move(caption), background);
 }
 
 void FormModel::selectStartBand() {
-    impl_->select("Option1");
-    impl_->deselect("Option2");
+    impl_->select("Option1"_control);
+    impl_->deselect("Option2"_control);
 }
 
 void FormModel::applyDecodedImage(const DecodedImage& image, ImageSource source) {

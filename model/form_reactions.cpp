@@ -1,5 +1,7 @@
 #include "model/form_state.h"
 
+#include <algorithm>
+
 namespace velmora {
 
 namespace {
@@ -7,89 +9,95 @@ namespace {
 constexpr int kInsDisOneIndex = kPositionCount - 1; // position 1
 constexpr int kInsDisSixIndex = 0;                  // position 6
 
+// The control-panel labels and times, switched on and off together.
+constexpr std::array<ControlId, 9> kPanelControls{
+    "Label6"_control,  "Label10"_control, "Label11"_control, "Label12"_control, "Label13"_control,
+    "Label14"_control, "Txtsir"_control,  "txtin"_control,   "Txtout"_control};
+
+constexpr bool isMember(const PositionRow& row, ControlId id) {
+    return std::find(row.begin(), row.end(), id) != row.end();
+}
+
 } // namespace
 
 void FormModel::Impl::react(ControlId changed) {
-    const std::string_view name = table().identity(changed).array;
-    if (name == "Check1")
+    if (changed == "Check1"_control)
         controlPanelReaction();
-    else if (name == "Option1")
+    else if (changed == "Option1"_control)
         bandReaction("160.0000");
-    else if (name == "Option2")
+    else if (changed == "Option2"_control)
         bandReaction("460.0000");
-    else if (name == "Option3")
+    else if (changed == "Option3"_control)
         insDisSixReaction();
-    else if (name == "Option4")
+    else if (changed == "Option4"_control)
         insDisOneReaction();
-    else if (name == "Optrete")
-        positionReaction(arrays().optrete, arrays().optbatt);
-    else if (name == "Optbatt")
-        positionReaction(arrays().optbatt, arrays().optrete);
+    else if (isMember(kMainsRow, changed))
+        positionReaction(kMainsRow, kBatteryRow);
+    else if (isMember(kBatteryRow, changed))
+        positionReaction(kBatteryRow, kMainsRow);
 }
 
 // The captions and boxes of the control-panel times, live only with "Funzione centralina".
 void FormModel::Impl::enablePanelControls(bool on) {
-    for (std::string_view label : kPanelLabels)
-        enable(label, on);
-    for (std::string_view box : kPanelBoxes)
-        enable(box, on);
+    for (const ControlId control : kPanelControls)
+        enable(control, on);
 }
 
 void FormModel::Impl::controlPanelReaction() {
     if (imageLoading)
         return;
-    const bool on = at("Check1").value;
-    show("Check4", on);
+    const bool on = at("Check1"_control).value;
+    show("Check4"_control, on);
     enablePanelControls(on);
-    enable("Frame6", on);
-    enable(arrays().optrete[kInsDisOneIndex], !on);
-    enable(arrays().optbatt[kInsDisOneIndex], !on);
+    enable("Frame6"_control, on);
+    enable(kMainsRow[kInsDisOneIndex], !on);
+    enable(kBatteryRow[kInsDisOneIndex], !on);
     if (on) {
-        enable("Option4", true);
-        enable("Option3", true);
-        select("Option4"); // its own reaction runs here, before the rest of this one
-        show(arrays().check3[kInsDisOneIndex], false);
+        enable("Option4"_control, true);
+        enable("Option3"_control, true);
+        select("Option4"_control); // its own reaction runs here, before the rest of this one
+        show(kInputRow[kInsDisOneIndex], false);
     } else {
-        enable("Option4", false);
-        deselect("Option4");
-        enable("Option3", false);
-        deselect("Option3");
+        enable("Option4"_control, false);
+        deselect("Option4"_control);
+        enable("Option3"_control, false);
+        deselect("Option3"_control);
     }
     // Neither branch re-enables the direct inputs whose positions this frees.
     for (int i = 0; i < kPositionCount; ++i) {
-        deselect(arrays().optbatt[i]);
-        deselect(arrays().optrete[i]);
+        deselect(kBatteryRow[i]);
+        deselect(kMainsRow[i]);
     }
 }
 
 void FormModel::Impl::insDisSixReaction() {
-    const ControlId six = arrays().check3[kInsDisSixIndex];
-    const ControlId one = arrays().check3[kInsDisOneIndex];
+    const ControlId six = kInputRow[kInsDisSixIndex];
+    const ControlId one = kInputRow[kInsDisOneIndex];
     show(six, false);
     tick(six, false);
     show(one, true);
     enable(one, true);
-    enable(arrays().optbatt[kInsDisOneIndex], true);
-    enable(arrays().optbatt[kInsDisSixIndex], false);
-    deselect(arrays().optbatt[kInsDisSixIndex]);
-    enable(arrays().optrete[kInsDisOneIndex], true);
-    enable(arrays().optrete[kInsDisSixIndex], false);
-    deselect(arrays().optrete[kInsDisSixIndex]);
+    enable(kBatteryRow[kInsDisOneIndex], true);
+    enable(kBatteryRow[kInsDisSixIndex], false);
+    deselect(kBatteryRow[kInsDisSixIndex]);
+    enable(kMainsRow[kInsDisOneIndex], true);
+    enable(kMainsRow[kInsDisSixIndex], false);
+    deselect(kMainsRow[kInsDisSixIndex]);
 }
 
 void FormModel::Impl::insDisOneReaction() {
-    const ControlId six = arrays().check3[kInsDisSixIndex];
-    const ControlId one = arrays().check3[kInsDisOneIndex];
+    const ControlId six = kInputRow[kInsDisSixIndex];
+    const ControlId one = kInputRow[kInsDisOneIndex];
     show(six, true);
     enable(six, true);
     show(one, false);
     tick(one, false);
-    enable(arrays().optbatt[kInsDisOneIndex], false);
-    deselect(arrays().optbatt[kInsDisOneIndex]);
-    enable(arrays().optbatt[kInsDisSixIndex], true);
-    enable(arrays().optrete[kInsDisOneIndex], false);
-    deselect(arrays().optrete[kInsDisOneIndex]);
-    enable(arrays().optrete[kInsDisSixIndex], true);
+    enable(kBatteryRow[kInsDisOneIndex], false);
+    deselect(kBatteryRow[kInsDisOneIndex]);
+    enable(kBatteryRow[kInsDisSixIndex], true);
+    enable(kMainsRow[kInsDisOneIndex], false);
+    deselect(kMainsRow[kInsDisOneIndex]);
+    enable(kMainsRow[kInsDisSixIndex], true);
 }
 
 // A position chosen in one row wins over the same position in the other row; a taken
@@ -101,8 +109,8 @@ void FormModel::Impl::positionReaction(const PositionRow& chosenRow, const Posit
         if (at(chosenRow[j]).value && at(otherRow[j]).value)
             deselect(otherRow[j]);
     for (int j = 0; j < kPositionCount; ++j) {
-        const ControlId input = arrays().check3[j];
-        if (at(arrays().optrete[j]).value || at(arrays().optbatt[j]).value) {
+        const ControlId input = kInputRow[j];
+        if (at(kMainsRow[j]).value || at(kBatteryRow[j]).value) {
             enable(input, false);
             tick(input, false);
         } else {
@@ -117,21 +125,21 @@ void FormModel::Impl::cancelPosition(const PositionRow& row) {
     for (int j = 0; j < kPositionCount; ++j)
         deselect(row[j]);
     for (int j = 0; j < kPositionCount - 1; ++j) {
-        const bool taken = at(arrays().optrete[j]).value || at(arrays().optbatt[j]).value;
-        enable(arrays().check3[j], !taken);
+        const bool taken = at(kMainsRow[j]).value || at(kBatteryRow[j]).value;
+        enable(kInputRow[j], !taken);
     }
 }
 
 void FormModel::Impl::clearRanges(int first) {
     for (int k = first; k < first + kRangeCount / 2; ++k) {
-        writeText(arrays().text2[k], "0");
-        writeText(arrays().text3[k], "0");
+        writeText(kRangeMinimumBoxes[k], "0");
+        writeText(kRangeMaximumBoxes[k], "0");
     }
 }
 
 void FormModel::Impl::bandReaction(const char* frequency) {
-    writeText("txttx", frequency);
-    writeText("txtrx", frequency);
+    writeText("txttx"_control, frequency);
+    writeText("txtrx"_control, frequency);
 }
 
 } // namespace velmora

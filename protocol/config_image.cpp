@@ -1,9 +1,11 @@
 #include "protocol/config_image.h"
 
+#include "protocol/byte_map.h"
 #include "values/text_value.h"
 #include "values/tone_table.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -13,86 +15,9 @@ namespace velmora {
 
 namespace {
 
-enum class Encoding {
-    DigitValue,
-    TextByte,
-    ToneCode,
-    TransmitLow,
-    TransmitA,
-    TransmitHigh,
-    ReceiveLow,
-    ReceiveA,
-    ReceiveHigh,
-    MainsMask,
-    BatteryMask,
-    ModeByte,
-    LoFlag,
-    InputMask,
-    Marker,
-};
-
-using TextMember = std::string ParameterSet::*;
-using RangeMember = std::array<std::string, kRangeCount> ParameterSet::*;
-
-struct Field {
-    int byte;
-    Encoding how;
-    const char* control; // names the control in a problem
-    const char* caption;
-    TextMember text;
-};
-
-constexpr Field kByteMap[] = {
-    {1, Encoding::DigitValue, "Txtnumero", "Numero periferico", &ParameterSet::txtnumero},
-    {2, Encoding::DigitValue, "Txtnumero", "Numero periferico", &ParameterSet::txtnumero},
-    {3, Encoding::DigitValue, "Txtnumero", "Numero periferico", &ParameterSet::txtnumero},
-    {4, Encoding::DigitValue, "Txtnumero", "Numero periferico", &ParameterSet::txtnumero},
-    {5, Encoding::TextByte, "Txtmodif1", "Modificatori", &ParameterSet::txtmodif1},
-    {6, Encoding::TextByte, "Txtmodif2", "Modificatori", &ParameterSet::txtmodif2},
-    {7, Encoding::TextByte, "Txtgruppo", "Gruppo", &ParameterSet::txtgruppo},
-    {8, Encoding::ToneCode, "Combotono", "Tono subaudio", nullptr},
-    {9, Encoding::TextByte, "Textsincro", "Durata sincronismo", &ParameterSet::textsincro},
-    {10, Encoding::TextByte, "Textoutimp", "Durata attivaz. impuls.", &ParameterSet::textoutimp},
-    {11, Encoding::TransmitLow, "txttx", "Frequenza TX", &ParameterSet::txttx},
-    {12, Encoding::TransmitA, "txttx", "Frequenza TX", &ParameterSet::txttx},
-    {13, Encoding::ReceiveLow, "txtrx", "Frequenza RX", &ParameterSet::txtrx},
-    {14, Encoding::ReceiveA, "txtrx", "Frequenza RX", &ParameterSet::txtrx},
-    {15, Encoding::TextByte, "Text1", "Numero ripetizioni", &ParameterSet::text1},
-    {16, Encoding::TextByte, "Textintert", "Intertempo ripetizioni", &ParameterSet::textintert},
-    {17, Encoding::Marker, "", "", nullptr},
-    {18, Encoding::MainsMask, "Optrete", "Posizione manca rete", nullptr},
-    {19, Encoding::BatteryMask, "Optbatt", "Posizione batt.scar.", nullptr},
-    {20, Encoding::ModeByte, "Check1", "Funzione centralina", nullptr},
-    {21, Encoding::TextByte, "Txtsir", "Tempo sirena", &ParameterSet::txtsir},
-    {22, Encoding::TextByte, "txtin", "Tempo di ingresso", &ParameterSet::txtin},
-    {23, Encoding::TextByte, "Txtout", "Tempo di uscita", &ParameterSet::txtout},
-    {24, Encoding::TextByte, "Txtcodatt", "Codice attivazione", &ParameterSet::txtcodatt},
-    {25, Encoding::TransmitHigh, "txttx", "Frequenza TX", &ParameterSet::txttx},
-    {26, Encoding::ReceiveHigh, "txtrx", "Frequenza RX", &ParameterSet::txtrx},
-    {27, Encoding::LoFlag, "Check2", "Lo", nullptr},
-    {28, Encoding::InputMask, "Check3", "Input DIRETTI", nullptr},
-    {29, Encoding::Marker, "", "", nullptr},
-    {30, Encoding::Marker, "", "", nullptr},
-    {31, Encoding::Marker, "", "", nullptr},
-    {32, Encoding::Marker, "", "", nullptr},
-};
-
-// The four bytes of range k start at image byte 33 + 4k: minimum low and high byte,
-// then maximum low and high byte.
-struct RangeColumn {
-    RangeMember texts;
-    const char* control;
-    const char* column;
-};
-
-constexpr RangeColumn kRangeColumns[] = {
-    {&ParameterSet::text2, "Text2", "min"},
-    {&ParameterSet::text3, "Text3", "MAX"},
-};
-
-constexpr int kFirstRangeByte = 33;
-constexpr double kMarker = 0x41;
 constexpr double kNotAByte = std::numeric_limits<double>::quiet_NaN();
+
+using Quantities = std::array<double, 4>; // a field's bytes before they are checked
 
 std::string numberText(double value) {
     char text[32];
@@ -108,35 +33,28 @@ std::string outOfRange(const std::string& caption, double value) {
 
 // The four digits of the peripheral number: the decimal form of n + 10000 cut to its
 // last four characters only works for whole numbers 0..9999, anything else is refused.
-double peripheralDigit(double number, int byte) {
+double peripheralDigit(double number, int place) {
     if (!(number >= 0.0 && number <= 9999.0) || number != std::floor(number))
         return kNotAByte;
     int whole = static_cast<int>(number);
-    for (int place = byte; place < 4; ++place)
+    for (int later = place + 1; later < 4; ++later)
         whole /= 10;
     return whole % 10;
 }
 
-double positionMask(const std::array<bool, kPositionCount>& selected) {
+// Bit b stands for member 5 - b; `inverted` sets the bits of the members not chosen.
+double memberMask(const PositionFlags& members, bool inverted) {
     int mask = 0;
     for (int bit = 0; bit < kPositionCount; ++bit)
-        if (!selected[static_cast<std::size_t>(kPositionCount - 1 - bit)])
-            mask |= 1 << bit;
-    return mask;
-}
-
-double inputMask(const std::array<bool, kPositionCount>& ticked) {
-    int mask = 0;
-    for (int bit = 0; bit < kPositionCount; ++bit)
-        if (ticked[static_cast<std::size_t>(kPositionCount - 1 - bit)])
+        if (members[static_cast<std::size_t>(kPositionCount - 1 - bit)] != inverted)
             mask |= 1 << bit;
     return mask;
 }
 
 double modeByte(const ParameterSet& parameters) {
-    if (!parameters.check1)
+    if (!parameters.controlPanel)
         return 0;
-    return (parameters.option3 ? 2 : 1) + (parameters.check4 ? 4 : 0);
+    return (parameters.insDisSix ? 2 : 1) + (parameters.beep ? 4 : 0);
 }
 
 double toneCode(int row) {
@@ -147,30 +65,18 @@ double toneCode(int row) {
 
 class Encoder {
 public:
-    explicit Encoder(const ParameterSet& parameters)
-        : parameters_(parameters), peripheralNumber_(textValue(parameters.txtnumero)),
-          transmit_(transmitFrequencyBytes(textValue(parameters.txttx))),
-          receive_(receiveFrequencyBytes(textValue(parameters.txtrx))) {}
+    explicit Encoder(const ParameterSet& parameters) : parameters_(parameters) {}
 
-    void encodeField(const Field& field) {
-        if (store(field.byte, quantity(field)))
-            return;
-        const double controlValue = field.text ? textValue(parameters_.*field.text)
-                                               : static_cast<double>(parameters_.combotonoRow);
-        report(field.control, field.caption, controlValue);
-    }
-
-    // Each text of range k is read once for its low and its high byte.
-    void encodeRange(int k) {
-        int byte = kFirstRangeByte + 4 * k;
-        for (const RangeColumn& range : kRangeColumns) {
-            const double value = textValue((parameters_.*range.texts)[static_cast<std::size_t>(k)]);
-            const double high = std::floor(value / 256.0);
-            const bool lowStored = store(byte++, roundHalfEven(value - 256.0 * high));
-            const bool highStored = store(byte++, roundHalfEven(high));
-            if (!lowStored || !highStored)
-                reportRange(k, range, value);
+    void encode(const ImageField& field) {
+        const double value = controlValue(field);
+        const Quantities bytes = quantities(field, value);
+        bool stored = true;
+        for (int b = 0; b < field.byteCount; ++b) {
+            const auto at = static_cast<std::size_t>(b);
+            stored = store(field.bytes[at], bytes[at]) && stored;
         }
+        if (!stored)
+            report(field, value);
     }
 
     Result<Image> result() {
@@ -180,48 +86,53 @@ public:
     }
 
 private:
-    double quantity(const Field& field) const {
-        const ParameterSet& p = parameters_;
-        switch (field.how) {
-        case Encoding::DigitValue:
-            return peripheralDigit(peripheralNumber_, field.byte);
-        case Encoding::TextByte:
-            return roundHalfEven(textValue(p.*field.text));
-        case Encoding::ToneCode:
-            return toneCode(p.combotonoRow);
-        case Encoding::TransmitLow:
-            return transmit_.nLow;
-        case Encoding::TransmitA:
-            return transmit_.aByte;
-        case Encoding::TransmitHigh:
-            return transmit_.nHigh;
-        case Encoding::ReceiveLow:
-            return receive_.nLow;
-        case Encoding::ReceiveA:
-            return receive_.aByte;
-        case Encoding::ReceiveHigh:
-            return receive_.nHigh;
-        case Encoding::MainsMask:
-            return positionMask(p.optrete);
-        case Encoding::BatteryMask:
-            return positionMask(p.optbatt);
-        case Encoding::ModeByte:
-            return modeByte(p);
-        case Encoding::LoFlag:
-            return p.check2 ? 1 : 0;
-        case Encoding::InputMask:
-            return inputMask(p.check3);
-        case Encoding::Marker:
-            return kMarker;
-        }
-        return kNotAByte;
+    // The number the field's control holds: its text value, or the tone row.
+    double controlValue(const ImageField& field) const {
+        if (field.parameter == nullptr)
+            return 0;
+        const ParameterControl& p = *field.parameter;
+        if (p.text)
+            return textValue(parameters_.*p.text);
+        if (p.texts)
+            return textValue((parameters_.*p.texts)[static_cast<std::size_t>(field.range)]);
+        if (p.row)
+            return parameters_.*p.row;
+        return 0;
     }
 
-    void reportRange(int k, const RangeColumn& range, double value) {
-        const std::string group = k < 8 ? "Monodirezionali" : "Bidirezionali";
-        const std::string caption =
-            group + " Range " + std::to_string(k % 8 + 1) + " " + range.column;
-        report(std::string(range.control) + "(" + std::to_string(k) + ")", caption, value);
+    // The field's bytes in the order of its image bytes, from the control's value.
+    Quantities quantities(const ImageField& field, double value) const {
+        switch (field.encoding) {
+        case Encoding::PeripheralDigits:
+            return {peripheralDigit(value, 0), peripheralDigit(value, 1), peripheralDigit(value, 2),
+                    peripheralDigit(value, 3)};
+        case Encoding::TextByte:
+            return {roundHalfEven(value)};
+        case Encoding::ToneCode:
+            return {toneCode(parameters_.toneRow)};
+        case Encoding::TransmitFrequency:
+        case Encoding::ReceiveFrequency: {
+            const FrequencyBytes frequency = field.encoding == Encoding::TransmitFrequency
+                                                 ? transmitFrequencyBytes(value)
+                                                 : receiveFrequencyBytes(value);
+            return {frequency.nLow, frequency.aByte, frequency.nHigh};
+        }
+        case Encoding::PositionMask:
+            return {memberMask(parameters_.*field.parameter->flags, true)};
+        case Encoding::ModeByte:
+            return {modeByte(parameters_)};
+        case Encoding::LoFlag:
+            return {parameters_.lo ? 1.0 : 0.0};
+        case Encoding::InputMask:
+            return {memberMask(parameters_.directInputs, false)};
+        case Encoding::RangeValue: {
+            const double high = std::floor(value / 256.0);
+            return {roundHalfEven(value - 256.0 * high), roundHalfEven(high)};
+        }
+        case Encoding::Marker:
+            return {kMarker};
+        }
+        return {kNotAByte};
     }
 
     // Stores one byte when its value can be one.
@@ -233,17 +144,15 @@ private:
     }
 
     // Records a control whose value cannot be a byte, once.
-    void report(const std::string& control, const std::string& caption, double controlValue) {
+    void report(const ImageField& field, double controlValue) {
+        const std::string& control = controlName(field.control);
         const bool known = std::any_of(problems_.begin(), problems_.end(),
                                        [&](const Problem& p) { return p.field == control; });
         if (!known)
-            problems_.push_back({control, outOfRange(caption, controlValue)});
+            problems_.push_back({control, outOfRange(fieldCaption(field), controlValue)});
     }
 
     const ParameterSet& parameters_;
-    double peripheralNumber_; // four image bytes come from it
-    FrequencyBytes transmit_;
-    FrequencyBytes receive_;
     Image image_{};
     Problems problems_;
 };
@@ -252,10 +161,8 @@ private:
 
 Result<Image> encodeImage(const ParameterSet& parameters) {
     Encoder encoder(parameters);
-    for (const Field& field : kByteMap)
-        encoder.encodeField(field);
-    for (int k = 0; k < kRangeCount; ++k)
-        encoder.encodeRange(k);
+    for (const ImageField& field : kImageFields)
+        encoder.encode(field);
     return encoder.result();
 }
 

@@ -8,12 +8,6 @@ namespace velmora {
 
 namespace {
 
-constexpr double kChannelWidth = 0.0125; // MHz
-constexpr double kASpan = 64.0;
-constexpr double kReceiveOffsetThreshold = 200.0; // MHz, between the two bands
-constexpr double kUhfReceiveOffset = -45.0;
-constexpr double kVhfReceiveOffset = 21.4;
-
 // Splits a channel count into the synthesiser's N (low and high byte) and twice A,
 // each step in double precision as the unit expects them.
 FrequencyBytes splitChannels(double channels) {
@@ -31,8 +25,7 @@ FrequencyBytes transmitFrequencyBytes(double megahertz) {
 
 FrequencyBytes receiveFrequencyBytes(double megahertz) {
     // The offset follows the receive frequency alone; 200 itself takes the VHF offset.
-    const double offset =
-        megahertz > kReceiveOffsetThreshold ? kUhfReceiveOffset : kVhfReceiveOffset;
+    const double offset = megahertz > kEncodeUhfAbove ? -kUhfReceiveOffset : kVhfReceiveOffset;
     return splitChannels((megahertz + offset) / kChannelWidth);
 }
 

@@ -1,5 +1,6 @@
 #include "protocol/image_decode.h"
 
+#include "protocol/byte_map.h"
 #include "values/tone_table.h"
 
 #include <cstdint>
@@ -10,15 +11,6 @@ namespace velmora {
 
 namespace {
 
-constexpr double kChannelWidth = 0.0125; // MHz
-constexpr double kTextNudge = 0.00001;   // keeps four decimals in a cut frequency text
-constexpr double kUhfAbove = 175.0;      // MHz, decides the receive offset and the band
-constexpr double kUhfReceiveOffset = 45.0;
-constexpr double kVhfReceiveOffset = 21.4;
-constexpr int kFirstRangeByte = 33;
-constexpr int kDeviceRangeHighMask = 63;
-constexpr int kImportRangeHighLimit = 128;
-
 // Signed 16-bit arithmetic, each step checked on its own.
 std::optional<int> checked(long value) {
     if (value < INT16_MIN || value > INT16_MAX)
@@ -26,125 +18,145 @@ std::optional<int> checked(long value) {
     return static_cast<int>(value);
 }
 
-std::optional<int> peripheralNumber(const Image& image) {
-    const auto thousands = checked(imageByte(image, 1) * 1000L);
-    const auto hundreds = checked(imageByte(image, 2) * 100L);
-    if (!thousands || !hundreds)
-        return std::nullopt;
-    auto sum = checked(long{*thousands} + *hundreds);
-    const auto tens = checked(imageByte(image, 3) * 10L);
-    if (!sum || !tens)
-        return std::nullopt;
-    sum = checked(long{*sum} + *tens);
-    if (!sum)
-        return std::nullopt;
-    return checked(long{*sum} + imageByte(image, 4));
-}
-
-double channelCount(const Image& image, int highByte, int lowByte, int aByte) {
-    return (imageByte(image, highByte) * 256.0 + imageByte(image, lowByte)) * 64.0 +
-           imageByte(image, aByte) / 2.0;
-}
-
-std::string byteText(const Image& image, int n) {
-    return std::to_string(imageByte(image, n));
-}
-
 class Decoder {
 public:
     Decoder(const Image& image, ImageSource source) : image_(image), source_(source) {}
 
     Result<DecodedImage> run() {
-        frequencies();
-        identity();
-        positionsAndMode();
-        for (int k = 0; k < kRangeCount; ++k) {
-            const std::size_t index = static_cast<std::size_t>(k);
-            decoded_.text2[index] = rangeText(k, kFirstRangeByte + 4 * k, "Text2");
-            decoded_.text3[index] = rangeText(k, kFirstRangeByte + 4 * k + 2, "Text3");
-        }
-        decoded_.lo = (imageByte(image_, 27) & 1) != 0;
+        // The mode comes after the positions, yet a unit whose control-panel mode is off
+        // leaves position 6 out of its masks.
+        for (const ImageField& field : kImageFields)
+            if (field.encoding == Encoding::ModeByte)
+                mode(byte(field, 0));
+        const bool deviceWithoutPanel =
+            source_ == ImageSource::DeviceReply && !decoded_.values.controlPanel;
+        decoded_.positionBitsRead = deviceWithoutPanel ? kPositionCount - 1 : kPositionCount;
+        for (const ImageField* field : kDecodingOrder)
+            decode(*field);
         if (!problems_.empty())
             return std::move(problems_);
         return std::move(decoded_);
     }
 
 private:
-    void frequencies() {
-        const double transmitChannels = channelCount(image_, 25, 11, 12);
-        const double receiveChannels = channelCount(image_, 26, 13, 14);
-        const double fTx = transmitChannels * kChannelWidth + kTextNudge;
-        // The transmit frequency picks the receive offset; only the VHF side gets the nudge.
-        const double fRx = fTx > kUhfAbove
-                               ? receiveChannels * kChannelWidth + kUhfReceiveOffset
-                               : receiveChannels * kChannelWidth - kVhfReceiveOffset + kTextNudge;
-        decoded_.txFrequency = fTx;
-        decoded_.uhf = fTx > kUhfAbove;
-        decoded_.txttx = frequencyText(fTx);
-        decoded_.txtrx = frequencyText(fRx);
+    int byte(const ImageField& field, int b) const {
+        return imageByte(image_, field.bytes[static_cast<std::size_t>(b)]);
     }
 
-    void identity() {
-        if (const auto number = peripheralNumber(image_))
-            decoded_.txtnumero = std::to_string(*number);
-        else
-            fail("Txtnumero", "Numero periferico: le cifre " + byteText(image_, 1) + ", " +
-                                  byteText(image_, 2) + ", " + byteText(image_, 3) + ", " +
-                                  byteText(image_, 4) + " non formano un numero valido");
-        decoded_.txtgruppo = byteText(image_, 7);
-        decoded_.txtmodif1 = byteText(image_, 5);
-        decoded_.txtmodif2 = byteText(image_, 6);
-        decoded_.txtcodatt = byteText(image_, 24);
-        if (const auto row = toneRowForCode(imageByte(image_, 8)))
-            decoded_.combotonoRow = *row;
-        else
-            fail("Combotono", "Tono subaudio: codice " + byteText(image_, 8) + " sconosciuto");
-        decoded_.textsincro = byteText(image_, 9);
-        decoded_.textoutimp = byteText(image_, 10);
-        decoded_.text1 = byteText(image_, 15);
-        decoded_.textintert = byteText(image_, 16);
+    std::string byteText(const ImageField& field, int b) const {
+        return std::to_string(byte(field, b));
     }
 
-    void positionsAndMode() {
-        const std::uint8_t mode = imageByte(image_, 20);
-        decoded_.reteMask = imageByte(image_, 18);
-        decoded_.battMask = imageByte(image_, 19);
-        decoded_.beep = (mode & 4) != 0;
-        if (mode & 1)
-            decoded_.mode = PanelMode::InsDisOne;
-        else if (mode & 2)
-            decoded_.mode = PanelMode::InsDisSix;
+    // The synthesiser count of a frequency field, in 12.5 kHz channels.
+    double channels(const ImageField& field) const {
+        return (byte(field, 2) * 256.0 + byte(field, 0)) * kASpan + byte(field, 1) / 2.0;
+    }
+
+    void decode(const ImageField& field) {
+        ParameterSet& values = decoded_.values;
+        const ParameterControl& parameter = *field.parameter;
+        switch (field.encoding) {
+        case Encoding::TransmitFrequency: {
+            const double fTx = channels(field) * kChannelWidth + kTextNudge;
+            decoded_.transmitMegahertz = fTx;
+            values.uhfBand = fTx > kDecodeUhfAbove;
+            values.vhfBand = !values.uhfBand;
+            values.*parameter.text = frequencyText(fTx);
+            break;
+        }
+        case Encoding::ReceiveFrequency: {
+            // The transmit frequency picks the receive offset; only the VHF side gets the nudge.
+            const double c = channels(field) * kChannelWidth;
+            const double fRx = decoded_.transmitMegahertz > kDecodeUhfAbove
+                                   ? c + kUhfReceiveOffset
+                                   : c - kVhfReceiveOffset + kTextNudge;
+            values.*parameter.text = frequencyText(fRx);
+            break;
+        }
+        case Encoding::PeripheralDigits:
+            peripheralNumber(field);
+            break;
+        case Encoding::TextByte:
+            values.*parameter.text = byteText(field, 0);
+            break;
+        case Encoding::ToneCode:
+            if (const auto row = toneRowForCode(byte(field, 0)))
+                values.toneRow = *row;
+            else
+                fail(field,
+                     fieldCaption(field) + ": codice " + byteText(field, 0) + " sconosciuto");
+            break;
+        case Encoding::PositionMask:
+            positions(values.*parameter.flags, byte(field, 0));
+            break;
+        case Encoding::ModeByte: // decoded first of all
+            break;
+        case Encoding::InputMask:
+            for (int bit = 0; bit < kPositionCount; ++bit)
+                values.directInputs[static_cast<std::size_t>(kPositionCount - 1 - bit)] =
+                    (byte(field, 0) >> bit & 1) != 0;
+            break;
+        case Encoding::RangeValue:
+            rangeValue(field);
+            break;
+        case Encoding::LoFlag:
+            values.lo = (byte(field, 0) & 1) != 0;
+            break;
+        case Encoding::Marker:
+            break;
+        }
+    }
+
+    void peripheralNumber(const ImageField& field) {
+        std::optional<int> number;
+        const auto thousands = checked(byte(field, 0) * 1000L);
+        const auto hundreds = checked(byte(field, 1) * 100L);
+        if (thousands && hundreds) {
+            auto sum = checked(long{*thousands} + *hundreds);
+            const auto tens = checked(byte(field, 2) * 10L);
+            if (sum && tens)
+                sum = checked(long{*sum} + *tens);
+            if (sum && tens)
+                number = checked(long{*sum} + byte(field, 3));
+        }
+        if (number)
+            decoded_.values.peripheralNumber = std::to_string(*number);
         else
-            decoded_.mode = PanelMode::Off;
-        // A unit whose control-panel mode is off leaves position 6 out of its masks.
-        const bool deviceWithoutPanel =
-            source_ == ImageSource::DeviceReply && decoded_.mode == PanelMode::Off;
-        decoded_.positionBitsRead = deviceWithoutPanel ? 5 : 6;
-        const std::uint8_t inputs = imageByte(image_, 28);
+            fail(field, fieldCaption(field) + ": le cifre " + byteText(field, 0) + ", " +
+                            byteText(field, 1) + ", " + byteText(field, 2) + ", " +
+                            byteText(field, 3) + " non formano un numero valido");
+    }
+
+    // Bit i clear chooses member 5 - i.
+    void positions(PositionFlags& chosen, int mask) const {
         for (int bit = 0; bit < kPositionCount; ++bit)
-            decoded_.check3[static_cast<std::size_t>(kPositionCount - 1 - bit)] =
-                (inputs >> bit & 1) != 0;
-        decoded_.txtsir = byteText(image_, 21);
-        decoded_.txtin = byteText(image_, 22);
-        decoded_.txtout = byteText(image_, 23);
+            chosen[static_cast<std::size_t>(kPositionCount - 1 - bit)] =
+                bit < decoded_.positionBitsRead && (mask >> bit & 1) == 0;
     }
 
-    std::string rangeText(int k, int lowByte, const char* column) {
-        int high = imageByte(image_, lowByte + 1);
+    void mode(int mode) {
+        ParameterSet& values = decoded_.values;
+        values.beep = (mode & 4) != 0;
+        values.insDisOne = (mode & 1) != 0;
+        values.insDisSix = !values.insDisOne && (mode & 2) != 0;
+        values.controlPanel = values.insDisOne || values.insDisSix;
+    }
+
+    void rangeValue(const ImageField& field) {
+        int high = byte(field, 1);
         if (source_ == ImageSource::DeviceReply) {
             high &= kDeviceRangeHighMask;
         } else if (high >= kImportRangeHighLimit) {
-            const std::string control = std::string(column) + "(" + std::to_string(k) + ")";
-            fail(control, (k < 8 ? "Monodirezionali" : "Bidirezionali") + std::string(" Range ") +
-                              std::to_string(k % 8 + 1) + ": byte alto " + std::to_string(high) +
-                              " non valido");
-            return {};
+            fail(field, startText(rangeGroupCaption(field.range)) + " " + startText(field.caption) +
+                            ": byte alto " + std::to_string(high) + " non valido");
+            return;
         }
-        return std::to_string(high * 256 + imageByte(image_, lowByte));
+        (decoded_.values.*field.parameter->texts)[static_cast<std::size_t>(field.range)] =
+            std::to_string(high * 256 + byte(field, 0));
     }
 
-    void fail(std::string field, std::string message) {
-        problems_.push_back({std::move(field), std::move(message)});
+    void fail(const ImageField& field, std::string message) {
+        problems_.push_back({controlName(field.control), std::move(message)});
     }
 
     const Image& image_;

@@ -1,11 +1,9 @@
 #pragma once
 
+#include "protocol/config_image.h"
 #include "values/parameter_set.h"
 #include "values/result.h"
-#include "protocol/config_image.h"
 
-#include <array>
-#include <cstdint>
 #include <string>
 
 namespace velmora {
@@ -15,48 +13,19 @@ namespace velmora {
 // control-panel mode is off, and ignores the two top bits of the range high bytes.
 enum class ImageSource { FileImport, DeviceReply };
 
-enum class PanelMode {
-    Off,       // neither bit 0 nor bit 1 of image byte 20
-    InsDisOne, // bit 0: control-panel mode, Ins/DIS position 1 (`Option4`)
-    InsDisSix, // bit 1 without bit 0: control-panel mode, Ins/DIS position 6 (`Option3`)
-};
-
 // The checked values of one image, ready to be written into the window in the decoding
-// order. Texts are exactly what the controls will show.
+// order. Texts are exactly what the controls will show. Where the parameter set holds a
+// selection, the decoded one holds what the image asks for:
+// - `mainsPosition`, `batteryPosition`: every member the image chooses, selected in
+//   the order of their bits (member 5 first), so the last one chosen stays;
+// - `controlPanel`, `insDisOne`, `insDisSix`: the mode of image byte 20, bit 0 before bit 1;
+//   `beep` is bit 2 whatever the mode;
+// - `vhfBand`, `uhfBand`: the band the transmit frequency lies in (applied to a reply only);
+// - `directInputs` and the three control-panel times: written only in control-panel mode.
 struct DecodedImage {
-    double txFrequency{}; // fTX, 0.00001 included: chooses the receive offset and the band
-    std::string txttx;
-    std::string txtrx;
-    bool uhf{}; // device reply only: the transmit frequency is above 175 MHz
-
-    std::string txtnumero;
-    std::string txtgruppo;
-    std::string txtmodif1;
-    std::string txtmodif2;
-    std::string txtcodatt;
-    int combotonoRow{};
-    std::string textsincro;
-    std::string textoutimp;
-    std::string text1;
-    std::string textintert;
-
-    // Bit i (i = 0..5) clear selects member 5 - i, set deselects it, in the order i = 0..5.
-    std::uint8_t reteMask{};
-    std::uint8_t battMask{};
-    int positionBitsRead{6}; // 5 for a device reply whose mode is off: member 0 untouched
-
-    bool beep{}; // bit 2 of image byte 20
-    PanelMode mode{PanelMode::Off};
-
-    // Written only when the mode is on.
-    std::array<bool, kPositionCount> check3{}; // by control index: check3[5 - i] = bit i
-    std::string txtsir;
-    std::string txtin;
-    std::string txtout;
-
-    std::array<std::string, kRangeCount> text2;
-    std::array<std::string, kRangeCount> text3;
-    bool lo{}; // bit 0 of image byte 27
+    ParameterSet values;
+    int positionBitsRead{kPositionCount}; // 5 for a reply whose mode is off: member 0 untouched
+    double transmitMegahertz{};           // fTX, the text nudge included
 };
 
 // Checks the whole image and returns every value, or every problem (a peripheral

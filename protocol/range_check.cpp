@@ -14,7 +14,8 @@ bool pairFails(double min, double max) {
 std::optional<int> firstFailingRangePair(const ParameterSet& parameters) {
     for (int k = 0; k < kRangeCount; ++k) {
         const auto index = static_cast<std::size_t>(k);
-        if (pairFails(textValue(parameters.text2[index]), textValue(parameters.text3[index]))) {
+        if (pairFails(textValue(parameters.rangeMinimum[index]),
+                      textValue(parameters.rangeMaximum[index]))) {
             return k;
         }
     }

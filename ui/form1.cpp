@@ -1,11 +1,11 @@
 #include "ui/form1.h"
 
-#include "values/tone_table.h"
 #include "ui/fitting_indicator_style.h"
 #include "ui/form_layout.h"
 #include "ui/header_picture.h"
 #include "ui/leave_guard.h"
 #include "ui/text_box.h"
+#include "values/tone_table.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -24,8 +24,8 @@ namespace velmora {
 namespace {
 
 // Buttons whose action is a reaction of the window itself; the others start a command.
-constexpr std::array<std::string_view, 4> kModelButtons{"Command2", "Command3", "Command7",
-                                                        "Command8"};
+constexpr std::array kModelButtons{"Command2"_control, "Command3"_control, "Command7"_control,
+                                   "Command8"_control};
 
 Qt::Alignment qtAlignment(CaptionAlignment alignment) {
     switch (alignment) {
@@ -40,10 +40,10 @@ Qt::Alignment qtAlignment(CaptionAlignment alignment) {
 }
 
 QWidget* createWidget(const ControlLayout& layout, QWidget* parent) {
-    const QString caption = QString::fromStdString(layout.caption);
-    switch (layout.kind) {
+    const QString caption = QString::fromStdString(startText(layout.control));
+    switch (kindOf(layout.control)) {
     case ControlKind::TextBox:
-        return new TextBox(layout.name, parent);
+        return new TextBox(layout.control, parent);
     case ControlKind::CheckBox:
         return new QCheckBox(caption, parent);
     case ControlKind::OptionButton: {
@@ -107,8 +107,8 @@ Form1::Form1(FormModel& model, QWidget* parent)
 
     for (const ControlLayout& layout : formLayout()) {
         QWidget* widget = createControl(layout, dotsPerInch);
-        controls_.emplace(layout.name, Control{widget, layout.kind});
-        connectOperator(layout.name, widget, layout.kind);
+        controls_.emplace(controlName(layout.control), Control{widget, layout.control});
+        connectOperator(layout.control, widget);
     }
     for (const auto& entry : controls_) {
         refresh(entry.first);
@@ -124,19 +124,20 @@ void Form1::setBeep(std::function<void()> beep) {
     leaveGuard_->setBeep(std::move(beep));
 }
 
-QWidget* Form1::parentFor(const std::string& name) {
-    if (!model_.has(name)) {
+QWidget* Form1::parentFor(ControlId control) {
+    const auto frame = containerOf(control);
+    if (!frame) {
         return this;
     }
-    const auto container = controls_.find(model_.container(name));
+    const auto container = controls_.find(controlName(*frame));
     return container != controls_.end() ? container->second.widget : this;
 }
 
 QWidget* Form1::createControl(const ControlLayout& layout, double dotsPerInch) {
-    QWidget* parent = parentFor(layout.name);
+    QWidget* parent = parentFor(layout.control);
     QWidget* widget = createWidget(layout, parent);
-    widget->setObjectName(QString::fromStdString(layout.name));
-    if (layout.kind == ControlKind::CheckBox) {
+    widget->setObjectName(QString::fromStdString(controlName(layout.control)));
+    if (kindOf(layout.control) == ControlKind::CheckBox) {
         widget->setStyle(checkBoxStyle_);
     }
 
@@ -150,16 +151,18 @@ QWidget* Form1::createControl(const ControlLayout& layout, double dotsPerInch) {
     return widget;
 }
 
-void Form1::connectOperator(const std::string& name, QWidget* widget, ControlKind kind) {
-    switch (kind) {
+void Form1::connectOperator(ControlId control, QWidget* widget) {
+    const std::string& name = controlName(control);
+    switch (kindOf(control)) {
     case ControlKind::TextBox:
-        connect(static_cast<QLineEdit*>(widget), &QLineEdit::textEdited, this,
-                [this, name](const QString& text) { model_.setText(name, text.toStdString()); });
+        connect(
+            static_cast<QLineEdit*>(widget), &QLineEdit::textEdited, this,
+            [this, control](const QString& text) { model_.setText(control, text.toStdString()); });
         break;
     case ControlKind::CheckBox: {
         auto* box = static_cast<QAbstractButton*>(widget);
-        connect(box, &QAbstractButton::clicked, this, [this, name, box] {
-            model_.setValue(name, box->isChecked());
+        connect(box, &QAbstractButton::clicked, this, [this, control, name, box] {
+            model_.setValue(control, box->isChecked());
             refresh(name);
         });
         break;
@@ -167,8 +170,8 @@ void Form1::connectOperator(const std::string& name, QWidget* widget, ControlKin
     case ControlKind::OptionButton:
         // A click selects, even on a selected button; the model keeps it selected.
         connect(static_cast<QAbstractButton*>(widget), &QAbstractButton::clicked, this,
-                [this, name] {
-                    model_.setValue(name, true);
+                [this, control, name] {
+                    model_.setValue(control, true);
                     refresh(name);
                 });
         break;
@@ -181,11 +184,11 @@ void Form1::connectOperator(const std::string& name, QWidget* widget, ControlKin
         break;
     case ControlKind::CommandButton: {
         const bool reaction =
-            std::find(kModelButtons.begin(), kModelButtons.end(), name) != kModelButtons.end();
+            std::find(kModelButtons.begin(), kModelButtons.end(), control) != kModelButtons.end();
         connect(static_cast<QAbstractButton*>(widget), &QAbstractButton::clicked, this,
-                [this, name, reaction] {
+                [this, control, name, reaction] {
                     if (reaction) {
-                        model_.press(name);
+                        model_.press(control);
                     } else {
                         emit commandRequested(QString::fromStdString(name));
                     }
@@ -201,18 +204,19 @@ void Form1::connectOperator(const std::string& name, QWidget* widget, ControlKin
 
 void Form1::refresh(std::string_view name) {
     const auto found = controls_.find(name);
-    if (found == controls_.end() || !model_.has(name)) {
+    if (found == controls_.end()) {
         return;
     }
     QWidget* widget = found->second.widget;
-    widget->setEnabled(model_.enabled(name));
-    widget->setHidden(!model_.visible(name));
+    const ControlId id = found->second.id;
+    widget->setEnabled(model_.enabled(id));
+    widget->setHidden(!model_.visible(id));
 
-    switch (found->second.kind) {
+    switch (kindOf(id)) {
     case ControlKind::TextBox: {
         // Compared first so that the operator's own edit does not move the caret.
         auto* box = static_cast<QLineEdit*>(widget);
-        const QString text = QString::fromStdString(model_.text(name));
+        const QString text = QString::fromStdString(model_.text(id));
         if (box->text() != text) {
             const QSignalBlocker quiet(box);
             box->setText(text);
@@ -223,7 +227,7 @@ void Form1::refresh(std::string_view name) {
     case ControlKind::OptionButton: {
         auto* button = static_cast<QAbstractButton*>(widget);
         const QSignalBlocker quiet(button);
-        button->setChecked(model_.value(name));
+        button->setChecked(model_.value(id));
         break;
     }
     case ControlKind::ComboBox: {
@@ -234,9 +238,9 @@ void Form1::refresh(std::string_view name) {
     }
     case ControlKind::Label: {
         auto* label = static_cast<QLabel*>(widget);
-        label->setText(QString::fromStdString(model_.text(name)));
+        label->setText(QString::fromStdString(model_.text(id)));
         QPalette colours = label->palette();
-        colours.setColor(QPalette::Window, backgroundColour(model_.background(name)));
+        colours.setColor(QPalette::Window, backgroundColour(model_.background(id)));
         label->setPalette(colours);
         break;
     }

@@ -39,14 +39,14 @@ signals:
 
 private:
     QWidget* createControl(const ControlLayout& layout, double dotsPerInch);
-    QWidget* parentFor(const std::string& name);
-    void connectOperator(const std::string& name, QWidget* widget, ControlKind kind);
+    QWidget* parentFor(ControlId control);
+    void connectOperator(ControlId control, QWidget* widget);
     void refresh(std::string_view name);
     QColor backgroundColour(Background background) const;
 
     struct Control {
         QWidget* widget;
-        ControlKind kind;
+        ControlId id;
     };
 
     FormModel& model_;

@@ -1,10 +1,9 @@
 #pragma once
 
-#include "model/form_model.h"
+#include "values/controls.h"
 
 #include <QRect>
 
-#include <string>
 #include <vector>
 
 namespace velmora {
@@ -23,13 +22,12 @@ struct TwipRect {
     int height;
 };
 
-// Where one control of `Form1` sits and how its caption looks. Rectangles are measured
-// from the window's client area, whatever frame the control lives in.
+// Where one control of `Form1` sits and how its caption looks; its name, kind, frame
+// and caption are the control table's. Rectangles are measured from the window's
+// client area, whatever frame the control lives in.
 struct ControlLayout {
-    std::string name;
-    ControlKind kind;
+    ControlId control;
     TwipRect rect;
-    std::string caption;
     CaptionAlignment alignment = CaptionAlignment::Left;
     double pointSize = kDialogPointSize;
     bool outlined = false; // frames only: an etched border around the region

@@ -70,8 +70,8 @@ bool LeaveGuard::pointerTakesFocus(QObject* receiver, QEvent* event, TextBox& bo
 }
 
 bool LeaveGuard::refusesLeaving(const TextBox& box) {
-    const bool vhf = model_.value("Option1");
-    const LeaveVerdict verdict = leaveCheck(box.controlName(), box.text().toStdString(), vhf);
+    const bool vhf = model_.value("Option1"_control);
+    const LeaveVerdict verdict = leaveCheck(box.control(), box.text().toStdString(), vhf);
     if (verdict == LeaveVerdict::RefuseWithBeep) {
         beep_();
     }

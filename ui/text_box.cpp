@@ -35,8 +35,7 @@ QAction* TextBox::pasteAction(const QMenu& menu) {
     return nullptr;
 }
 
-TextBox::TextBox(std::string controlName, QWidget* parent)
-    : QLineEdit(parent), controlName_(std::move(controlName)) {
+TextBox::TextBox(ControlId control, QWidget* parent) : QLineEdit(parent), control_(control) {
     // Dropped text would bypass the character filter.
     setAcceptDrops(false);
 }
@@ -45,7 +44,7 @@ bool TextBox::accepts(const QString& typed) const {
     const auto characters = typed.toUcs4();
     qsizetype inserted = 0;
     for (const char32_t character : characters) {
-        if (!acceptsTypedCharacter(controlName_, character)) {
+        if (!acceptsTypedCharacter(control_, character)) {
             return false;
         }
         if (character != kBackspace) {
@@ -56,7 +55,7 @@ bool TextBox::accepts(const QString& typed) const {
 }
 
 bool TextBox::fitsTypingLimit(qsizetype inserted) const {
-    const int limit = typingLimit(controlName_);
+    const int limit = typingLimit(control_);
     return limit == 0 || inserted == 0 || text().size() - selectedText().size() + inserted <= limit;
 }
 

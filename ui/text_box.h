@@ -1,5 +1,7 @@
 #pragma once
 
+#include "values/controls.h"
+
 #include <QLineEdit>
 
 #include <string>
@@ -16,9 +18,9 @@ class TextBox : public QLineEdit {
     Q_OBJECT
 
 public:
-    TextBox(std::string controlName, QWidget* parent);
+    TextBox(ControlId control, QWidget* parent);
 
-    const std::string& controlName() const { return controlName_; }
+    ControlId control() const { return control_; }
 
     // The "Paste" entry of a box's context menu.
     static QAction* pasteAction(const QMenu& menu);
@@ -34,7 +36,7 @@ private:
     bool fitsTypingLimit(qsizetype inserted) const;
     void pasteWithinTypingLimit();
 
-    std::string controlName_;
+    ControlId control_;
 };
 
 } // namespace velmora

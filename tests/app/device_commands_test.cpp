@@ -13,11 +13,11 @@ namespace {
 
 velmora::Image unitImage(int toneByte) {
     velmora::ParameterSet unit;
-    unit.txtnumero = "1234";
-    unit.combotonoRow = 5;
-    unit.txttx = unit.txtrx = "460.0000";
-    unit.text2[3] = "100";
-    unit.text3[3] = "200";
+    unit.peripheralNumber = "1234";
+    unit.toneRow = 5;
+    unit.transmitFrequency = unit.receiveFrequency = "460.0000";
+    unit.rangeMinimum[3] = "100";
+    unit.rangeMaximum[3] = "200";
     velmora::Image image = *velmora::encodeImage(unit);
     velmora::imageByte(image, 8) = static_cast<std::uint8_t>(toneByte);
     return image;
@@ -46,18 +46,18 @@ private slots:
     void programmaSendsTheFormAndShowsTheAcknowledgement() {
         Rig rig;
         QVERIFY(rig.startOnPort1());
-        QVERIFY(rig.shows("Label20", "Connesso"));
-        rig.model.setCaption("Label19", "x", Background::Red);
+        QVERIFY(rig.shows("Label20"_control, "Connesso"));
+        rig.model.setCaption("Label19"_control, "x", Background::Red);
         rig.controller.program();
         QVERIFY(!rig.timer("Timer1")->isActive() && rig.timer("Timer4")->isActive());
-        QVERIFY(rig.model.enabled("Command5"));
-        QCOMPARE(rig.model.text("Label19"), "");
-        QCOMPARE(rig.model.background("Label19"), Background::ButtonFace);
+        QVERIFY(rig.model.enabled("Command5"_control));
+        QCOMPARE(rig.model.text("Label19"_control), "");
+        QCOMPARE(rig.model.background("Label19"_control), Background::ButtonFace);
         QCOMPARE(Bytes(rig.controller.txFrame()->begin(), rig.controller.txFrame()->end()),
                  defaultFrame());
 
-        QVERIFY(rig.shows("Label19", "Programmato"));
-        QCOMPARE(rig.model.background("Label19"), Background::Green);
+        QVERIFY(rig.shows("Label19"_control, "Programmato"));
+        QCOMPARE(rig.model.background("Label19"_control), Background::Green);
         QVERIFY(rig.timer("Timer1")->isActive());
         // Timer4 now resumes polling every 500 ms: the running poll keeps its 200 ms
         // cadence (restarting it on each resume stretches a gap to 300 ms or more).
@@ -83,24 +83,25 @@ private slots:
         QVERIFY(rig.startOnPort1());
         rig.controller.program();
         const auto firstFrame = rig.controller.txFrame();
-        QVERIFY(rig.shows("Label19", "Programmato"));
-        rig.model.setEnabled("Command5", false);
-        rig.model.setText("Text2(0)", "0");
-        rig.model.setText("Text3(0)", "5");
+        QVERIFY(rig.shows("Label19"_control, "Programmato"));
+        rig.model.setEnabled("Command5"_control, false);
+        rig.model.setText("Text2(0)"_control, "0");
+        rig.model.setText("Text3(0)"_control, "5");
         const auto chunksBefore = rig.unit.received().size();
         rig.controller.program();
-        QCOMPARE(rig.model.text("Label19"), "");
+        QCOMPARE(rig.model.text("Label19"_control), "");
         QVERIFY(!rig.timer("Timer1")->isActive());
         QCOMPARE(rig.dialogs.events,
                  QStringList({"prompt", "beep", "notice Avviso: Errore nei Range REP"}));
-        rig.model.setText("Text3(0)", "0");
-        rig.model.setText("Txtgruppo", "300");
+        rig.model.setText("Text3(0)"_control, "0");
+        rig.model.setText("Txtgruppo"_control, "300");
         rig.controller.program();
         QCOMPARE(rig.dialogs.events.size(), 4);
         QVERIFY(rig.dialogs.events[3].startsWith("notice Avviso: ") &&
                 rig.dialogs.events[3].contains("Gruppo"));
         QTest::qWait(60);
-        QVERIFY(onlyPolls(rig.unit.received(), chunksBefore) && !rig.model.enabled("Command5"));
+        QVERIFY(onlyPolls(rig.unit.received(), chunksBefore) &&
+                !rig.model.enabled("Command5"_control));
         QCOMPARE(rig.controller.txFrame(), firstFrame);
     }
 
@@ -129,9 +130,9 @@ private slots:
         QTemporaryDir folder;
         Rig rig(holding(folder, unitImage(toneByte)));
         QVERIFY(rig.startOnPort1());
-        QVERIFY(rig.shows("Label20", "Connesso"));
+        QVERIFY(rig.shows("Label20"_control, "Connesso"));
         QVERIFY(rig.unit.control(fault));
-        rig.model.setCaption("Label19", "Programmato", Background::Green);
+        rig.model.setCaption("Label19"_control, "Programmato", Background::Green);
         const QStringList before = windowState(rig.model);
         QSignalSpy unanswered(&rig.link, &velmora::SerialLink::readUnanswered);
         QSignalSpy images(&rig.link, &velmora::SerialLink::imageReceived);
@@ -139,32 +140,33 @@ private slots:
         clock.start();
         rig.controller.read();
         QVERIFY(!rig.timer("Timer1")->isActive());
-        QCOMPARE(rig.model.text("Label19"), "");
+        QCOMPARE(rig.model.text("Label19"_control), "");
         if (whole) {
             QVERIFY(images.wait(500));
             QVERIFY(!rig.timer("ReadDeadline")->isActive());
         } else {
             if (!silent) { // the broken reply is dropped, then a poll is answered
-                rig.model.setCaption("Label20", "", Background::ButtonFace);
-                QVERIFY(rig.shows("Label20", "Connesso", 900));
+                rig.model.setCaption("Label20"_control, "", Background::ButtonFace);
+                QVERIFY(rig.shows("Label20"_control, "Connesso", 900));
                 QVERIFY(unanswered.isEmpty());
             }
             QVERIFY(unanswered.wait(1500));
             QVERIFY2(clock.elapsed() >= 1000 && clock.elapsed() <= 1100,
                      qPrintable(QString::number(clock.elapsed())));
             if (silent)
-                QVERIFY(rig.shows("Label20", "Sconnesso", 400));
+                QVERIFY(rig.shows("Label20"_control, "Sconnesso", 400));
         }
         if (decodes) {
-            QCOMPARE(rig.model.text("Txtnumero"), "1234");
+            QCOMPARE(rig.model.text("Txtnumero"_control), "1234");
             QCOMPARE(rig.model.comboRow(), 6);
-            QVERIFY(rig.model.value("Option2") && !rig.model.value("Option1"));
-            QCOMPARE(rig.model.text("Text2(3)") + "-" + rig.model.text("Text3(3)"), "100-200");
+            QVERIFY(rig.model.value("Option2"_control) && !rig.model.value("Option1"_control));
+            QCOMPARE(rig.model.text("Text2(3)"_control) + "-" + rig.model.text("Text3(3)"_control),
+                     "100-200");
         } else {
             QCOMPARE(windowState(rig.model), before);
         }
-        QCOMPARE(rig.model.text("Label19"), status);
-        QCOMPARE(rig.model.background("Label19"),
+        QCOMPARE(rig.model.text("Label19"_control), status);
+        QCOMPARE(rig.model.background("Label19"_control),
                  status.empty() ? Background::ButtonFace : Background::Red);
         QVERIFY(rig.link.receiveBuffer().empty() && !rig.model.imageLoading());
         QVERIFY(rig.timer("Timer1")->isActive());
@@ -178,21 +180,21 @@ private slots:
         QVERIFY(rig.startOnPort1());
         rig.controller.program();
         const auto frameSent = rig.controller.txFrame();
-        QVERIFY(rig.shows("Label19", "Programmato"));
-        rig.model.setEnabled("Command5", false);
+        QVERIFY(rig.shows("Label19"_control, "Programmato"));
+        rig.model.setEnabled("Command5"_control, false);
         QVERIFY(rig.unit.control("hangup 1500"));
         QTRY_VERIFY_WITH_TIMEOUT(!rig.link.isOpen(), 500);
-        QCOMPARE(rig.model.text("Label20"), "Sconnesso");
-        QCOMPARE(rig.model.background("Label20"), Background::Red);
-        rig.model.setText("Txtnumero", "77");
+        QCOMPARE(rig.model.text("Label20"_control), "Sconnesso");
+        QCOMPARE(rig.model.background("Label20"_control), Background::Red);
+        rig.model.setText("Txtnumero"_control, "77");
         const auto chunksBefore = rig.unit.received().size();
         for (const auto command : {&velmora::Controller::program, &velmora::Controller::read}) {
-            rig.model.setCaption("Label19", "", Background::ButtonFace);
+            rig.model.setCaption("Label19"_control, "", Background::ButtonFace);
             (rig.controller.*command)();
-            QCOMPARE(rig.model.text("Label19"), "Porta non disponibile");
-            QCOMPARE(rig.model.background("Label19"), Background::Red);
+            QCOMPARE(rig.model.text("Label19"_control), "Porta non disponibile");
+            QCOMPARE(rig.model.background("Label19"_control), Background::Red);
             QCOMPARE(rig.controller.txFrame(), frameSent);
-            QVERIFY(!rig.model.enabled("Command5"));
+            QVERIFY(!rig.model.enabled("Command5"_control));
             QVERIFY(!rig.timer("ReadDeadline")->isActive());
         }
         const QStringList asked = rig.dialogs.events;
@@ -202,11 +204,11 @@ private slots:
         QVERIFY(!rig.link.isOpen());
         QTRY_VERIFY_WITH_TIMEOUT(rig.link.isOpen(), 1500);
         QCOMPARE(rig.unit.received().size(), chunksBefore);
-        QVERIFY(rig.shows("Label20", "Connesso"));
+        QVERIFY(rig.shows("Label20"_control, "Connesso"));
         QCOMPARE(rig.dialogs.events, asked);
         rig.controller.program();
-        QVERIFY(rig.shows("Label19", "Programmato"));
-        QVERIFY(rig.model.enabled("Command5"));
+        QVERIFY(rig.shows("Label19"_control, "Programmato"));
+        QVERIFY(rig.model.enabled("Command5"_control));
         QCOMPARE(velmora::imageByte(velmora::imageOfFrame(*rig.controller.txFrame()), 4), 7);
     }
 
@@ -220,13 +222,13 @@ private slots:
         rig.controller.program();
         QSignalSpy images(&rig.link, &velmora::SerialLink::imageReceived);
         QVERIFY(acknowledged.wait(800));
-        QCOMPARE(rig.model.text("Label19"), "Programmato");
+        QCOMPARE(rig.model.text("Label19"_control), "Programmato");
         // Where the chunks fall decides whether the rest is a second acknowledgement or a
         // tail too short to be a reply, which is dropped; never an image.
         acknowledged.wait(300);
         QTRY_VERIFY_WITH_TIMEOUT(rig.link.receiveBuffer().empty(), 200);
         QVERIFY(images.isEmpty() && acknowledged.size() <= 2);
-        QCOMPARE(rig.model.text("Label19"), "Programmato");
+        QCOMPARE(rig.model.text("Label19"_control), "Programmato");
         Bytes line;
         for (const Bytes& chunk : rig.unit.received())
             line.insert(line.end(), chunk.begin(), chunk.end());

@@ -38,10 +38,10 @@ private slots:
         QVERIFY(rig.startOnPort1());
         const QString saved = rig.unit.folder() + "/a.prg";
         rig.controller.program();
-        rig.model.setText("Txtnumero", "77"); // after the programming: not in the file
+        rig.model.setText("Txtnumero"_control, "77"); // after the programming: not in the file
         rig.dialogs.saveAnswer = rig.unit.folder() + "/missing/a.prg";
         rig.controller.saveFile();
-        QVERIFY(rig.model.enabled("Command5"));
+        QVERIFY(rig.model.enabled("Command5"_control));
         QVERIFY2(rig.dialogs.lastDetail.contains("cartella inesistente"),
                  qPrintable(rig.dialogs.lastDetail));
         rig.dialogs.saveAnswer = saved;
@@ -49,9 +49,9 @@ private slots:
         QFile file(saved);
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll().toStdString(), fileOf(defaultFrame()));
-        QVERIFY(!rig.model.enabled("Command5"));
+        QVERIFY(!rig.model.enabled("Command5"_control));
         rig.controller.importFile(); // cancelled: nothing changes
-        QCOMPARE(rig.model.text("Txtnumero"), "77");
+        QCOMPARE(rig.model.text("Txtnumero"_control), "77");
         QCOMPARE(rig.dialogs.events,
                  QStringList({"prompt", "save ", "notice Avviso: Errore nel salvataggio del file",
                               "save " + rig.unit.folder() + "/missing/a.prg", "import " + saved}));
@@ -74,8 +74,8 @@ private slots:
         QFETCH(std::string, activationCode);
         Rig rig;
         QVERIFY(rig.startOnPort1());
-        rig.model.setValue("Check1", true);
-        rig.model.setValue("Optbatt(2)", true);
+        rig.model.setValue("Check1"_control, true);
+        rig.model.setValue("Optbatt(2)"_control, true);
         rig.controller.program();
         const auto frameBefore = rig.controller.txFrame();
         QVERIFY(rig.unit.control("short 40")); // a partial reply in `RxBuffer`
@@ -91,16 +91,16 @@ private slots:
         rig.controller.importFile();
         QVERIFY(rig.link.receiveBuffer().empty());
         QCOMPARE(rig.controller.txFrame(), frameBefore);
-        QVERIFY(rig.model.enabled("Command5"));
+        QVERIFY(rig.model.enabled("Command5"_control));
         if (activationCode.empty()) {
             QCOMPARE(windowState(rig.model), before);
             QCOMPARE(rig.dialogs.events.last(), "notice Avviso: File non valido");
             QVERIFY(!rig.dialogs.lastDetail.isEmpty());
         } else {
             QCOMPARE(rig.dialogs.events.last(), "import ");
-            QCOMPARE(rig.model.text("Txtcodatt"), activationCode);
-            QCOMPARE(rig.model.text("Txtnumero"), "1");
-            QVERIFY(!rig.model.value("Check1"));
+            QCOMPARE(rig.model.text("Txtcodatt"_control), activationCode);
+            QCOMPARE(rig.model.text("Txtnumero"_control), "1");
+            QVERIFY(!rig.model.value("Check1"_control));
         }
     }
 };

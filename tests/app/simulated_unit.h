@@ -11,6 +11,8 @@
 #include <cstdint>
 #include <vector>
 
+using velmora::operator""_control;
+
 // The program's parts around one simulated unit.
 struct Rig {
     explicit Rig(const QStringList& unitOptions = {}) : unit(unitOptions) {}
@@ -21,7 +23,7 @@ struct Rig {
         controller.startUp();
         return link.isOpen();
     }
-    bool shows(const char* label, const std::string& caption, int timeoutMs = 800) {
+    bool shows(velmora::ControlId label, const std::string& caption, int timeoutMs = 800) {
         return QTest::qWaitFor([&] { return model.text(label) == caption; }, timeoutMs);
     }
     QTimer* timer(const char* name) { return link.findChild<QTimer*>(name); }
@@ -36,10 +38,11 @@ struct Rig {
 // Every control's state except the two status labels, which follow the line.
 inline QStringList windowState(const velmora::FormModel& model) {
     QStringList state{QString::number(model.comboRow())};
-    for (const std::string& name : model.controlNames()) {
-        if (name != "Label19" && name != "Label20") {
+    for (std::size_t index = 0; index < velmora::kControlCount; ++index) {
+        const velmora::ControlId name(index);
+        if (name != "Label19"_control && name != "Label20"_control) {
             state << QStringLiteral("%1|%2|%3%4%5%6")
-                         .arg(QString::fromStdString(name),
+                         .arg(QString::fromStdString(velmora::controlName(name)),
                               QString::fromStdString(model.text(name)))
                          .arg(model.value(name))
                          .arg(model.enabled(name))

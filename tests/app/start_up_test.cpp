@@ -57,12 +57,12 @@ private slots:
         Rig rig;
         rig.model.setComboRow(3);
         QVERIFY(rig.startOnPort1());
-        QVERIFY(rig.model.value("Option1") && !rig.model.value("Option2"));
+        QVERIFY(rig.model.value("Option1"_control) && !rig.model.value("Option2"_control));
         QCOMPARE(rig.model.comboRow(), 0);
         QVERIFY(rig.timer("Timer1")->isActive() && !rig.timer("Timer4")->isActive());
-        QCOMPARE(rig.model.text("Label20"), "Sconnesso");
-        QVERIFY(rig.shows("Label20", "Connesso"));
-        QCOMPARE(rig.model.background("Label20"), Background::Green);
+        QCOMPARE(rig.model.text("Label20"_control), "Sconnesso");
+        QVERIFY(rig.shows("Label20"_control, "Connesso"));
+        QCOMPARE(rig.model.background("Label20"_control), Background::Green);
         // The recovery path of a line error also ends an image loading.
         rig.model.setImageLoading(true);
         emit rig.link.findChild<QSerialPort*>("MSComm1")->errorOccurred(QSerialPort::ReadError);
@@ -103,12 +103,12 @@ private slots:
         line.write(Bytes(96, 0x55));
         QVERIFY(acknowledged.wait(500));
         velmora::ParameterSet other;
-        other.txtnumero = "4321";
+        other.peripheralNumber = "4321";
         const velmora::Image image = *velmora::encodeImage(other);
         line.write(Bytes(image.begin(), image.end()));
         QVERIFY(images.wait(500));
         QCOMPARE(acknowledged.size(), 1);
-        QCOMPARE(model.text("Label19"), "");
+        QCOMPARE(model.text("Label19"_control), "");
         QCOMPARE(windowState(model), before);
     }
 };

@@ -154,8 +154,8 @@ private:
 FormModel site(long number) {
     return windowAfter([&](FormModel& form) {
         form.setComboRow(3);
-        form.setText("Txtgruppo", "4");
-        form.setText("Txtnumero", std::to_string(number));
+        form.setText("Txtgruppo"_control, "4");
+        form.setText("Txtnumero"_control, std::to_string(number));
     });
 }
 

@@ -79,19 +79,19 @@ inline FormModel windowAfter(const WindowChanges& changes = {}) {
 
 // A control-panel configuration on UHF with positions, tone, direct inputs and a range.
 inline void busyWindow(FormModel& form) {
-    form.setText("Txtnumero", "0101");
+    form.setText("Txtnumero"_control, "0101");
     form.setComboRow(18); // "123"
-    form.setValue("Option2", true);
-    form.setText("txttx", "433.5");
-    form.setValue("Check1", true);
-    form.setValue("Option3", true);
-    form.setValue("Optrete(3)", true);
-    form.setValue("Optbatt(1)", true);
-    form.setValue("Check3(5)", true);
-    form.setValue("Check3(4)", true);
-    form.setText("Txtsir", "30");
-    form.setText("Text2(9)", "300");
-    form.setText("Text3(9)", "1200");
+    form.setValue("Option2"_control, true);
+    form.setText("txttx"_control, "433.5");
+    form.setValue("Check1"_control, true);
+    form.setValue("Option3"_control, true);
+    form.setValue("Optrete(3)"_control, true);
+    form.setValue("Optbatt(1)"_control, true);
+    form.setValue("Check3(5)"_control, true);
+    form.setValue("Check3(4)"_control, true);
+    form.setText("Txtsir"_control, "30");
+    form.setText("Text2(9)"_control, "300");
+    form.setText("Text3(9)"_control, "1200");
 }
 
 struct CommandRun {

@@ -55,20 +55,20 @@ QString serialLockOf(const QString& link) {
 }
 
 void numberedPanel(FormModel& form) {
-    form.setText("Txtnumero", "101");
-    form.setValue("Check1", true);
-    form.setValue("Optrete(2)", true);
-    form.setText("Text2(4)", "10");
-    form.setText("Text3(4)", "20");
+    form.setText("Txtnumero"_control, "101");
+    form.setValue("Check1"_control, true);
+    form.setValue("Optrete(2)"_control, true);
+    form.setText("Text2(4)"_control, "10");
+    form.setText("Text3(4)"_control, "20");
 }
 
 TEST(DeviceCommands, ReadThenProgramThenVerifyFindsNoDifference) {
     Folder folder;
     const FormModel held = windowAfter(numberedPanel);
     const FormModel wanted = windowAfter([](FormModel& form) {
-        form.setValue("Option2", true);
+        form.setValue("Option2"_control, true);
         form.setComboRow(5);
-        form.setText("Txtnumero", "2024");
+        form.setText("Txtnumero"_control, "2024");
     });
     const auto heldFile = folder.save("held.prg", held);
     const auto wantedFile = folder.save("wanted.prg", wanted);

@@ -79,10 +79,10 @@ TEST(DiffCommand, NamesOnlyTheDifferingParametersWithBothValues) {
     Folder folder;
     const auto a = folder.save("a.prg", windowAfter());
     const auto b = folder.save("b.prg", windowAfter([](FormModel& form) {
-                                   form.setText("Txtnumero", "7");
+                                   form.setText("Txtnumero"_control, "7");
                                    form.setComboRow(1);
-                                   form.setText("Text2(0)", "5");
-                                   form.setText("Text3(0)", "9");
+                                   form.setText("Text2(0)"_control, "5");
+                                   form.setText("Text3(0)"_control, "9");
                                }));
     const CommandRun equal = run(diffCommand, {a.string(), folder.save("a2.prg", windowAfter())});
     EXPECT_EQ(equal.status, ExitStatus::Done);

@@ -47,8 +47,8 @@ TEST(ProductionRecord, ARowPerAttemptThatASpreadsheetOpensAndResumeReadsBack) {
     Folder folder;
     // A name with a comma, a quote and a line end must come back whole.
     const std::string name = "site, \"north\"\nhall.prg";
-    const FormModel first = windowAfter([](FormModel& form) { form.setText("Txtnumero", "101"); });
-    const FormModel second = windowAfter([](FormModel& form) { form.setText("Txtnumero", "102"); });
+    const FormModel first = windowAfter([](FormModel& form) { form.setText("Txtnumero"_control, "101"); });
+    const FormModel second = windowAfter([](FormModel& form) { form.setText("Txtnumero"_control, "102"); });
     const QString record = pathText(folder / "record.csv");
     SimulatedUnit unit;
     ASSERT_TRUE(unit.started());

@@ -40,56 +40,56 @@ TEST(SetCommand, WritesTheFrameTheWindowBuildsForTheSameChanges) {
     const std::vector<Case> cases{
         {"identity and tone",
          [](FormModel& form) { // the panel switched off after setting its times
-             form.setValue("Check1", true);
-             form.setValue("Option3", true);
-             form.setValue("Check3(5)", true);
-             form.setText("Txtsir", "99");
-             form.setText("txtin", "17");
-             form.setText("Txtout", "240");
-             form.setValue("Check1", false);
-             form.setValue("Optrete(0)", true);
-             form.setValue("Check2", true);
+             form.setValue("Check1"_control, true);
+             form.setValue("Option3"_control, true);
+             form.setValue("Check3(5)"_control, true);
+             form.setText("Txtsir"_control, "99");
+             form.setText("txtin"_control, "17");
+             form.setText("Txtout"_control, "240");
+             form.setValue("Check1"_control, false);
+             form.setValue("Optrete(0)"_control, true);
+             form.setValue("Check2"_control, true);
          },
          {"Txtnumero=0101", "Txtgruppo=3", "Txtmodif2=255", "Combotono=123", "Textintert=20"},
          [](FormModel& form) {
-             form.setText("Txtnumero", "0101");
-             form.setText("Txtgruppo", "3");
-             form.setText("Txtmodif2", "255");
+             form.setText("Txtnumero"_control, "0101");
+             form.setText("Txtgruppo"_control, "3");
+             form.setText("Txtmodif2"_control, "255");
              form.setComboRow(18);
-             form.setText("Textintert", "20");
+             form.setText("Textintert"_control, "20");
          },
          "Numero periferico: 1 -> 101\n"},
         {"control panel and positions",
          [](FormModel&) {},
          {"Optbatt(2)=1", "Check1=1", "Optrete(3)=1", "Check3(2)=1", "Txtsir=240", "Check4=0"},
          [](FormModel& form) {
-             form.setValue("Optbatt(2)", true);
-             form.setValue("Check1", true);
-             form.setValue("Optrete(3)", true);
-             form.setValue("Check3(2)", true);
-             form.setText("Txtsir", "240");
-             form.setValue("Check4", false);
+             form.setValue("Optbatt(2)"_control, true);
+             form.setValue("Check1"_control, true);
+             form.setValue("Optrete(3)"_control, true);
+             form.setValue("Check3(2)"_control, true);
+             form.setText("Txtsir"_control, "240");
+             form.setValue("Check4"_control, false);
          },
          "Posizione manca rete: nessuna -> 3\n"},
         {"a frequency of a busy UHF file",
          cli_test::busyWindow,
          {"txttx=401.0125"},
-         [](FormModel& form) { form.setText("txttx", "401.0125"); },
+         [](FormModel& form) { form.setText("txttx"_control, "401.0125"); },
          "Frequenza TX: 433.5000 -> 401.0125\n"},
         {"ranges and a cancelled position",
          [](FormModel& form) { // panel on, Ins/DIS 1, positions, no beep
-             form.setValue("Check1", true);
-             form.setValue("Optrete(1)", true);
-             form.setValue("Optbatt(4)", true);
-             form.setValue("Check3(0)", true);
-             form.setValue("Check4", false);
+             form.setValue("Check1"_control, true);
+             form.setValue("Optrete(1)"_control, true);
+             form.setValue("Optbatt(4)"_control, true);
+             form.setValue("Check3(0)"_control, true);
+             form.setValue("Check4"_control, false);
          },
          {"Text2(3)=300", "Text3(3)=1200", "Optrete(1)=0", "Optbatt(1)=1"},
          [](FormModel& form) {
-             form.setText("Text2(3)", "300");
-             form.setText("Text3(3)", "1200");
-             form.press("Command2");
-             form.setValue("Optbatt(1)", true);
+             form.setText("Text2(3)"_control, "300");
+             form.setText("Text3(3)"_control, "1200");
+             form.press("Command2"_control);
+             form.setValue("Optbatt(1)"_control, true);
          },
          "Posizione manca rete: 5 -> nessuna\n"},
     };
@@ -175,7 +175,7 @@ TEST(SetCommand, SavesWhatWasNamedAndOnlyThat) {
     using std::filesystem::perms;
     namespace fs = std::filesystem;
     const std::string expected = cli_test::windowFileText(
-        windowAfter([](FormModel& form) { form.setText("Txtgruppo", "3"); }));
+        windowAfter([](FormModel& form) { form.setText("Txtgruppo"_control, "3"); }));
     const std::string old = "old\r\n";
     if (::geteuid() == 0 && !std::filesystem::exists("/usr/bin/setpriv"))
         GTEST_SKIP() << "needs setpriv (util-linux) to save as user 65534";

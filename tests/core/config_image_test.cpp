@@ -14,6 +14,17 @@ namespace velmora {
 namespace {
 
 using Edit = std::function<void(ParameterSet&)>;
+using P = ParameterSet;
+
+// Writes `text` into one text member, and optionally `second` into another.
+Edit set(std::string P::*member, const char* text, std::string P::*other = nullptr,
+         const char* second = "") {
+    return [=](P& p) {
+        p.*member = text;
+        if (other)
+            p.*other = second;
+    };
+}
 
 // The start-up image itself is pinned byte for byte by the programming file test.
 TEST(EncodeImage, ByteMap) {
@@ -25,52 +36,63 @@ TEST(EncodeImage, ByteMap) {
     };
     const std::vector<int> tx = {11, 12, 25}, rx = {13, 14, 26}, number = {1, 2, 3, 4};
     const Row rows[] = {
-        {"tx 460", [](auto& p) { p.txttx = "460.000"; }, tx, {63, 0, 2}},
-        {"tx 165.1975, A = 31.8", [](auto& p) { p.txttx = "165.1975"; }, tx, {206, 64, 0}},
-        {"tx 145.6 below 64 channels", [](auto& p) { p.txttx = "145.6"; }, tx, {181, 128, 0}},
-        {"tx 144.8", [](auto& p) { p.txttx = "144.8"; }, tx, {181, 0, 0}},
+        {"tx 460", set(&P::transmitFrequency, "460.000"), tx, {63, 0, 2}},
+        {"tx 165.1975, A = 31.8", set(&P::transmitFrequency, "165.1975"), tx, {206, 64, 0}},
+        {"tx 145.6 below 64 channels", set(&P::transmitFrequency, "145.6"), tx, {181, 128, 0}},
+        {"tx 144.8", set(&P::transmitFrequency, "144.8"), tx, {181, 0, 0}},
         // 2·A lands exactly on a half (64.5, 96.5): the even neighbour, not the upper one.
         {"A byte half to even",
-         [](auto& p) { p.txttx = "150.003125", p.txtrx = "400.003125"; },
+         set(&P::transmitFrequency, "150.003125", &P::receiveFrequency, "400.003125"),
          {11, 12, 25, 13, 14, 26},
          {187, 64, 0, 187, 96, 1}},
-        {"A byte half to even, upwards", [](auto& p) { p.txttx = "150.009375"; }, tx, {187, 66, 0}},
-        {"rx 460 - 45", [](auto& p) { p.txtrx = "460"; }, rx, {6, 96, 2}},
-        {"rx exactly 200", [](auto& p) { p.txtrx = "200"; }, rx, {20, 96, 1}},
-        {"rx 200.0125", [](auto& p) { p.txtrx = "200.0125"; }, rx, {193, 98, 0}},
-        {"rx ignores the band", [](auto& p) { p.option2 = true; }, rx, {226, 96, 0}},
-        {"number 1234", [](auto& p) { p.txtnumero = "1234"; }, number, {1, 2, 3, 4}},
-        {"number 12.0", [](auto& p) { p.txtnumero = "12.0"; }, number, {0, 0, 1, 2}},
-        {"mains position 1", [](auto& p) { p.optrete[5] = true; }, {18, 19}, {0x3E, 0x3F}},
-        {"battery position 6", [](auto& p) { p.optbatt[0] = true; }, {18, 19}, {0x3F, 0x1F}},
-        {"direct inputs 1 and 6", [](auto& p) { p.check3[5] = p.check3[0] = true; }, {28}, {0x21}},
-        {"Lo", [](auto& p) { p.check2 = true; }, {27}, {1}},
-        {"tone 123", [](auto& p) { p.combotonoRow = 18; }, {8}, {17}},
-        {"panel, Ins/DIS 1, beep", [](auto& p) { p.check1 = true; }, {20}, {5}},
+        {"A byte half to even, upwards",
+         set(&P::transmitFrequency, "150.009375"),
+         tx,
+         {187, 66, 0}},
+        {"rx 460 - 45", set(&P::receiveFrequency, "460"), rx, {6, 96, 2}},
+        {"rx exactly 200", set(&P::receiveFrequency, "200"), rx, {20, 96, 1}},
+        {"rx 200.0125", set(&P::receiveFrequency, "200.0125"), rx, {193, 98, 0}},
+        {"rx ignores the band", [](P& p) { p.uhfBand = true; }, rx, {226, 96, 0}},
+        {"number 1234", set(&P::peripheralNumber, "1234"), number, {1, 2, 3, 4}},
+        {"number 12.0", set(&P::peripheralNumber, "12.0"), number, {0, 0, 1, 2}},
+        {"mains position 1", [](P& p) { p.mainsPosition[5] = true; }, {18, 19}, {0x3E, 0x3F}},
+        {"battery position 6", [](P& p) { p.batteryPosition[0] = true; }, {18, 19}, {0x3F, 0x1F}},
+        {"direct inputs 1 and 6",
+         [](P& p) { p.directInputs[5] = p.directInputs[0] = true; },
+         {28},
+         {0x21}},
+        {"Lo", [](P& p) { p.lo = true; }, {27}, {1}},
+        {"tone 123", [](P& p) { p.toneRow = 18; }, {8}, {17}},
+        {"panel, Ins/DIS 1, beep", [](P& p) { p.controlPanel = true; }, {20}, {5}},
         {"panel, Ins/DIS 6, no beep",
-         [](auto& p) { p.check1 = p.option3 = true, p.option4 = p.check4 = false; },
+         [](P& p) { p.controlPanel = p.insDisSix = true, p.insDisOne = p.beep = false; },
          {20},
          {2}},
-        {"no panel, no mode bits", [](auto& p) { p.option3 = true, p.option4 = false; }, {20}, {0}},
+        {"no panel, no mode bits",
+         [](P& p) { p.insDisSix = true, p.insDisOne = false; },
+         {20},
+         {0}},
         {"half to even",
-         [](auto& p) { p.txtmodif1 = "12.5", p.txtmodif2 = "13.5"; },
+         set(&P::firstModifier, "12.5", &P::secondModifier, "13.5"),
          {5, 6},
          {12, 14}},
         {"times with the panel off",
-         [](auto& p) {
-             p.txtsir = "240", p.txtin = "1 2", p.txtout = "-0.4", p.txtgruppo = "12,5";
+         [](P& p) {
+             p.sirenTime = "240", p.entryTime = "1 2", p.exitTime = "-0.4", p.group = "12,5";
          },
          {21, 22, 23, 7},
          {240, 12, 0, 12}},
         {"every text byte in place",
-         [](auto& p) {
-             p.textsincro = "1", p.textoutimp = "2", p.text1 = "3", p.textintert = "4";
-             p.txtcodatt = "255.4";
+         [](P& p) {
+             p.synchronismDuration = "1", p.pulseDuration = "2", p.repetitions = "3";
+             p.repetitionInterval = "4", p.activationCode = "255.4";
          },
          {9, 10, 15, 16, 24},
          {1, 2, 3, 4, 255}},
         {"ranges low byte first",
-         [](auto& p) { p.text2[0] = "9999", p.text2[9] = "300", p.text3[15] = "256"; },
+         [](P& p) {
+             p.rangeMinimum[0] = "9999", p.rangeMinimum[9] = "300", p.rangeMaximum[15] = "256";
+         },
          {33, 34, 69, 70, 95, 96},
          {0x0F, 0x27, 0x2C, 0x01, 0, 1}},
     };
@@ -88,18 +110,18 @@ TEST(EncodeImage, ByteMap) {
 
 TEST(EncodeImage, RefusesValuesThatAreNoByte) {
     const std::pair<Edit, const char*> rows[] = {
-        {[](auto& p) { p.txtnumero = "12345"; }, "Txtnumero"},
-        {[](auto& p) { p.txtnumero = "-5"; }, "Txtnumero"},
-        {[](auto& p) { p.txtnumero = "12.5"; }, "Txtnumero"},
-        {[](auto& p) { p.txtmodif1 = "256"; }, "Txtmodif1"},
-        {[](auto& p) { p.txtcodatt = "255.5"; }, "Txtcodatt"},
-        {[](auto& p) { p.txtout = "-1"; }, "Txtout"},
-        {[](auto& p) { p.text1 = std::string(400, '9'); }, "Text1"},
-        {[](auto& p) { p.txtrx = "99999"; }, "txtrx"},
-        {[](auto& p) { p.txttx = "-160"; }, "txttx"},
-        {[](auto& p) { p.text3[12] = "65536"; }, "Text3(12)"},
-        {[](auto& p) { p.text2[0] = "511.7"; }, "Text2(0)"}, // low byte rounds to 256
-        {[](auto& p) { p.combotonoRow = 33; }, "Combotono"},
+        {set(&P::peripheralNumber, "12345"), "Txtnumero"},
+        {set(&P::peripheralNumber, "-5"), "Txtnumero"},
+        {set(&P::peripheralNumber, "12.5"), "Txtnumero"},
+        {set(&P::firstModifier, "256"), "Txtmodif1"},
+        {set(&P::activationCode, "255.5"), "Txtcodatt"},
+        {set(&P::exitTime, "-1"), "Txtout"},
+        {[](P& p) { p.repetitions = std::string(400, '9'); }, "Text1"},
+        {set(&P::receiveFrequency, "99999"), "txtrx"},
+        {set(&P::transmitFrequency, "-160"), "txttx"},
+        {[](P& p) { p.rangeMaximum[12] = "65536"; }, "Text3(12)"},
+        {[](P& p) { p.rangeMinimum[0] = "511.7"; }, "Text2(0)"}, // low byte rounds to 256
+        {[](P& p) { p.toneRow = 33; }, "Combotono"},
     };
     for (const auto& [edit, field] : rows) {
         ParameterSet parameters;
@@ -113,11 +135,11 @@ TEST(EncodeImage, RefusesValuesThatAreNoByte) {
 
 TEST(EncodeImage, NamesEveryBadControlOnce) {
     ParameterSet parameters;
-    parameters.txtnumero = "12345";
-    parameters.txtrx = "-1000";
-    parameters.text3[7] = "70000";
-    parameters.text2[8] = "-1";
-    parameters.text3[9] = "-1";
+    parameters.peripheralNumber = "12345";
+    parameters.receiveFrequency = "-1000";
+    parameters.rangeMaximum[7] = "70000";
+    parameters.rangeMinimum[8] = "-1";
+    parameters.rangeMaximum[9] = "-1";
     const Result<Image> image = encodeImage(parameters);
     ASSERT_FALSE(image.ok());
     EXPECT_EQ(describe(image.problems()),
@@ -148,8 +170,8 @@ TEST(RangeCheck, FindsTheFirstInconsistentPair) {
     for (const Row& row : rows) {
         ParameterSet parameters;
         for (const auto& [k, min, max] : row.pairs) {
-            parameters.text2[static_cast<std::size_t>(k)] = min;
-            parameters.text3[static_cast<std::size_t>(k)] = max;
+            parameters.rangeMinimum[static_cast<std::size_t>(k)] = min;
+            parameters.rangeMaximum[static_cast<std::size_t>(k)] = max;
         }
         EXPECT_EQ(firstFailingRangePair(parameters), row.failing) << row.name;
     }

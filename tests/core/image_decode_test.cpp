@@ -49,8 +49,8 @@ TEST(FrequencyText, FifteenDigitsCutToEight) {
 TEST(DecodeImage, FrequencyTexts) {
     struct Row {
         Bytes bytes;
-        const char* txttx;
-        const char* txtrx; // nullptr: not checked
+        const char* transmit;
+        const char* receive; // nullptr: not checked
         bool uhf;
     };
     const Row rows[] = {
@@ -63,13 +63,15 @@ TEST(DecodeImage, FrequencyTexts) {
         {{{11, 0}, {13, 0}, {14, 0}}, "0.00001", "-21.3999", false},
     };
     for (const Row& row : rows) {
-        const DecodedImage image = decoded(row.bytes);
-        EXPECT_EQ(image.txttx, row.txttx);
-        EXPECT_EQ(image.txtrx, row.txtrx ? row.txtrx : image.txtrx) << row.txttx;
-        EXPECT_EQ(image.uhf, row.uhf) << row.txttx;
+        const ParameterSet image = decoded(row.bytes).values;
+        EXPECT_EQ(image.transmitFrequency, row.transmit);
+        EXPECT_EQ(image.receiveFrequency, row.receive ? row.receive : image.receiveFrequency)
+            << row.transmit;
+        EXPECT_EQ(image.uhfBand, row.uhf) << row.transmit;
+        EXPECT_EQ(image.vhfBand, !row.uhf) << row.transmit;
     }
-    EXPECT_DOUBLE_EQ(decoded({{25, 0}, {11, 218}, {12, 96}}).txFrequency, 175.00001);
-    EXPECT_DOUBLE_EQ(decoded({{25, 0}, {11, 218}, {12, 94}}).txFrequency, 174.98751);
+    EXPECT_DOUBLE_EQ(decoded({{25, 0}, {11, 218}, {12, 96}}).transmitMegahertz, 175.00001);
+    EXPECT_DOUBLE_EQ(decoded({{25, 0}, {11, 218}, {12, 94}}).transmitMegahertz, 174.98751);
 }
 
 TEST(DecodeImage, PeripheralNumberInSixteenBits) {
@@ -87,7 +89,7 @@ TEST(DecodeImage, PeripheralNumberInSixteenBits) {
     for (const auto& [digits, text] : rows) {
         const Result<DecodedImage> image = decodeImage(imageWith(digits), kFile);
         ASSERT_EQ(image.ok(), text != nullptr) << (text ? text : "refused");
-        EXPECT_EQ(text ? image->txtnumero : image.problems().at(0).field,
+        EXPECT_EQ(text ? image->values.peripheralNumber : image.problems().at(0).field,
                   text ? text : "Txtnumero");
     }
 }
@@ -108,7 +110,7 @@ TEST(DecodeImage, RangeHighBytes) {
         const Result<DecodedImage> image =
             decodeImage(imageWith({{71, row.low}, {72, row.high}}), row.source);
         ASSERT_EQ(image.ok(), row.text != nullptr) << row.high;
-        EXPECT_EQ(row.text ? image->text3[9] : image.problems().at(0).field,
+        EXPECT_EQ(row.text ? image->values.rangeMaximum[9] : image.problems().at(0).field,
                   row.text ? row.text : "Text3(9)");
     }
 }
@@ -127,17 +129,20 @@ TEST(DecodeImage, CollectsEveryProblem) {
 
 // What the mode byte does to the window is pinned by the form's decoding tests.
 TEST(DecodeImage, FlagsAndMarkers) {
-    const DecodedImage image = decoded({{18, 59}, {19, 31}, {28, 0xE1}, {27, 3}});
-    EXPECT_EQ(image.reteMask, 59);
-    EXPECT_EQ(image.battMask, 31);
-    EXPECT_EQ(image.check3,
-              (std::array<bool, kPositionCount>{true, false, false, false, false, true}));
+    const ParameterSet image = decoded({{18, 59}, {19, 30}, {28, 0xE1}, {27, 3}}).values;
+    EXPECT_EQ(image.mainsPosition, (PositionFlags{false, false, false, true, false, false}));
+    EXPECT_EQ(image.batteryPosition, (PositionFlags{true, false, false, false, false, true}));
+    EXPECT_EQ(image.directInputs, (PositionFlags{true, false, false, false, false, true}));
     EXPECT_TRUE(image.lo);
-    EXPECT_FALSE(decoded({{27, 2}}).lo);
+    EXPECT_FALSE(decoded({{27, 2}}).values.lo);
+    // A unit whose control-panel mode is off leaves position 6 out of its masks.
+    EXPECT_EQ(decoded({{19, 30}}, kDevice).values.batteryPosition,
+              (PositionFlags{false, false, false, false, false, true}));
     // The marker bytes are never looked at.
-    const DecodedImage marked = decoded({{17, 0}, {29, 255}, {30, 1}, {31, 0xAA}, {32, 0x55}});
-    EXPECT_EQ(marked.txtnumero, "1");
-    EXPECT_EQ(marked.mode, PanelMode::Off);
+    const ParameterSet marked =
+        decoded({{17, 0}, {29, 255}, {30, 1}, {31, 0xAA}, {32, 0x55}}).values;
+    EXPECT_EQ(marked.peripheralNumber, "1");
+    EXPECT_FALSE(marked.controlPanel);
 }
 
 } // namespace

@@ -1,7 +1,7 @@
-#include "values/text_value.h"
-#include "values/tone_table.h"
 #include "protocol/config_image.h"
 #include "protocol/image_decode.h"
+#include "values/text_value.h"
+#include "values/tone_table.h"
 
 #include <gtest/gtest.h>
 
@@ -22,24 +22,25 @@ public:
 
     ParameterSet next() {
         ParameterSet p;
-        p.txtnumero = std::string(static_cast<std::size_t>(whole(0, 3)), '0') + text(0, 9999);
-        for (std::string* byte :
-             {&p.txtgruppo, &p.txtmodif1, &p.txtmodif2, &p.txtcodatt, &p.textsincro, &p.textoutimp,
-              &p.text1, &p.textintert, &p.txtsir, &p.txtin, &p.txtout})
+        p.peripheralNumber =
+            std::string(static_cast<std::size_t>(whole(0, 3)), '0') + text(0, 9999);
+        for (std::string* byte : {&p.group, &p.firstModifier, &p.secondModifier, &p.activationCode,
+                                  &p.synchronismDuration, &p.pulseDuration, &p.repetitions,
+                                  &p.repetitionInterval, &p.sirenTime, &p.entryTime, &p.exitTime})
             *byte = text(0, 255);
-        p.combotonoRow = whole(0, static_cast<int>(kToneTable.size()) - 1);
-        p.option2 = whole(0, 1) == 1;
-        p.option1 = !p.option2;
-        p.txttx = frequency(p.option2);
-        p.txtrx = frequency(p.option2);
-        for (auto* row : {&p.optrete, &p.optbatt, &p.check3})
+        p.toneRow = whole(0, static_cast<int>(kToneTable.size()) - 1);
+        p.uhfBand = whole(0, 1) == 1;
+        p.vhfBand = !p.uhfBand;
+        p.transmitFrequency = frequency(p.uhfBand);
+        p.receiveFrequency = frequency(p.uhfBand);
+        for (auto* row : {&p.mainsPosition, &p.batteryPosition, &p.directInputs})
             for (bool& member : *row)
                 member = whole(0, 1) == 1;
-        for (bool* box : {&p.check1, &p.option3, &p.check4, &p.check2})
+        for (bool* box : {&p.controlPanel, &p.insDisSix, &p.beep, &p.lo})
             *box = whole(0, 1) == 1;
-        p.option4 = !p.option3;
+        p.insDisOne = !p.insDisSix;
         for (std::size_t k = 0; k < kRangeCount; ++k)
-            p.text2[k] = text(0, 9999), p.text3[k] = text(0, 9999);
+            p.rangeMinimum[k] = text(0, 9999), p.rangeMaximum[k] = text(0, 9999);
         return p;
     }
 
@@ -64,42 +65,46 @@ TEST(RoundTrip, DecodingGivesBackWhatWasEncoded) {
     RandomForm forms(20261206u);
     for (int run = 0; run < 3000; ++run) {
         const ParameterSet form = forms.next();
-        SCOPED_TRACE("run " + std::to_string(run) + ", tx " + form.txttx + ", rx " + form.txtrx);
+        SCOPED_TRACE("run " + std::to_string(run) + ", tx " + form.transmitFrequency + ", rx " +
+                     form.receiveFrequency);
         const Result<Image> image = encodeImage(form);
         ASSERT_TRUE(image.ok()) << describe(image.problems());
         const Result<DecodedImage> decoded = decodeImage(*image, ImageSource::FileImport);
         ASSERT_TRUE(decoded.ok()) << describe(decoded.problems());
-        const DecodedImage& d = *decoded;
+        const ParameterSet& d = decoded->values;
 
-        EXPECT_LE(d.txttx.size(), 8u);
-        EXPECT_NEAR(textValue(d.txttx), textValue(form.txttx), kHalfChannel);
-        EXPECT_NEAR(textValue(d.txtrx), textValue(form.txtrx), kHalfChannel);
-        EXPECT_EQ(d.uhf, form.option2);
-        EXPECT_EQ(d.txtnumero, std::to_string(static_cast<int>(textValue(form.txtnumero))));
-        EXPECT_EQ(std::tie(d.txtgruppo, d.txtmodif1, d.txtmodif2, d.txtcodatt, d.textsincro,
-                           d.textoutimp, d.text1, d.textintert, d.combotonoRow, d.lo),
-                  std::tie(form.txtgruppo, form.txtmodif1, form.txtmodif2, form.txtcodatt,
-                           form.textsincro, form.textoutimp, form.text1, form.textintert,
-                           form.combotonoRow, form.check2));
-        EXPECT_EQ(d.mode, !form.check1   ? PanelMode::Off
-                          : form.option3 ? PanelMode::InsDisSix
-                                         : PanelMode::InsDisOne);
-        EXPECT_EQ(d.beep, form.check1 && form.check4);
-        if (form.check1) {
-            EXPECT_EQ(d.check3, form.check3);
-            EXPECT_EQ(std::tie(d.txtsir, d.txtin, d.txtout),
-                      std::tie(form.txtsir, form.txtin, form.txtout));
+        EXPECT_LE(d.transmitFrequency.size(), 8u);
+        EXPECT_NEAR(textValue(d.transmitFrequency), textValue(form.transmitFrequency),
+                    kHalfChannel);
+        EXPECT_NEAR(textValue(d.receiveFrequency), textValue(form.receiveFrequency), kHalfChannel);
+        EXPECT_EQ(d.uhfBand, form.uhfBand);
+        EXPECT_EQ(d.peripheralNumber,
+                  std::to_string(static_cast<int>(textValue(form.peripheralNumber))));
+        EXPECT_EQ(std::tie(d.group, d.firstModifier, d.secondModifier, d.activationCode,
+                           d.synchronismDuration, d.pulseDuration, d.repetitions,
+                           d.repetitionInterval, d.toneRow, d.lo),
+                  std::tie(form.group, form.firstModifier, form.secondModifier, form.activationCode,
+                           form.synchronismDuration, form.pulseDuration, form.repetitions,
+                           form.repetitionInterval, form.toneRow, form.lo));
+        EXPECT_EQ(std::tie(d.controlPanel, d.insDisSix),
+                  std::tuple(form.controlPanel, form.controlPanel && form.insDisSix));
+        EXPECT_EQ(d.beep, form.controlPanel && form.beep);
+        if (form.controlPanel) {
+            EXPECT_EQ(d.directInputs, form.directInputs);
+            EXPECT_EQ(std::tie(d.sirenTime, d.entryTime, d.exitTime),
+                      std::tie(form.sirenTime, form.entryTime, form.exitTime));
         }
-        EXPECT_EQ(std::tie(d.text2, d.text3), std::tie(form.text2, form.text3));
+        EXPECT_EQ(std::tie(d.rangeMinimum, d.rangeMaximum),
+                  std::tie(form.rangeMinimum, form.rangeMaximum));
     }
 }
 
 TEST(RoundTrip, MixedBandsDoNotComeBack) {
     ParameterSet form;
-    form.txtrx = "460";
+    form.receiveFrequency = "460";
     const Result<DecodedImage> decoded = decodeImage(*encodeImage(form), ImageSource::FileImport);
     ASSERT_TRUE(decoded.ok());
-    EXPECT_EQ(decoded->txtrx, "393.6000"); // 460 - 45 on the way out, - 21.4 back
+    EXPECT_EQ(decoded->values.receiveFrequency, "393.6000"); // 460 - 45 on the way out, - 21.4 back
 }
 
 } // namespace

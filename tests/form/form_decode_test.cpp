@@ -26,7 +26,7 @@ FormModel decodedInto(FormModel form, const Image& image, ImageSource source) {
 
 struct PositionCase {
     const char* name;
-    std::vector<std::string> clicks; // on the started window before the image
+    std::vector<ControlId> clicks; // on the started window before the image
     Image image;
     ImageSource source;
     const char* reteAndBatt;
@@ -36,8 +36,8 @@ TEST(DecodePositions, AChangeOfModeClearsThemUnlessTheImageComesFromTheDevice) {
     const Image panelAtThree = startImage({{20, 1}, {18, 59}, {19, 59}});
     const Image plainAtFive = startImage({{18, 47}, {19, 61}});
     const Image plainWithoutSix = startImage({{18, 31}, {19, 31}});
-    const std::vector<std::string> panel = {"Check1"},
-                                   reteSixBattThree = {"Optrete(0)", "Optbatt(3)"};
+    const std::vector<ControlId> panel = {"Check1"_control},
+                                 reteSixBattThree = {"Optrete(0)"_control, "Optbatt(3)"_control};
     const PositionCase cases[] = {
         {"panel image, plain window, import", {}, panelAtThree, kImport, "............"},
         {"panel image, plain window, device", {}, panelAtThree, kDevice, "...x.....x.."},
@@ -54,7 +54,7 @@ TEST(DecodePositions, AChangeOfModeClearsThemUnlessTheImageComesFromTheDevice) {
     };
     for (const PositionCase& c : cases) {
         const FormModel form = decodedInto(startedWith(c.clicks), c.image, c.source);
-        EXPECT_EQ(row(form, "Optrete") + row(form, "Optbatt"), c.reteAndBatt) << c.name;
+        EXPECT_EQ(row(form, kMainsRow) + row(form, kBatteryRow), c.reteAndBatt) << c.name;
     }
 }
 
@@ -75,32 +75,33 @@ TEST(DecodeMode, TheModeByteSetsTheControlPanelGroup) {
     for (ImageSource source : {kImport, kDevice}) {
         for (const ModeCase& c : cases) {
             FormModel form = startedForm();
-            form.setText("txtin", "7");
-            form.setValue("Check3(1)", true);
+            form.setText("txtin"_control, "7");
+            form.setValue("Check3(1)"_control, true);
             form = decodedInto(std::move(form), startImage({{20, c.byte20}, {22, 20}, {28, 0x21}}),
                                source);
             std::string state;
-            for (bool on : {form.value("Check1"), form.visible("Check4"), form.value("Check4"),
-                            form.value("Option3"), form.value("Option4")})
+            for (bool on : {form.value("Check1"_control), form.visible("Check4"_control),
+                            form.value("Check4"_control), form.value("Option3"_control),
+                            form.value("Option4"_control)})
                 state += on ? 'x' : '.';
             SCOPED_TRACE(c.byte20);
             EXPECT_EQ(state, c.state);
-            EXPECT_EQ(row(form, "Check3", Show::Visible), c.inputsVisible);
-            EXPECT_EQ(row(form, "Optrete", Show::Enabled), c.positionsEnabled);
-            EXPECT_EQ(row(form, "Optbatt", Show::Enabled), c.positionsEnabled);
+            EXPECT_EQ(row(form, kInputRow, Show::Visible), c.inputsVisible);
+            EXPECT_EQ(row(form, kMainsRow, Show::Enabled), c.positionsEnabled);
+            EXPECT_EQ(row(form, kBatteryRow, Show::Enabled), c.positionsEnabled);
             // Times and direct inputs are written only in control-panel mode.
             const bool panel = c.state[0] == 'x';
-            EXPECT_EQ(row(form, "Check3"), panel ? "x....x" : ".x....");
-            EXPECT_EQ(form.text("txtin"), panel ? "20" : "7");
-            EXPECT_EQ(form.enabled("Txtsir"), panel);
+            EXPECT_EQ(row(form, kInputRow), panel ? "x....x" : ".x....");
+            EXPECT_EQ(form.text("txtin"_control), panel ? "20" : "7");
+            EXPECT_EQ(form.enabled("Txtsir"_control), panel);
             // Only the tick's reaction makes the inputs and the Ins/DIS pair operable.
-            EXPECT_EQ(form.enabled("Frame6") && form.enabled("Option3"),
+            EXPECT_EQ(form.enabled("Frame6"_control) && form.enabled("Option3"_control),
                       panel && source == kImport);
         }
     }
     // A plain image frees what the panel's Ins/DIS position had taken.
-    const FormModel plain = decodedInto(startedWith({"Check1"}), startImage({}), kDevice);
-    EXPECT_EQ(row(plain, "Check3", Show::Visible) + row(plain, "Optrete", Show::Enabled),
+    const FormModel plain = decodedInto(startedWith({"Check1"_control}), startImage({}), kDevice);
+    EXPECT_EQ(row(plain, kInputRow, Show::Visible) + row(plain, kMainsRow, Show::Enabled),
               "xxxxxxxxxxxx");
 }
 
@@ -112,12 +113,13 @@ TEST(DecodeBand, OnlyADeviceReplyChoosesTheBandAndItsDefaultsAreOverwritten) {
     };
     for (const auto& [image, expected] : cases) {
         for (const bool uhf : {false, true}) {
-            const std::vector<std::string> band = {uhf ? "Option2" : "Option1"};
+            const std::vector<ControlId> band = {uhf ? "Option2"_control : "Option1"_control};
             const FormModel read = decodedInto(startedWith(band), image, kDevice);
-            EXPECT_EQ((read.value("Option2") && !read.value("Option1") ? "x " : ". ") +
-                          read.text("txttx") + " " + read.text("txtrx"),
-                      expected + (" " + decodeImage(image, kDevice)->txtrx));
-            EXPECT_EQ(decodedInto(startedWith(band), image, kImport).value("Option2"), uhf);
+            EXPECT_EQ(
+                (read.value("Option2"_control) && !read.value("Option1"_control) ? "x " : ". ") +
+                    read.text("txttx"_control) + " " + read.text("txtrx"_control),
+                expected + (" " + decodeImage(image, kDevice)->values.receiveFrequency));
+            EXPECT_EQ(decodedInto(startedWith(band), image, kImport).value("Option2"_control), uhf);
         }
     }
 }

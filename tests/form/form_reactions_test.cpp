@@ -5,11 +5,13 @@
 namespace velmora {
 namespace {
 
-using Names = std::vector<std::string>;
+using Names = std::vector<ControlId>;
 
-const Names kPanelOn = {"Check1",     "Check4",     "Label6",  "Label10", "Label11", "Label12",
-                        "Label13",    "Label14",    "Txtsir",  "txtin",   "Txtout",  "Frame6",
-                        "Optrete(5)", "Optbatt(5)", "Option4", "Option3"};
+const Names kPanelOn = {
+    "Check1"_control,     "Check4"_control,     "Label6"_control,  "Label10"_control,
+    "Label11"_control,    "Label12"_control,    "Label13"_control, "Label14"_control,
+    "Txtsir"_control,     "txtin"_control,      "Txtout"_control,  "Frame6"_control,
+    "Optrete(5)"_control, "Optbatt(5)"_control, "Option4"_control, "Option3"_control};
 
 Names concat(Names first, const Names& rest) {
     first.insert(first.end(), rest.begin(), rest.end());
@@ -17,31 +19,34 @@ Names concat(Names first, const Names& rest) {
 }
 
 TEST(ControlPanel, TickingClearsEveryPositionAndRecomputesNoInput) {
-    FormModel form = startedWith({"Optbatt(2)"});
+    FormModel form = startedWith({"Optbatt(2)"_control});
     const auto changes = recordChanges(form);
-    form.setValue("Check1", true);
+    form.setValue("Check1"_control, true);
     // Option4 is already selected, so its reaction does not run.
-    EXPECT_EQ(*changes, concat(kPanelOn, {"Check3(5)", "Optbatt(2)"}));
-    EXPECT_EQ(row(form, "Optbatt") + row(form, "Optrete"), "............");
-    EXPECT_EQ(row(form, "Check3", Show::Enabled), "xx.xxx");
-    EXPECT_EQ(row(form, "Check3", Show::Visible), "xxxxx.");
-    EXPECT_EQ(row(form, "Optrete", Show::Enabled) + row(form, "Optbatt", Show::Enabled),
+    EXPECT_EQ(*changes, concat(kPanelOn, {"Check3(5)"_control, "Optbatt(2)"_control}));
+    EXPECT_EQ(row(form, kBatteryRow) + row(form, kMainsRow), "............");
+    EXPECT_EQ(row(form, kInputRow, Show::Enabled), "xx.xxx");
+    EXPECT_EQ(row(form, kInputRow, Show::Visible), "xxxxx.");
+    EXPECT_EQ(row(form, kMainsRow, Show::Enabled) + row(form, kBatteryRow, Show::Enabled),
               "xxxxx.xxxxx.");
 }
 
 TEST(ControlPanel, TheInsDisReactionRunsInsideTheTickBeforeItsLastSteps) {
     // Option3 frees position 1, so the untick must clear the row's last index too.
-    FormModel form = startedWith({"Check1", "Option3", "Optrete(5)", "Optbatt(1)"});
-    form.setValue("Check1", false);
-    EXPECT_FALSE(form.value("Option3") || form.enabled("Option3") || form.enabled("Txtsir"));
-    EXPECT_EQ(row(form, "Optrete") + row(form, "Optbatt"), "............");
-    EXPECT_EQ(row(form, "Optrete", Show::Enabled), ".xxxxx"); // untick leaves position 6 off
-    form.setValue("Optrete(2)", true);
+    FormModel form = startedWith(
+        {"Check1"_control, "Option3"_control, "Optrete(5)"_control, "Optbatt(1)"_control});
+    form.setValue("Check1"_control, false);
+    EXPECT_FALSE(form.value("Option3"_control) || form.enabled("Option3"_control) ||
+                 form.enabled("Txtsir"_control));
+    EXPECT_EQ(row(form, kMainsRow) + row(form, kBatteryRow), "............");
+    EXPECT_EQ(row(form, kMainsRow, Show::Enabled), ".xxxxx"); // untick leaves position 6 off
+    form.setValue("Optrete(2)"_control, true);
     const auto changes = recordChanges(form);
-    form.setValue("Check1", true);
-    EXPECT_EQ(*changes, concat(kPanelOn, {"Option4", "Check3(0)", "Check3(5)", "Optbatt(0)",
-                                          "Optrete(0)", "Optrete(2)"}));
-    EXPECT_EQ(row(form, "Optrete", Show::Enabled), "xxxxx.");
+    form.setValue("Check1"_control, true);
+    EXPECT_EQ(*changes,
+              concat(kPanelOn, {"Option4"_control, "Check3(0)"_control, "Check3(5)"_control,
+                                "Optbatt(0)"_control, "Optrete(0)"_control, "Optrete(2)"_control}));
+    EXPECT_EQ(row(form, kMainsRow, Show::Enabled), "xxxxx.");
 }
 
 struct PositionCase {
@@ -54,73 +59,78 @@ struct PositionCase {
 
 TEST(Positions, RowsNeverShareAPositionAndTakenInputsAreOff) {
     const PositionCase cases[] = {
-        {{"Optbatt(3)", "Optrete(3)"}, "...x..", "......", "xxx.xx", "xxx.xx"},
-        {{"Optrete(3)", "Optbatt(3)"}, "......", "...x..", "xxx.xx", "xxx.xx"},
-        {{"Optrete(1)", "Optbatt(4)"}, ".x....", "....x.", "x.xx.x", "x.xx.x"},
+        {{"Optbatt(3)"_control, "Optrete(3)"_control}, "...x..", "......", "xxx.xx", "xxx.xx"},
+        {{"Optrete(3)"_control, "Optbatt(3)"_control}, "......", "...x..", "xxx.xx", "xxx.xx"},
+        {{"Optrete(1)"_control, "Optbatt(4)"_control}, ".x....", "....x.", "x.xx.x", "x.xx.x"},
         // A freed input is enabled again but stays unticked.
-        {{"Optrete(1)", "Optrete(2)"}, "..x...", "......", "xx.xxx", "x..xxx"},
-        {{"Check1", "Option3", "Optbatt(5)"}, "......", ".....x", "xxxxx.", ".xxxx."},
+        {{"Optrete(1)"_control, "Optrete(2)"_control}, "..x...", "......", "xx.xxx", "x..xxx"},
+        {{"Check1"_control, "Option3"_control, "Optbatt(5)"_control},
+         "......",
+         ".....x",
+         "xxxxx.",
+         ".xxxx."},
     };
     for (const PositionCase& c : cases) {
-        Names clicks;
-        for (int i = 0; i < 6; ++i)
-            clicks.push_back(indexedName("Check3", i));
-        FormModel form = startedWith(concat(clicks, c.clicks));
-        SCOPED_TRACE(c.clicks.back());
-        EXPECT_EQ(row(form, "Optrete"), c.rete);
-        EXPECT_EQ(row(form, "Optbatt"), c.batt);
-        EXPECT_EQ(row(form, "Check3", Show::Enabled), c.inputsEnabled);
-        EXPECT_EQ(row(form, "Check3"), c.inputsTicked);
+        FormModel form = startedWith(concat({kInputRow.begin(), kInputRow.end()}, c.clicks));
+        SCOPED_TRACE(controlName(c.clicks.back()));
+        EXPECT_EQ(row(form, kMainsRow), c.rete);
+        EXPECT_EQ(row(form, kBatteryRow), c.batt);
+        EXPECT_EQ(row(form, kInputRow, Show::Enabled), c.inputsEnabled);
+        EXPECT_EQ(row(form, kInputRow), c.inputsTicked);
     }
 }
 
 TEST(Annulla, ClearsItsRowAndReEvaluatesOnlyUpToIndex4) {
-    FormModel form = startedWith({"Check1", "Option3", "Optbatt(5)", "Optrete(2)", "Check3(5)"});
-    form.press("Command3");
-    EXPECT_EQ(row(form, "Optbatt") + row(form, "Optrete"), "........x...");
-    EXPECT_EQ(row(form, "Check3", Show::Enabled), "xx.xx.");
-    EXPECT_TRUE(form.value("Check3(5)")); // nothing is unticked
-    form.press("Command2");
-    EXPECT_EQ(row(form, "Optrete"), "......");
-    EXPECT_EQ(row(form, "Check3", Show::Enabled), "xxxxx.");
+    FormModel form = startedWith({"Check1"_control, "Option3"_control, "Optbatt(5)"_control,
+                                  "Optrete(2)"_control, "Check3(5)"_control});
+    form.press("Command3"_control);
+    EXPECT_EQ(row(form, kBatteryRow) + row(form, kMainsRow), "........x...");
+    EXPECT_EQ(row(form, kInputRow, Show::Enabled), "xx.xx.");
+    EXPECT_TRUE(form.value("Check3(5)"_control)); // nothing is unticked
+    form.press("Command2"_control);
+    EXPECT_EQ(row(form, kMainsRow), "......");
+    EXPECT_EQ(row(form, kInputRow, Show::Enabled), "xxxxx.");
 }
 
 TEST(Clear, ResetsOnlyItsBlockOfRanges) {
     FormModel form = startedForm();
-    for (int k = 0; k < 16; ++k)
-        form.setText(indexedName(k % 2 ? "Text3" : "Text2", k), std::to_string(k + 1));
-    form.press("Command7");
-    for (int k = 0; k < 16; ++k)
-        EXPECT_EQ(form.text(indexedName(k % 2 ? "Text3" : "Text2", k)),
-                  k < 8 ? "0" : std::to_string(k + 1));
-    form.press("Command8");
+    const auto box = [](std::size_t k) {
+        return (k % 2 ? kRangeMaximumBoxes : kRangeMinimumBoxes)[k];
+    };
+    for (std::size_t k = 0; k < kRangeCount; ++k)
+        form.setText(box(k), std::to_string(k + 1));
+    form.press("Command7"_control);
+    for (std::size_t k = 0; k < kRangeCount; ++k)
+        EXPECT_EQ(form.text(box(k)), k < 8 ? "0" : std::to_string(k + 1));
+    form.press("Command8"_control);
     EXPECT_EQ(form.parameters(), ParameterSet{});
 }
 
 TEST(Band, EachBandOverwritesBothFrequencies) {
     FormModel form = startedForm();
-    form.setText("txttx", "165.1975");
-    form.setValue("Option2", true);
-    EXPECT_EQ(form.text("txttx") + " " + form.text("txtrx"), "460.0000 460.0000");
-    EXPECT_FALSE(form.value("Option1"));
-    form.setText("txtrx", "433");
-    form.setValue("Option1", true);
-    EXPECT_EQ(form.text("txttx") + " " + form.text("txtrx"), "160.0000 160.0000");
+    form.setText("txttx"_control, "165.1975");
+    form.setValue("Option2"_control, true);
+    EXPECT_EQ(form.text("txttx"_control) + " " + form.text("txtrx"_control), "460.0000 460.0000");
+    EXPECT_FALSE(form.value("Option1"_control));
+    form.setText("txtrx"_control, "433");
+    form.setValue("Option1"_control, true);
+    EXPECT_EQ(form.text("txttx"_control) + " " + form.text("txtrx"_control), "160.0000 160.0000");
 }
 
 TEST(ImageLoading, KeepsTheModeAndPositionReactionsOutButNotTheButtons) {
     FormModel form = startedForm();
     form.setImageLoading(true);
     const auto changes = recordChanges(form);
-    form.setValue("Check1", true);
-    form.setValue("Optrete(3)", true);
-    form.setValue("Optbatt(3)", true);
-    form.setValue("Option3", true);
-    EXPECT_EQ(*changes, (Names{"Check1", "Optrete(3)", "Optbatt(3)", "Option4", "Option3",
-                               "Check3(0)", "Optbatt(0)", "Optrete(0)"}));
+    form.setValue("Check1"_control, true);
+    form.setValue("Optrete(3)"_control, true);
+    form.setValue("Optbatt(3)"_control, true);
+    form.setValue("Option3"_control, true);
+    EXPECT_EQ(*changes, (Names{"Check1"_control, "Optrete(3)"_control, "Optbatt(3)"_control,
+                               "Option4"_control, "Option3"_control, "Check3(0)"_control,
+                               "Optbatt(0)"_control, "Optrete(0)"_control}));
     form.setImageLoading(false);
-    form.setValue("Optbatt(2)", true);
-    EXPECT_EQ(row(form, "Check3", Show::Enabled), "xx..xx");
+    form.setValue("Optbatt(2)"_control, true);
+    EXPECT_EQ(row(form, kInputRow, Show::Enabled), "xx..xx");
 }
 
 } // namespace

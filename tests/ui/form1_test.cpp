@@ -16,6 +16,8 @@
 
 #include <memory>
 
+Q_DECLARE_METATYPE(velmora::ControlId)
+
 namespace velmora {
 namespace {
 
@@ -29,15 +31,15 @@ class Form1Test : public QObject {
     int beeps_ = 0;
     QStringList commands_;
 
-    template <class Widget = QWidget> Widget* control(const QString& name) const {
-        return form_->findChild<Widget*>(name);
+    template <class Widget = QWidget> Widget* control(ControlId name) const {
+        return form_->findChild<Widget*>(QString::fromStdString(controlName(name)));
     }
-    bool checked(const char* name) const { return control<QAbstractButton>(name)->isChecked(); }
-    QString text(const QString& name) const { return control<QLineEdit>(name)->text(); }
-    void click(const QString& name) const { QTest::mouseClick(control(name), Qt::LeftButton); }
+    bool checked(ControlId name) const { return control<QAbstractButton>(name)->isChecked(); }
+    QString text(ControlId name) const { return control<QLineEdit>(name)->text(); }
+    void click(ControlId name) const { QTest::mouseClick(control(name), Qt::LeftButton); }
 
     // Clicks into a box, empties it with End and Backspace, and types.
-    void typeInto(const QString& name, const QString& typed) const {
+    void typeInto(ControlId name, const QString& typed) const {
         auto* box = control<QLineEdit>(name);
         click(name);
         QTest::keyClick(box, Qt::Key_End);
@@ -47,7 +49,7 @@ class Form1Test : public QObject {
         QTest::keyClicks(box, typed);
     }
 
-    void pasteFromContextMenu(const QString& name) const {
+    void pasteFromContextMenu(ControlId name) const {
         auto* box = control<QLineEdit>(name);
         QContextMenuEvent event(QContextMenuEvent::Mouse, box->rect().center(),
                                 box->mapToGlobal(box->rect().center()));
@@ -77,62 +79,58 @@ private slots:
 
     void showsTheStartStates() {
         QCOMPARE(form_->windowTitle(), QStringLiteral("Velmora"));
-        QVERIFY(!control("Command5")->isEnabled());
-        auto* link = control<QLabel>("Label20");
+        QVERIFY(!control("Command5"_control)->isEnabled());
+        auto* link = control<QLabel>("Label20"_control);
         QCOMPARE(link->text(), QStringLiteral("Sconnesso"));
         QCOMPARE(link->palette().color(QPalette::Window), QColor(255, 0, 0));
-        QCOMPARE(control<QLabel>("Label19")->palette().color(QPalette::Window),
+        QCOMPARE(control<QLabel>("Label19"_control)->palette().color(QPalette::Window),
                  form_->palette().color(QPalette::Button));
-        QVERIFY(control("Check4")->isHidden());
-        QVERIFY(checked("Option4"));
-        for (const char* name : {"Option4", "Option3", "Txtsir", "Label6", "Check3(0)"}) {
-            QVERIFY2(!control(name)->isEnabled(), name);
+        QVERIFY(control("Check4"_control)->isHidden());
+        QVERIFY(checked("Option4"_control));
+        for (const ControlId name : {"Option4"_control, "Option3"_control, "Txtsir"_control,
+                                     "Label6"_control, "Check3(0)"_control}) {
+            QVERIFY2(!control(name)->isEnabled(), controlName(name).c_str());
         }
-        QCOMPARE(text("txtrx"), QStringLiteral("160.0000"));
-        QCOMPARE(control<QComboBox>("Combotono")->currentText(), QStringLiteral("Notone"));
+        QCOMPARE(text("txtrx"_control), QStringLiteral("160.0000"));
+        QCOMPARE(control<QComboBox>("Combotono"_control)->currentText(), QStringLiteral("Notone"));
     }
 
-    // The layout table and the model must name the same controls, with the same
-    // captions, kinds and frames, or a control would be missing or misplaced.
-    void layoutAgreesWithTheModel() {
-        QCOMPARE(formLayout().size(), model_.controlNames().size());
-        for (const ControlLayout& layout : formLayout()) {
-            const QString name = QString::fromStdString(layout.name);
-            QVERIFY2(model_.kind(layout.name) == layout.kind, qPrintable(name));
-            const std::string& frame = model_.container(layout.name);
-            QCOMPARE(control(name)->parentWidget()->objectName().toStdString(),
-                     frame.empty() ? std::string("Form1") : frame);
-            if (layout.kind != ControlKind::TextBox && layout.kind != ControlKind::ComboBox) {
-                QCOMPARE(layout.caption, model_.text(layout.name));
-            }
+    // Every control of the window is placed once, inside the widget of its frame.
+    void layoutPlacesEveryControlInItsFrame() {
+        QCOMPARE(formLayout().size(), kControlCount);
+        for (std::size_t index = 0; index < kControlCount; ++index) {
+            const ControlId id(index);
+            const std::optional<ControlId> frame = containerOf(id);
+            QCOMPARE(control(id)->parentWidget()->objectName(),
+                     QString::fromStdString(frame ? controlName(*frame) : "Form1"));
         }
     }
 
     void placesControlsAtTheirPixels_data() {
-        QTest::addColumn<QString>("name");
+        QTest::addColumn<ControlId>("name");
         QTest::addColumn<QRect>("place");
         QTest::addColumn<double>("points");
         QTest::addColumn<int>("alignment");
         // Pixels at 96 dots per inch, from the client area's top-left corner.
-        QTest::newRow("Txtnumero") << "Txtnumero" << QRect(140, 140, 121, 19) << 8.25 << 0;
-        QTest::newRow("Command1") << "Command1" << QRect(212, 544, 153, 37) << 8.25 << 0;
-        QTest::newRow("Text3(15)") << "Text3(15)" << QRect(500, 548, 41, 19) << 8.25 << 0;
-        QTest::newRow("Optrete(5)") << "Optrete(5)" << QRect(244, 354, 17, 25) << 8.25 << 0;
-        QTest::newRow("Check3(0)") << "Check3(0)" << QRect(164, 440, 13, 13) << 8.25 << 0;
+        QTest::newRow("Txtnumero") << "Txtnumero"_control << QRect(140, 140, 121, 19) << 8.25 << 0;
+        QTest::newRow("Command1") << "Command1"_control << QRect(212, 544, 153, 37) << 8.25 << 0;
+        QTest::newRow("Text3(15)") << "Text3(15)"_control << QRect(500, 548, 41, 19) << 8.25 << 0;
+        QTest::newRow("Optrete(5)") << "Optrete(5)"_control << QRect(244, 354, 17, 25) << 8.25 << 0;
+        QTest::newRow("Check3(0)") << "Check3(0)"_control << QRect(164, 440, 13, 13) << 8.25 << 0;
         QTest::newRow("Label23(15)")
-            << "Label23(15)" << QRect(392, 552, 56, 17) << 8.25 << int(Qt::AlignRight);
-        QTest::newRow("Label20") << "Label20" << QRect(444, 44, 105, 17) << 8.25
+            << "Label23(15)"_control << QRect(392, 552, 56, 17) << 8.25 << int(Qt::AlignRight);
+        QTest::newRow("Label20") << "Label20"_control << QRect(444, 44, 105, 17) << 8.25
                                  << int(Qt::AlignHCenter);
-        QTest::newRow("Label21") << "Label21" << QRect(60, 16, 197, 21) << 12.0
+        QTest::newRow("Label21") << "Label21"_control << QRect(60, 16, 197, 21) << 12.0
                                  << int(Qt::AlignLeft);
         QTest::newRow("Label24(1)")
-            << "Label24(1)" << QRect(432, 344, 85, 21) << 9.75 << int(Qt::AlignLeft);
+            << "Label24(1)"_control << QRect(432, 344, 85, 21) << 9.75 << int(Qt::AlignLeft);
         QTest::newRow("Labintert")
-            << "Labintert" << QRect(8, 336, 119, 17) << 8.25 << int(Qt::AlignRight);
+            << "Labintert"_control << QRect(8, 336, 119, 17) << 8.25 << int(Qt::AlignRight);
     }
 
     void placesControlsAtTheirPixels() {
-        QFETCH(QString, name);
+        QFETCH(ControlId, name);
         QFETCH(QRect, place);
         QFETCH(double, points);
         QFETCH(int, alignment);
@@ -165,30 +163,30 @@ private slots:
 
     // Each box's characters and length are the core's; here the window applies them.
     void filtersAndLimitsTyping_data() {
-        QTest::addColumn<QString>("name");
+        QTest::addColumn<ControlId>("name");
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("letters, minus, comma, blank") << "Txtcodatt"
+        QTest::newRow("letters, minus, comma, blank") << "Txtcodatt"_control
                                                       << "1a-,2 3"
                                                       << "123";
-        QTest::newRow("frequency stops at 8") << "txttx"
+        QTest::newRow("frequency stops at 8") << "txttx"_control
                                               << "123.456789"
                                               << "123.4567";
     }
 
     void filtersAndLimitsTyping() {
-        QFETCH(QString, name);
+        QFETCH(ControlId, name);
         QFETCH(QString, typed);
         QFETCH(QString, shown);
         typeInto(name, typed);
         QCOMPARE(text(name), shown);
-        QCOMPARE(QString::fromStdString(model_.text(name.toStdString())), shown);
+        QCOMPARE(QString::fromStdString(model_.text(name)), shown);
     }
 
     void editingKeysPassAndClipboardShortcutsDoNothing() {
-        auto* number = control<QLineEdit>("Txtnumero");
+        auto* number = control<QLineEdit>("Txtnumero"_control);
         QApplication::clipboard()->setText(QStringLiteral("7"));
-        click("Txtnumero");
+        click("Txtnumero"_control);
         QTest::keyClick(number, Qt::Key_Home);
         QTest::keyClick(number, Qt::Key_Delete);
         QTest::keyClick(number, Qt::Key_End, Qt::ShiftModifier);
@@ -201,52 +199,52 @@ private slots:
     }
 
     void programWrittenTextStaysWhole() {
-        model_.setText("txttx", "165.12345");
-        QCOMPARE(text("txttx"), QStringLiteral("165.12345"));
-        click("txttx");
-        QTest::keyClick(control("txttx"), Qt::Key_End);
-        QTest::keyClicks(control("txttx"), "6");
-        QCOMPARE(model_.text("txttx"), std::string("165.12345"));
-        QTest::keyClick(control("txttx"), Qt::Key_Backspace);
-        QCOMPARE(model_.text("txttx"), std::string("165.1234"));
+        model_.setText("txttx"_control, "165.12345");
+        QCOMPARE(text("txttx"_control), QStringLiteral("165.12345"));
+        click("txttx"_control);
+        QTest::keyClick(control("txttx"_control), Qt::Key_End);
+        QTest::keyClicks(control("txttx"_control), "6");
+        QCOMPARE(model_.text("txttx"_control), std::string("165.12345"));
+        QTest::keyClick(control("txttx"_control), Qt::Key_Backspace);
+        QCOMPARE(model_.text("txttx"_control), std::string("165.1234"));
     }
 
     void menuPasteIsLimitedButNotFiltered() {
-        typeInto("Txtcodatt", "");
+        typeInto("Txtcodatt"_control, "");
         QApplication::clipboard()->setText(QStringLiteral("1234"));
-        pasteFromContextMenu("Txtcodatt");
-        QCOMPARE(text("Txtcodatt"), QString());
+        pasteFromContextMenu("Txtcodatt"_control);
+        QCOMPARE(text("Txtcodatt"_control), QString());
         QApplication::clipboard()->setText(QStringLiteral("12a"));
-        pasteFromContextMenu("Txtcodatt");
-        QCOMPARE(model_.text("Txtcodatt"), std::string("12a"));
+        pasteFromContextMenu("Txtcodatt"_control);
+        QCOMPARE(model_.text("Txtcodatt"_control), std::string("12a"));
     }
 
     // The verdicts are the core's; here a silent refusal, a beep and the band reach the click.
     void leaveCheckJudgesAClickOnACommand_data() {
-        QTest::addColumn<QString>("name");
+        QTest::addColumn<ControlId>("name");
         QTest::addColumn<QString>("typed");
         QTest::addColumn<bool>("uhf");
         QTest::addColumn<bool>("leaves");
         QTest::addColumn<int>("beeps");
-        QTest::newRow("repetitions 0, silent") << "Text1"
+        QTest::newRow("repetitions 0, silent") << "Text1"_control
                                                << "0" << false << false << 0;
-        QTest::newRow("interval 4 beeps") << "Textintert"
+        QTest::newRow("interval 4 beeps") << "Textintert"_control
                                           << "4" << false << false << 1;
-        QTest::newRow("VHF 430") << "txttx"
+        QTest::newRow("VHF 430") << "txttx"_control
                                  << "430" << false << false << 1;
-        QTest::newRow("UHF 430") << "txttx"
+        QTest::newRow("UHF 430") << "txttx"_control
                                  << "430" << true << true << 0;
     }
 
     void leaveCheckJudgesAClickOnACommand() {
-        QFETCH(QString, name);
+        QFETCH(ControlId, name);
         QFETCH(QString, typed);
         QFETCH(bool, uhf);
         QFETCH(bool, leaves);
         QFETCH(int, beeps);
-        model_.setValue("Option2", uhf);
+        model_.setValue("Option2"_control, uhf);
         typeInto(name, typed);
-        click("Command1");
+        click("Command1"_control);
         QCOMPARE(commands_, leaves ? QStringList{"Command1"} : QStringList{});
         QCOMPARE(QApplication::focusWidget() == control(name), !leaves);
         QCOMPARE(beeps_, beeps);
@@ -254,87 +252,90 @@ private slots:
     }
 
     void refusedClickLeavesTheClickedControlAlone() {
-        typeInto("Textintert", "50");
-        for (const char* name : {"Check2", "Optrete(2)", "Option2", "Label9", "Txtsir"}) {
+        typeInto("Textintert"_control, "50");
+        for (const ControlId name : {"Check2"_control, "Optrete(2)"_control, "Option2"_control,
+                                     "Label9"_control, "Txtsir"_control}) {
             click(name);
         }
         // The label and the disabled box take no focus: no leave, no beep.
         QCOMPARE(beeps_, 3);
-        QVERIFY(!model_.value("Check2") && !model_.value("Optrete(2)"));
-        QVERIFY(model_.value("Option1"));
-        QCOMPARE(QApplication::focusWidget(), control("Textintert"));
-        QTest::keyClick(control("Textintert"), Qt::Key_Backspace);
-        click("Check2");
-        QVERIFY(model_.value("Check2"));
+        QVERIFY(!model_.value("Check2"_control) && !model_.value("Optrete(2)"_control));
+        QVERIFY(model_.value("Option1"_control));
+        QCOMPARE(QApplication::focusWidget(), control("Textintert"_control));
+        QTest::keyClick(control("Textintert"_control), Qt::Key_Backspace);
+        click("Check2"_control);
+        QVERIFY(model_.value("Check2"_control));
     }
 
     void clickFromAnotherApplicationIsALeave() {
-        typeInto("Textintert", "4");
+        typeInto("Textintert"_control, "4");
         QWidget elsewhere;
         elsewhere.show();
         elsewhere.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&elsewhere));
         QCOMPARE(beeps_, 0);
-        click("Command4");
+        click("Command4"_control);
         QVERIFY(commands_.isEmpty());
         QCOMPARE(beeps_, 1);
     }
 
     void tabIsALeaveToo() {
-        typeInto("Text1", "0");
-        QTest::keyClick(control("Text1"), Qt::Key_Backtab, Qt::ShiftModifier);
-        QTest::keyClick(control("Text1"), Qt::Key_Tab);
-        QCOMPARE(QApplication::focusWidget(), control("Text1"));
-        typeInto("Text1", "3");
-        QTest::keyClick(control("Text1"), Qt::Key_Tab);
-        QCOMPARE(QApplication::focusWidget(), control("Textintert"));
+        typeInto("Text1"_control, "0");
+        QTest::keyClick(control("Text1"_control), Qt::Key_Backtab, Qt::ShiftModifier);
+        QTest::keyClick(control("Text1"_control), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), control("Text1"_control));
+        typeInto("Text1"_control, "3");
+        QTest::keyClick(control("Text1"_control), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), control("Textintert"_control));
     }
 
     void controlPanelModeShowsItsControls() {
-        click("Check1");
-        QVERIFY(!control("Check4")->isHidden());
-        QVERIFY(control("Check3(5)")->isHidden());
-        QVERIFY(!control("Optrete(5)")->isEnabled());
-        for (const char* name : {"Txtsir", "Label10", "Check3(0)", "Option3", "Option4"}) {
-            QVERIFY2(control(name)->isEnabled(), name);
+        click("Check1"_control);
+        QVERIFY(!control("Check4"_control)->isHidden());
+        QVERIFY(control("Check3(5)"_control)->isHidden());
+        QVERIFY(!control("Optrete(5)"_control)->isEnabled());
+        for (const ControlId name : {"Txtsir"_control, "Label10"_control, "Check3(0)"_control,
+                                     "Option3"_control, "Option4"_control}) {
+            QVERIFY2(control(name)->isEnabled(), controlName(name).c_str());
         }
-        click("Check1");
-        QVERIFY(control("Check4")->isHidden());
-        QVERIFY(!checked("Option4"));
+        click("Check1"_control);
+        QVERIFY(control("Check4"_control)->isHidden());
+        QVERIFY(!checked("Option4"_control));
     }
 
     // Without exclusive buttons in the toolkit, the model alone decides every selection.
     void selectionsFollowTheModel() {
-        click("Optbatt(3)");
-        click("Optrete(3)");
-        QVERIFY(!checked("Optbatt(3)") && checked("Optrete(3)"));
-        QVERIFY(!control("Check3(3)")->isEnabledTo(control("Frame6")));
-        click("Optrete(3)");
-        QVERIFY(checked("Optrete(3)"));
-        click("Command2");
-        QVERIFY(!checked("Optrete(3)"));
-        click("Option2");
-        QCOMPARE(text("txttx"), QStringLiteral("460.0000"));
+        click("Optbatt(3)"_control);
+        click("Optrete(3)"_control);
+        QVERIFY(!checked("Optbatt(3)"_control) && checked("Optrete(3)"_control));
+        QVERIFY(!control("Check3(3)"_control)->isEnabledTo(control("Frame6"_control)));
+        click("Optrete(3)"_control);
+        QVERIFY(checked("Optrete(3)"_control));
+        click("Command2"_control);
+        QVERIFY(!checked("Optrete(3)"_control));
+        click("Option2"_control);
+        QCOMPARE(text("txttx"_control), QStringLiteral("460.0000"));
     }
 
     void buttonsAndListReachTheirTargets() {
-        typeInto("Text2(0)", "12");
-        click("Command7");
-        QCOMPARE(text("Text2(0)"), QStringLiteral("0"));
-        for (const char* name : {"Command1", "Command4", "Command5", "Command6"}) {
+        typeInto("Text2(0)"_control, "12");
+        click("Command7"_control);
+        QCOMPARE(text("Text2(0)"_control), QStringLiteral("0"));
+        for (const ControlId name :
+             {"Command1"_control, "Command4"_control, "Command5"_control, "Command6"_control}) {
             click(name);
         }
         QCOMPARE(commands_, (QStringList{"Command1", "Command4", "Command6"}));
 
-        auto* tones = control<QComboBox>("Combotono");
+        auto* tones = control<QComboBox>("Combotono"_control);
         tones->setFocus();
         QTest::keyClick(tones, Qt::Key_Down);
         QCOMPARE(model_.comboRow(), 1);
         model_.setComboRow(18);
         QCOMPARE(tones->currentText(), QStringLiteral("123"));
-        model_.setCaption("Label20", "Connesso", Background::Green);
-        QCOMPARE(control<QLabel>("Label20")->text(), QStringLiteral("Connesso"));
-        QCOMPARE(control("Label20")->palette().color(QPalette::Window), QColor(0, 255, 0));
+        model_.setCaption("Label20"_control, "Connesso", Background::Green);
+        QCOMPARE(control<QLabel>("Label20"_control)->text(), QStringLiteral("Connesso"));
+        QCOMPARE(control("Label20"_control)->palette().color(QPalette::Window), QColor(0, 255, 0));
     }
 };
 

@@ -1,5 +1,6 @@
 #include "unit_sim/unit_behaviour.h"
 
+#include "protocol/byte_map.h"
 #include "protocol/frames.h"
 
 #include <algorithm>
@@ -41,7 +42,11 @@ std::optional<UnitReply> UnitBehaviour::frameComplete() {
 }
 
 void UnitBehaviour::spoilStoredImage() {
-    std::uint8_t& units = imageByte(stored_, 4);
+    // The units digit of the peripheral number, its last byte.
+    const auto field = std::find_if(kImageFields.begin(), kImageFields.end(), [](const auto& f) {
+        return f.encoding == Encoding::PeripheralDigits;
+    });
+    std::uint8_t& units = imageByte(stored_, field->bytes[3]);
     units = static_cast<std::uint8_t>((units + 1) % 10);
 }
 
