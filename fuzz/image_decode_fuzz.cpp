@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -59,7 +60,10 @@ void checkWindowShows(const FormModel& form, const DecodedImage& image, ImageSou
 // A unit's reply keeps only 14 bits of a range value.
 std::string deviceRangeText(const std::string& text) {
     constexpr int kDeviceRangeLimit = (velmora::kDeviceRangeHighMask + 1) * 256;
-    return std::to_string(std::stoi(text) % kDeviceRangeLimit);
+    int value = -1;
+    std::from_chars(text.data(), text.data() + text.size(), value);
+    FUZZ_CHECK(value >= 0);
+    return std::to_string(value % kDeviceRangeLimit);
 }
 
 // The fields that pass through the encoder unchanged; frequencies do not (their
