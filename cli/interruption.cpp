@@ -4,10 +4,26 @@
 
 #include <array>
 #include <cerrno>
+#ifndef Q_OS_WIN
 #include <sys/socket.h>
 #include <unistd.h>
+#endif
 
 namespace velmora::cli {
+
+#ifdef Q_OS_WIN
+
+Interruption::Interruption(QObject* parent) : QObject(parent) {}
+Interruption::~Interruption() = default;
+bool Interruption::requested() const {
+    return false;
+}
+int Interruption::signalNumber() const {
+    return 0;
+}
+
+#else
+
 namespace {
 
 constexpr std::array kCaughtSignals{SIGINT, SIGTERM, SIGHUP};
@@ -75,5 +91,7 @@ void Interruption::drain() {
     delivered_ = true;
     emit interrupted(firstSignal);
 }
+
+#endif
 
 } // namespace velmora::cli

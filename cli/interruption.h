@@ -18,6 +18,8 @@ namespace velmora::cli {
 // program winds down. A signal that was ignored when the object was made (a job started
 // with nohup) stays ignored. At most one Interruption lives at a time; the handlers that
 // were there before come back when it is destroyed. Needs a QCoreApplication.
+//
+// POSIX signals only: on Windows none is caught and Ctrl-C keeps the console's default.
 class Interruption : public QObject {
     Q_OBJECT
 
@@ -38,11 +40,13 @@ signals:
     void interrupted(int signalNumber);
 
 private:
+#ifndef Q_OS_WIN
     void drain();
 
     QSocketNotifier* notifier_ = nullptr;
     bool delivered_ = false;
     struct sigaction previous_[3]{};
+#endif
 };
 
 } // namespace velmora::cli
