@@ -5,6 +5,7 @@
 #include "progfile/programming_file.h"
 #include "protocol/config_image.h"
 #include "protocol/frames.h"
+#include "tests/common/text_checks.h"
 
 #include <gtest/gtest.h>
 

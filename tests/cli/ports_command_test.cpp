@@ -1,5 +1,4 @@
 #include "cli_process.h"
-#include "cli_test_support.h"
 #include "link/serial_link.h"
 
 #include <QFileInfo>
@@ -47,8 +46,8 @@ QString deviceOf(const SimulatedUnit& unit) {
     return QFileInfo(unit.link()).canonicalFilePath();
 }
 
-bool has(const std::string& text, const QString& part) {
-    return text.find(part.toStdString()) != std::string::npos;
+testing::AssertionResult has(const std::string& text, const QString& part) {
+    return holds(text, part.toStdString());
 }
 
 TEST(Ports, MapUnmapResolutionOrderAndRefusals) {
@@ -102,9 +101,8 @@ TEST(Ports, MapUnmapResolutionOrderAndRefusals) {
         qunsetenv("VELMORA_COM3");
         EXPECT_EQ(run.exitCode, step.exitCode) << name << "\n" << run.out << run.err;
         for (const QString& part : step.saysOut)
-            EXPECT_TRUE(has(run.out, part)) << name << " should say " << part.toStdString() << ":\n"
-                                            << run.out;
-        EXPECT_TRUE(has(run.err, step.saysErr)) << name << ":\n" << run.err;
+            EXPECT_TRUE(has(run.out, part)) << name;
+        EXPECT_TRUE(has(run.err, step.saysErr)) << name;
     }
     EXPECT_EQ(setting.mapFile(), "[ports]\n1=" + stable.toStdString() + "\n");
 }
@@ -148,14 +146,14 @@ TEST(Ports, ProbeFindsTheOneUnitThatAnswersAndLeavesAHeldPortAlone) {
             ": il dispositivo non esiste.",
     };
     for (const QString& line : expected)
-        EXPECT_TRUE(has(all.out, line)) << line.toStdString() << "\n" << all.out;
+        EXPECT_TRUE(has(all.out, line));
     // The held unit heard nothing: the probe did not even open its line.
     EXPECT_TRUE(held.received().empty());
     EXPECT_EQ(silent.received().size(), 3u);
 
     const CliRun none = runCli({"ports", "probe", "2", "3", "4", "5"});
     EXPECT_EQ(none.exitCode, 3) << none.out << none.err;
-    EXPECT_TRUE(has(none.out, "0 of 4 ports with a unit answering")) << none.out;
+    EXPECT_TRUE(has(none.out, "0 of 4 ports with a unit answering"));
     EXPECT_EQ(runCli({"ports", "probe", "9"}).exitCode, 2);
 }
 
@@ -186,10 +184,10 @@ TEST(Ports, NoRightsAdviceNamesOnlyAGroupThatMayUseTheDevice) {
         const CliRun probe =
             runCli({"ports", "probe", "1"}, deviceOf(unit), 10000, kAsOrdinaryUser);
         const std::string& out = probe.out;
-        EXPECT_EQ(probe.exitCode, 3) << groupName << "\n" << out;
-        EXPECT_TRUE(has(out, says)) << groupName << "\n" << out;
+        EXPECT_EQ(probe.exitCode, 3) << groupName;
+        EXPECT_TRUE(has(out, says)) << groupName;
         if (!never.isEmpty()) {
-            EXPECT_FALSE(has(out, never)) << groupName << "\n" << out;
+            EXPECT_FALSE(has(out, never)) << groupName;
         }
     }
     EXPECT_TRUE(unit.received().empty());

@@ -1,6 +1,5 @@
 #include "cli/production_record.h"
 #include "cli_process.h"
-#include "cli_test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -47,8 +46,10 @@ TEST(ProductionRecord, ARowPerAttemptThatASpreadsheetOpensAndResumeReadsBack) {
     Folder folder;
     // A name with a comma, a quote and a line end must come back whole.
     const std::string name = "site, \"north\"\nhall.prg";
-    const FormModel first = windowAfter([](FormModel& form) { form.setText("Txtnumero"_control, "101"); });
-    const FormModel second = windowAfter([](FormModel& form) { form.setText("Txtnumero"_control, "102"); });
+    const FormModel first =
+        windowAfter([](FormModel& form) { form.setText("Txtnumero"_control, "101"); });
+    const FormModel second =
+        windowAfter([](FormModel& form) { form.setText("Txtnumero"_control, "102"); });
     const QString record = pathText(folder / "record.csv");
     SimulatedUnit unit;
     ASSERT_TRUE(unit.started());
@@ -63,7 +64,7 @@ TEST(ProductionRecord, ARowPerAttemptThatASpreadsheetOpensAndResumeReadsBack) {
         runCli({"program", "--port", "1", plain, "--verify", "--log", record}, unit.link());
     ASSERT_EQ(failed.exitCode, 1) << failed.err;
     EXPECT_EQ(failed.out, "Numero periferico: sent 102, unit holds 103\n");
-    EXPECT_NE(failed.err.find("verify failed"), std::string::npos) << failed.err;
+    EXPECT_TRUE(holds(failed.err, "verify failed"));
     ASSERT_TRUE(unit.control("misstore off"));
     ASSERT_TRUE(unit.control("silent on"));
     const CliRun unanswered =
@@ -82,8 +83,8 @@ TEST(ProductionRecord, ARowPerAttemptThatASpreadsheetOpensAndResumeReadsBack) {
             python(kReadRecord, {record, QString::fromStdString(expected), named, plain})) {
         EXPECT_EQ(*checked, "ok\n");
     }
-    EXPECT_NE(fileText(folder / "record.csv").find("Numero periferico: sent 102, unit holds 103"),
-              std::string::npos);
+    EXPECT_TRUE(
+        holds(fileText(folder / "record.csv"), "Numero periferico: sent 102, unit holds 103"));
 
     const auto numbers = cli::sentNumbers(record);
     ASSERT_TRUE(numbers);
