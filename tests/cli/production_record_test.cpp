@@ -32,13 +32,10 @@ for row, (result, number, sent, image, file) in zip(rows[1:], wanted):
     assert datetime.datetime.fromisoformat(record['time'].replace('Z', '+00:00')).utcoffset() \
         is not None, record['time']
     assert record['host'] and record['device'], record
-    assert (record['result'], record['number'], record['frame_sent']) == (result, number, sent), \
-        record
-    assert record['image'] == image, record['image']
     name = files[int(file)] if file != '-' else ''
     digest = hashlib.sha256(open(name, 'rb').read()).hexdigest() if name else ''
-    assert (record['configuration_file'], record['configuration_sha256']) == (name, digest), \
-        record
+    assert [record[k] for k in ('result', 'number', 'frame_sent', 'image', 'configuration_file',
+        'configuration_sha256')] == [result, number, sent, image, name, digest], record
 print('ok')
 )";
 
