@@ -88,21 +88,9 @@ TEST(ProductionRecord, ARowPerAttemptThatASpreadsheetOpensAndResumeReadsBack) {
     EXPECT_EQ(*numbers, (std::set<long>{101, 102}));
 }
 
-// A second writer is refused by the batch's test; a programming file given as the record
-// by mistake stays as it was.
-TEST(ProductionRecord, AFileThatIsNoRecordIsNotWrittenOver) {
-    Folder folder;
-    const auto file = folder.save("unit.prg", windowAfter());
-    const std::string before = fileText(file);
-    const auto wrong = cli::ProductionRecord::open(pathText(file));
-    ASSERT_FALSE(wrong);
-    EXPECT_EQ(wrong.error().status, cli::ExitStatus::RecordFailed);
-    EXPECT_EQ(fileText(file), before);
-}
-
 // Resume reads the record as a spreadsheet may have saved it (bare line ends, quoted
 // fields) and as a power cut may have left it (a last row cut short).
-TEST(ProductionRecord, ResumeNumbersAreEveryNumberAUnitMayHold) {
+TEST(ProductionRecord, ResumeNumbersAreEveryNumberAUnitMayHoldAndNoOtherFileIsARecord) {
     Folder folder;
     const std::string header = "time,host,operator,position,device,number,configuration_file,"
                                "configuration_sha256,result,detail,frame_sent,image\n";
@@ -122,6 +110,15 @@ TEST(ProductionRecord, ResumeNumbersAreEveryNumberAUnitMayHold) {
     writeText(folder / "other.csv", "a,b\n1,2\n");
     EXPECT_TRUE(!cli::sentNumbers(pathText(folder / "other.csv")));
     EXPECT_TRUE(!cli::sentNumbers(pathText(folder / "none.csv")));
+
+    // A second writer is refused by the batch's test; a programming file given as the
+    // record by mistake stays as it was.
+    const auto file = folder.save("unit.prg", windowAfter());
+    const std::string before = fileText(file);
+    const auto wrong = cli::ProductionRecord::open(pathText(file));
+    ASSERT_FALSE(wrong);
+    EXPECT_EQ(wrong.error().status, cli::ExitStatus::RecordFailed);
+    EXPECT_EQ(fileText(file), before);
 }
 
 } // namespace
