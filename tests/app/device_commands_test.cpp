@@ -5,7 +5,7 @@
 #include <QSignalSpy>
 #include <QTest>
 
-#include <sys/resource.h>
+#include <ctime>
 
 using velmora::Background;
 
@@ -28,13 +28,6 @@ QStringList holding(const QTemporaryDir& folder, const velmora::Image& image) {
     const QString path = folder.filePath("unit.prg");
     velmora::saveProgrammingFile(path.toStdString(), velmora::programmingFrame(image));
     return {"--image", path};
-}
-
-double cpuSeconds() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
 } // namespace
@@ -198,9 +191,10 @@ private slots:
             QVERIFY(!rig.timer("ReadDeadline")->isActive());
         }
         const QStringList asked = rig.dialogs.events;
-        const double cpuBefore = cpuSeconds();
+        const std::clock_t cpuBefore = std::clock(); // the whole program's processor time
         QTest::qWait(1000);
-        QVERIFY2(cpuSeconds() - cpuBefore < 0.15, "a lost port must not spin");
+        QVERIFY2(double(std::clock() - cpuBefore) / CLOCKS_PER_SEC < 0.15,
+                 "a lost port must not spin");
         QVERIFY(!rig.link.isOpen());
         QTRY_VERIFY_WITH_TIMEOUT(rig.link.isOpen(), 1500);
         QCOMPARE(rig.unit.received().size(), chunksBefore);

@@ -14,12 +14,11 @@ namespace {
 
 // A private configuration folder and stable-name folder, and no port chosen by the
 // environment, for as long as the test runs.
-class PortsSetting {
-public:
-    PortsSetting() : config_(folder_ / "config"), byId_(folder_ / "by-id") {
-        std::filesystem::create_directories(byId_);
-        qputenv("XDG_CONFIG_HOME", pathText(config_).toUtf8());
-        qputenv("VELMORA_SERIAL_BY_ID", pathText(byId_).toUtf8());
+struct PortsSetting {
+    PortsSetting() {
+        std::filesystem::create_directories(byId);
+        qputenv("XDG_CONFIG_HOME", pathText(config).toUtf8());
+        qputenv("VELMORA_SERIAL_BY_ID", pathText(byId).toUtf8());
         for (int n = 1; n <= 8; ++n)
             qunsetenv(("VELMORA_COM" + QByteArray::number(n)).constData());
     }
@@ -27,19 +26,10 @@ public:
         qunsetenv("XDG_CONFIG_HOME");
         qunsetenv("VELMORA_SERIAL_BY_ID");
     }
-    // A by-id style name for a device, as udev makes one for a USB adapter.
-    QString stableName(const QString& name, const QString& device) const {
-        const QString link = pathText(byId_ / name.toStdString());
-        EXPECT_TRUE(QFile::link(device, link));
-        return link;
-    }
-    std::string mapFile() const { return fileText(config_ / "velmora" / "velmora.conf"); }
-    const Folder& folder() const { return folder_; }
 
-private:
-    Folder folder_;
-    std::filesystem::path config_;
-    std::filesystem::path byId_;
+    Folder folder;
+    const std::filesystem::path config = folder / "config";
+    const std::filesystem::path byId = folder / "by-id"; // as udev names USB adapters
 };
 
 QString deviceOf(const SimulatedUnit& unit) {
@@ -54,9 +44,9 @@ TEST(Ports, MapUnmapResolutionOrderAndRefusals) {
     PortsSetting setting;
     SimulatedUnit unit;
     ASSERT_TRUE(unit.started());
-    const QString stable =
-        setting.stableName("usb-FTDI_FT232R_A50285BI-if00-port0", deviceOf(unit));
-    const QString absent = pathText(setting.folder() / "ttyUSB7");
+    const QString stable = pathText(setting.byId / "usb-FTDI_FT232R_A50285BI-if00-port0");
+    ASSERT_TRUE(QFile::link(deviceOf(unit), stable));
+    const QString absent = pathText(setting.folder / "ttyUSB7");
 
     struct Step {
         QStringList arguments;
@@ -104,7 +94,8 @@ TEST(Ports, MapUnmapResolutionOrderAndRefusals) {
             EXPECT_TRUE(has(run.out, part)) << name;
         EXPECT_TRUE(has(run.err, step.saysErr)) << name;
     }
-    EXPECT_EQ(setting.mapFile(), "[ports]\n1=" + stable.toStdString() + "\n");
+    EXPECT_EQ(fileText(setting.config / "velmora" / "velmora.conf"),
+              "[ports]\n1=" + stable.toStdString() + "\n");
 }
 
 TEST(Ports, ProbeFindsTheOneUnitThatAnswersAndLeavesAHeldPortAlone) {
@@ -118,7 +109,7 @@ TEST(Ports, ProbeFindsTheOneUnitThatAnswersAndLeavesAHeldPortAlone) {
     // it through the other: every name of one device shares its lock.
     SerialLink holder;
     ASSERT_TRUE(holder.open(held.link()));
-    const QString missing = pathText(setting.folder() / "ttyUSB7");
+    const QString missing = pathText(setting.folder / "ttyUSB7");
     const QStringList devices{answering.link(), silent.link(), garbage.link(), deviceOf(held)};
     for (int n = 0; n < devices.size(); ++n)
         ASSERT_EQ(runCli({"ports", "map", QString::number(n + 1), devices[n]}).exitCode, 0);
