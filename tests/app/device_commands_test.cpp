@@ -11,7 +11,9 @@ using velmora::Background;
 
 namespace {
 
-velmora::Image unitImage(int toneByte) {
+// Options that start the unit holding number 1234, tone row 5 (its code then replaced
+// by `toneByte`), 460 MHz both ways and range 4 from 100 to 200.
+QStringList unitHolding(const QTemporaryDir& folder, int toneByte) {
     velmora::ParameterSet unit;
     unit.peripheralNumber = "1234";
     unit.toneRow = 5;
@@ -20,11 +22,6 @@ velmora::Image unitImage(int toneByte) {
     unit.rangeMaximum[3] = "200";
     velmora::Image image = *velmora::encodeImage(unit);
     velmora::imageByte(image, 8) = static_cast<std::uint8_t>(toneByte);
-    return image;
-}
-
-// Options that start the unit holding the image.
-QStringList holding(const QTemporaryDir& folder, const velmora::Image& image) {
     const QString path = folder.filePath("unit.prg");
     velmora::saveProgrammingFile(path.toStdString(), velmora::programmingFrame(image));
     return {"--image", path};
@@ -121,7 +118,7 @@ private slots:
         const bool decodes = whole && status.empty();
         const bool silent = fault == "silent on";
         QTemporaryDir folder;
-        Rig rig(holding(folder, unitImage(toneByte)));
+        Rig rig(unitHolding(folder, toneByte));
         QVERIFY(rig.startOnPort1());
         QVERIFY(rig.shows("Label20"_control, "Connesso"));
         QVERIFY(rig.unit.control(fault));

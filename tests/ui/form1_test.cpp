@@ -65,7 +65,6 @@ private slots:
     void init() {
         model_ = FormModel();
         model_.selectStartBand();
-        model_.setComboRow(0);
         form_ = std::make_unique<Form1>(model_);
         beeps_ = 0;
         commands_.clear();
