@@ -3,6 +3,8 @@
 
 #include <QTest>
 
+#include <fstream>
+
 namespace {
 
 std::string fileOf(const Bytes& bytes) {
@@ -18,13 +20,10 @@ std::string savedFile() {
     return fileOf(frame);
 }
 
-// The saved file with line `line` (frame offset line - 1) replaced by `text`.
-std::string withLine(std::size_t line, const std::string& text) {
+// The saved file with the first `from` in it replaced by `to`.
+std::string savedWith(const std::string& from, const std::string& to) {
     std::string file = savedFile();
-    std::size_t start = 0;
-    for (std::size_t n = 1; n < line; ++n)
-        start = file.find('\n', start) + 1;
-    return file.replace(start, file.find('\r', start) - start, text);
+    return file.replace(file.find(from), from.size(), to);
 }
 
 } // namespace
@@ -66,8 +65,8 @@ private slots:
         QTest::addColumn<std::string>("content");
         QTest::addColumn<std::string>("activationCode"); // empty: refused
         QTest::newRow("as saved") << savedFile() << std::string("99");
-        QTest::newRow("a word") << withLine(25, "zz") << std::string();
-        QTest::newRow("tone code 40") << withLine(9, "40") << std::string();
+        QTest::newRow("a word") << savedWith(" 99 ", "zz") << std::string();
+        QTest::newRow("tone code 40") << savedWith(" 255 ", " 40 ") << std::string();
     }
     void filesImport() {
         QFETCH(std::string, content);
@@ -83,11 +82,8 @@ private slots:
         QVERIFY(QTest::qWaitFor([&] { return !rig.link.receiveBuffer().empty(); }, 500));
         const QStringList before = windowState(rig.model);
 
-        QFile file(rig.unit.folder() + "/in.prg");
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(content.data(), static_cast<qint64>(content.size()));
-        file.close();
-        rig.dialogs.importAnswer = file.fileName();
+        rig.dialogs.importAnswer = rig.unit.folder() + "/in.prg";
+        std::ofstream(rig.dialogs.importAnswer.toStdString(), std::ios::binary) << content;
         rig.controller.importFile();
         QVERIFY(rig.link.receiveBuffer().empty());
         QCOMPARE(rig.controller.txFrame(), frameBefore);

@@ -4,6 +4,8 @@
 #include "unit_sim/reply_pacer.h"
 #include "unit_sim/sim_options.h"
 
+#include "tests/common/text_checks.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -46,7 +48,7 @@ TEST(PresenceScript, StepsInlineOrOneALineAndEveryWrongStepNamed) {
         const auto parsed = parsePresence(test.text);
         if (!parsed) {
             const std::string error = velmora::describe(parsed.problems());
-            EXPECT_NE(error.find(test.error), std::string::npos) << test.text << ": " << error;
+            EXPECT_TRUE(holds(error, test.error)) << test.text;
             EXPECT_STREQ(test.steps, "") << test.text;
             continue;
         }
@@ -126,7 +128,7 @@ TEST(ProgramOptions, ABadValueIsRefusedWithItsLimits) {
         for (int waited = 0; program.running() && waited < 5000; waited += 10)
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         EXPECT_EQ(program.exitDescription(), "exited with status 2") << row.words[0];
-        EXPECT_NE(said.find(row.says), std::string::npos) << row.words[0] << ":\n" << said;
+        EXPECT_TRUE(holds(said, row.says)) << row.words[0];
     }
 }
 

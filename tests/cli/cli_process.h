@@ -1,18 +1,14 @@
 #pragma once
 
-#include "protocol/frames.h"
+#include "cli_test_support.h"
 #include "tests/common/simulated_unit.h"
 
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QStandardPaths>
-#include <QThread>
+#include <QTest>
 
-#include <filesystem>
-#include <functional>
 #include <optional>
-#include <string>
-#include <vector>
 
 namespace velmora::cli_test {
 
@@ -93,18 +89,6 @@ inline std::optional<std::string> python(const char* script, const QStringList& 
     if (!python.waitForFinished(10000) || python.exitCode() != 0)
         return "python3 failed: " + python.readAllStandardError().toStdString();
     return python.readAllStandardOutput().toStdString();
-}
-
-// Waits until `done` holds, checking every 10 ms; false after `limitMs`.
-inline bool waitUntil(const std::function<bool()>& done, int limitMs) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        if (clock.elapsed() > limitMs)
-            return false;
-        QThread::msleep(10);
-    }
-    return true;
 }
 
 } // namespace velmora::cli_test

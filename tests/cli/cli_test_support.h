@@ -5,12 +5,14 @@
 #include "progfile/programming_file.h"
 #include "protocol/config_image.h"
 #include "protocol/frames.h"
+#include "tests/common/text_checks.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <iterator>
 #include <map>
 #include <set>
 #include <sstream>
@@ -34,9 +36,7 @@ inline std::string windowFileText(const FormModel& form) {
 
 inline std::string fileText(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
+    return {std::istreambuf_iterator<char>(in), {}};
 }
 
 inline void writeText(const std::filesystem::path& path, const std::string& text) {

@@ -1,7 +1,6 @@
 #include "cli/form_loading.h"
 #include "cli/production_record.h"
 #include "cli_process.h"
-#include "cli_test_support.h"
 
 #include "unit_sim/pseudo_terminal.h"
 
@@ -136,7 +135,7 @@ TEST(DeviceCommands, AUnitThatDoesNotAnswerEndsInATimeOut) {
                                       test.command.mid(1),
                                   unit.link());
         EXPECT_EQ(run.exitCode, 3) << test.message << run.err;
-        EXPECT_NE(run.err.find(test.message), std::string::npos) << run.err;
+        EXPECT_TRUE(holds(run.err, test.message));
         EXPECT_GE(run.elapsedMs, test.atLeastMs);
         EXPECT_LT(run.elapsedMs, 2000) << test.message;
         // One frame and nothing else: no poll goes out while an answer is awaited.
@@ -148,6 +147,8 @@ TEST(DeviceCommands, AUnitThatDoesNotAnswerEndsInATimeOut) {
     EXPECT_FALSE(std::filesystem::exists(folder / "out.prg"));
 }
 
+// How --timeout is read (rounding to 0 ms refused) and the refusal's words are the
+// bench's option test; here each command's status.
 TEST(DeviceCommands, PortProblemsAndBadArgumentsHaveTheirOwnStatus) {
     Folder folder;
     const QString input = pathText(folder.save("unit.prg", windowAfter()));
@@ -157,8 +158,6 @@ TEST(DeviceCommands, PortProblemsAndBadArgumentsHaveTheirOwnStatus) {
         {{"program", "--port", "9", input}, 2},
         {{"program", input}, 2},
         {{"program", "--port", "1", "--timeout", "0,5", input}, 2},
-        // Rounds to 0 ms: an exchange that could never be answered.
-        {{"program", "--port", "1", "--timeout", "0.0001", input}, 2},
         {{"read", "--port", "1", "--timeout", "3601", "-o", input}, 2},
         {{"read", "--port", "1"}, 2},
     };
@@ -166,11 +165,8 @@ TEST(DeviceCommands, PortProblemsAndBadArgumentsHaveTheirOwnStatus) {
         const CliRun run = runCli(arguments, absent);
         EXPECT_EQ(run.exitCode, status) << arguments.join(' ').toStdString() << run.err;
         EXPECT_FALSE(run.err.empty());
-        if (arguments.contains("--timeout") && arguments[0] == "program") {
-            EXPECT_NE(run.err.find("from 0.001 to 3600"), std::string::npos) << run.err;
-        }
         if (status == 4) { // the window's advice on a port number that leads nowhere
-            EXPECT_NE(run.err.find("velmora-cli ports map 1 "), std::string::npos) << run.err;
+            EXPECT_TRUE(holds(run.err, "velmora-cli ports map 1 "));
         }
     }
 }
@@ -194,7 +190,7 @@ TEST(DeviceCommands, AStaleAcknowledgementIsNotTakenForTheAnswer) {
             sent += static_cast<std::size_t>(std::count(chunk.begin(), chunk.end(), 0x55));
         return sent == kImageSize;
     };
-    ASSERT_TRUE(waitUntil(acknowledged, 2000));
+    ASSERT_TRUE(QTest::qWaitFor(acknowledged, 2000));
     ASSERT_TRUE(unit.control("silent on"));
     const CliRun next = runCli({"program", "--port", "1", "--timeout", "0.5", input}, unit.link());
     EXPECT_EQ(next.exitCode, 3) << next.out << next.err;
@@ -210,11 +206,8 @@ TEST(DeviceCommands, ReadFailsOnBytesTheWindowCannotLoadAndKeepsThemWhenAsked) {
     const QString target = pathText(folder / "noise.prg");
     const CliRun read = runCli({"read", "--port", "1", "-o", target}, unit.link());
     EXPECT_EQ(read.exitCode, 3) << read.err;
-    EXPECT_NE(read.err.find("not a configuration the window can load"), std::string::npos)
-        << read.err;
-    EXPECT_NE(read.err.find("saved in " + target.toStdString() + " for diagnosis"),
-              std::string::npos)
-        << read.err;
+    EXPECT_TRUE(holds(read.err, "not a configuration the window can load"));
+    EXPECT_TRUE(holds(read.err, "saved in " + target.toStdString() + " for diagnosis"));
     // The bytes as they came, in a programming file that the window's import refuses.
     EXPECT_TRUE(loadProgrammingFile(folder / "noise.prg").ok());
     EXPECT_FALSE(cli::loadConfiguration(folder / "noise.prg").ok());
@@ -260,7 +253,7 @@ TEST(DeviceCommands, AnInterruptedExchangeEndsWithItsSummary) {
         cli.start(QStringLiteral(VELMORA_CLI),
                   QStringList{test.command[0], "--device", unit.link(), "--timeout", "30"} +
                       test.command.mid(1));
-        ASSERT_TRUE(waitUntil([&] { return framesIn(unit.received()).size() == 1; }, 5000));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return framesIn(unit.received()).size() == 1; }, 5000));
         const QString lock = serialLockOf(unit.link());
         EXPECT_FALSE(lock.isEmpty()) << "no lock held for " << unit.link().toStdString();
         QElapsedTimer clock;
@@ -271,8 +264,8 @@ TEST(DeviceCommands, AnInterruptedExchangeEndsWithItsSummary) {
         EXPECT_EQ(cli.exitStatus(), QProcess::NormalExit);
         EXPECT_EQ(cli.exitCode(), 130);
         const std::string err = cli.readAllStandardError().toStdString();
-        EXPECT_NE(err.find(test.summary), std::string::npos) << err;
-        EXPECT_NE(err.find(unit.link().toStdString()), std::string::npos) << err;
+        EXPECT_TRUE(holds(err, test.summary));
+        EXPECT_TRUE(holds(err, unit.link().toStdString()));
         EXPECT_TRUE(lock.isEmpty() || !QFile::exists(lock)) << lock.toStdString();
         EXPECT_EQ(lineSpeed(unit.link()), static_cast<speed_t>(B19200));
     }
@@ -281,7 +274,7 @@ TEST(DeviceCommands, AnInterruptedExchangeEndsWithItsSummary) {
     const auto sent = cli::sentNumbers(pathText(folder / "record.csv"));
     ASSERT_TRUE(sent);
     EXPECT_EQ(*sent, std::set<long>{101});
-    EXPECT_NE(fileText(folder / "record.csv").find(",interrupted,"), std::string::npos);
+    EXPECT_TRUE(holds(fileText(folder / "record.csv"), ",interrupted,"));
 }
 
 // A unit taken from the cradle falls silent; the one put in next answers with its own,
@@ -295,11 +288,11 @@ TEST(DeviceCommands, TheSimulatedCradleHandsOverANewUnitAfterAnAbsence) {
     ASSERT_TRUE(unit.started());
     const CliRun program = runCli({"program", "--port", "1", pathText(wanted)}, unit.link());
     ASSERT_EQ(program.exitCode, 0) << program.err;
-    ASSERT_TRUE(waitUntil([&] { return unit.notes("absent") == 1; }, 3000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return unit.notes("absent") == 1; }, 3000));
     const CliRun away = runCli(
         {"read", "--port", "1", "--timeout", "0.3", "-o", pathText(folder / "a.prg")}, unit.link());
     EXPECT_EQ(away.exitCode, 3) << away.err;
-    ASSERT_TRUE(waitUntil([&] { return unit.notes("present") == 1; }, 3000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return unit.notes("present") == 1; }, 3000));
     const CliRun next =
         runCli({"read", "--port", "1", "-o", pathText(folder / "b.prg")}, unit.link());
     ASSERT_EQ(next.exitCode, 0) << next.err;

@@ -8,13 +8,7 @@
 namespace velmora::cli {
 namespace {
 
-using cli_test::busyWindow;
-using cli_test::Folder;
-using cli_test::windowAfter;
-using cli_test::windowFrame;
-
-using cli_test::CommandRun;
-using cli_test::run;
+using namespace cli_test;
 
 TEST(ShowCommand, ListsAWindowSavedFileByCaption) {
     Folder folder;
@@ -27,20 +21,18 @@ TEST(ShowCommand, ListsAWindowSavedFileByCaption) {
           "Funzione centralina: sì\n", "Beep ON: sì\n", "Posizione Ins/DIS: 6\n",
           "Tempo sirena: 30\n", "Input DIRETTI: 2 1\n", "Monodirezionali Range 1: 0 - 0\n",
           "Bidirezionali Range 2: 300 - 1200\n", "Modificatori: 0 / 0\n"})
-        EXPECT_NE(shown.out.find(line), std::string::npos) << line << shown.out;
+        EXPECT_TRUE(holds(shown.out, line));
     EXPECT_EQ(std::count(shown.out.begin(), shown.out.end(), '\n'), 21 + 16);
 
     const CommandRun json = run(showCommand, {file.string()}, {}, {"--json"});
-    EXPECT_NE(json.out.find(R"({"caption": "Numero periferico", "controls": ["Txtnumero"], )"
-                            R"("value": "101"})"),
-              std::string::npos)
-        << json.out;
-    EXPECT_NE(json.out.find(R"("image": [0, 1, 0, 1, 0, 0, 0, 17, )"), std::string::npos);
+    EXPECT_TRUE(holds(json.out, R"({"caption": "Numero periferico", "controls": ["Txtnumero"], )"
+                                R"("value": "101"})"));
+    EXPECT_TRUE(holds(json.out, R"("image": [0, 1, 0, 1, 0, 0, 0, 17, )"));
 }
 
 TEST(ShowCommand, RefusesWhatTheWindowRefusesWithItsReason) {
     Folder folder;
-    const std::string good = cli_test::windowFileText(windowAfter());
+    const std::string good = windowFileText(windowAfter());
     struct Case {
         const char* name;
         std::string text;
@@ -51,11 +43,11 @@ TEST(ShowCommand, RefusesWhatTheWindowRefusesWithItsReason) {
          "Tono subaudio: codice 40 sconosciuto"},
     };
     for (const Case& broken : cases) {
-        cli_test::writeText(folder / broken.name, broken.text);
+        writeText(folder / broken.name, broken.text);
         const CommandRun shown = run(showCommand, {(folder / broken.name).string()});
         EXPECT_EQ(shown.status, ExitStatus::BadInput) << broken.name;
         EXPECT_TRUE(shown.out.empty());
-        EXPECT_NE(shown.err.find(broken.reason), std::string::npos) << broken.name << shown.err;
+        EXPECT_TRUE(holds(shown.err, broken.reason)) << broken.name;
     }
     EXPECT_EQ(run(showCommand, {(folder / "missing.prg").string()}).status, ExitStatus::BadInput);
 
@@ -70,7 +62,7 @@ TEST(ShowCommand, RefusesWhatTheWindowRefusesWithItsReason) {
         };
         for (const CommandRun& refused : runs) {
             EXPECT_EQ(refused.status, ExitStatus::BadInput) << path;
-            EXPECT_NE(refused.err.find("\": è un"), std::string::npos) << refused.err;
+            EXPECT_TRUE(holds(refused.err, "\": è un"));
         }
     }
 }
@@ -98,7 +90,7 @@ TEST(DiffCommand, NamesOnlyTheDifferingParametersWithBothValues) {
     Frame frame = windowFrame(windowAfter());
     frame[17] = 0x42; // the marker, image byte 17
     frame[20] = 8;    // the mode byte: a bit nothing reads
-    cli_test::writeText(folder / "c.prg", formatProgrammingFile(frame));
+    writeText(folder / "c.prg", formatProgrammingFile(frame));
     const CommandRun bytes = run(diffCommand, {a.string(), (folder / "c.prg").string()});
     EXPECT_EQ(bytes.status, ExitStatus::Differs);
     EXPECT_EQ(bytes.out, "image byte 17: 65 -> 66\nimage byte 20: 0 -> 8\n");

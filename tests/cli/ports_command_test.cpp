@@ -1,5 +1,4 @@
 #include "cli_process.h"
-#include "cli_test_support.h"
 #include "link/serial_link.h"
 
 #include <QFileInfo>
@@ -15,12 +14,11 @@ namespace {
 
 // A private configuration folder and stable-name folder, and no port chosen by the
 // environment, for as long as the test runs.
-class PortsSetting {
-public:
-    PortsSetting() : config_(folder_ / "config"), byId_(folder_ / "by-id") {
-        std::filesystem::create_directories(byId_);
-        qputenv("XDG_CONFIG_HOME", pathText(config_).toUtf8());
-        qputenv("VELMORA_SERIAL_BY_ID", pathText(byId_).toUtf8());
+struct PortsSetting {
+    PortsSetting() {
+        std::filesystem::create_directories(byId);
+        qputenv("XDG_CONFIG_HOME", pathText(config).toUtf8());
+        qputenv("VELMORA_SERIAL_BY_ID", pathText(byId).toUtf8());
         for (int n = 1; n <= 8; ++n)
             qunsetenv(("VELMORA_COM" + QByteArray::number(n)).constData());
     }
@@ -28,36 +26,27 @@ public:
         qunsetenv("XDG_CONFIG_HOME");
         qunsetenv("VELMORA_SERIAL_BY_ID");
     }
-    // A by-id style name for a device, as udev makes one for a USB adapter.
-    QString stableName(const QString& name, const QString& device) const {
-        const QString link = pathText(byId_ / name.toStdString());
-        EXPECT_TRUE(QFile::link(device, link));
-        return link;
-    }
-    std::string mapFile() const { return fileText(config_ / "velmora" / "velmora.conf"); }
-    const Folder& folder() const { return folder_; }
 
-private:
-    Folder folder_;
-    std::filesystem::path config_;
-    std::filesystem::path byId_;
+    Folder folder;
+    const std::filesystem::path config = folder / "config";
+    const std::filesystem::path byId = folder / "by-id"; // as udev names USB adapters
 };
 
 QString deviceOf(const SimulatedUnit& unit) {
     return QFileInfo(unit.link()).canonicalFilePath();
 }
 
-bool has(const std::string& text, const QString& part) {
-    return text.find(part.toStdString()) != std::string::npos;
+testing::AssertionResult has(const std::string& text, const QString& part) {
+    return holds(text, part.toStdString());
 }
 
 TEST(Ports, MapUnmapResolutionOrderAndRefusals) {
     PortsSetting setting;
     SimulatedUnit unit;
     ASSERT_TRUE(unit.started());
-    const QString stable =
-        setting.stableName("usb-FTDI_FT232R_A50285BI-if00-port0", deviceOf(unit));
-    const QString absent = pathText(setting.folder() / "ttyUSB7");
+    const QString stable = pathText(setting.byId / "usb-FTDI_FT232R_A50285BI-if00-port0");
+    ASSERT_TRUE(QFile::link(deviceOf(unit), stable));
+    const QString absent = pathText(setting.folder / "ttyUSB7");
 
     struct Step {
         QStringList arguments;
@@ -102,11 +91,11 @@ TEST(Ports, MapUnmapResolutionOrderAndRefusals) {
         qunsetenv("VELMORA_COM3");
         EXPECT_EQ(run.exitCode, step.exitCode) << name << "\n" << run.out << run.err;
         for (const QString& part : step.saysOut)
-            EXPECT_TRUE(has(run.out, part)) << name << " should say " << part.toStdString() << ":\n"
-                                            << run.out;
-        EXPECT_TRUE(has(run.err, step.saysErr)) << name << ":\n" << run.err;
+            EXPECT_TRUE(has(run.out, part)) << name;
+        EXPECT_TRUE(has(run.err, step.saysErr)) << name;
     }
-    EXPECT_EQ(setting.mapFile(), "[ports]\n1=" + stable.toStdString() + "\n");
+    EXPECT_EQ(fileText(setting.config / "velmora" / "velmora.conf"),
+              "[ports]\n1=" + stable.toStdString() + "\n");
 }
 
 TEST(Ports, ProbeFindsTheOneUnitThatAnswersAndLeavesAHeldPortAlone) {
@@ -120,7 +109,7 @@ TEST(Ports, ProbeFindsTheOneUnitThatAnswersAndLeavesAHeldPortAlone) {
     // it through the other: every name of one device shares its lock.
     SerialLink holder;
     ASSERT_TRUE(holder.open(held.link()));
-    const QString missing = pathText(setting.folder() / "ttyUSB7");
+    const QString missing = pathText(setting.folder / "ttyUSB7");
     const QStringList devices{answering.link(), silent.link(), garbage.link(), deviceOf(held)};
     for (int n = 0; n < devices.size(); ++n)
         ASSERT_EQ(runCli({"ports", "map", QString::number(n + 1), devices[n]}).exitCode, 0);
@@ -148,14 +137,14 @@ TEST(Ports, ProbeFindsTheOneUnitThatAnswersAndLeavesAHeldPortAlone) {
             ": il dispositivo non esiste.",
     };
     for (const QString& line : expected)
-        EXPECT_TRUE(has(all.out, line)) << line.toStdString() << "\n" << all.out;
+        EXPECT_TRUE(has(all.out, line));
     // The held unit heard nothing: the probe did not even open its line.
     EXPECT_TRUE(held.received().empty());
     EXPECT_EQ(silent.received().size(), 3u);
 
     const CliRun none = runCli({"ports", "probe", "2", "3", "4", "5"});
     EXPECT_EQ(none.exitCode, 3) << none.out << none.err;
-    EXPECT_TRUE(has(none.out, "0 of 4 ports with a unit answering")) << none.out;
+    EXPECT_TRUE(has(none.out, "0 of 4 ports with a unit answering"));
     EXPECT_EQ(runCli({"ports", "probe", "9"}).exitCode, 2);
 }
 
@@ -186,10 +175,10 @@ TEST(Ports, NoRightsAdviceNamesOnlyAGroupThatMayUseTheDevice) {
         const CliRun probe =
             runCli({"ports", "probe", "1"}, deviceOf(unit), 10000, kAsOrdinaryUser);
         const std::string& out = probe.out;
-        EXPECT_EQ(probe.exitCode, 3) << groupName << "\n" << out;
-        EXPECT_TRUE(has(out, says)) << groupName << "\n" << out;
+        EXPECT_EQ(probe.exitCode, 3) << groupName;
+        EXPECT_TRUE(has(out, says)) << groupName;
         if (!never.isEmpty()) {
-            EXPECT_FALSE(has(out, never)) << groupName << "\n" << out;
+            EXPECT_FALSE(has(out, never)) << groupName;
         }
     }
     EXPECT_TRUE(unit.received().empty());

@@ -20,18 +20,18 @@
 namespace velmora {
 namespace {
 
-// The file saved right after programming the form as it stands after start-up.
-const std::string kStartUpFile =
-    " 170 \r\n 0 \r\n 0 \r\n 0 \r\n 1 \r\n 0 \r\n 0 \r\n 0 \r\n 255 \r\n 80 \r\n"
-    " 0 \r\n 200 \r\n 0 \r\n 226 \r\n 96 \r\n 5 \r\n 5 \r\n 65 \r\n 63 \r\n 63 \r\n"
-    " 0 \r\n 5 \r\n 0 \r\n 0 \r\n 24 \r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n 65 \r\n 65 \r\n"
-    " 65 \r\n 65 \r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n"
-    " 0 \r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n"
-    " 0 \r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n"
-    " 0 \r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n"
-    " 0 \r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n"
-    " 0 \r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n"
-    " 85 \r\n";
+// The file saved right after programming the form as it stands after start-up: a line
+// per frame byte with a blank either side; the 64 range bytes are all 0.
+const std::string kStartUpFile = [] {
+    std::string text =
+        " 170 \r\n 0 \r\n 0 \r\n 0 \r\n 1 \r\n 0 \r\n 0 \r\n 0 \r\n 255 \r\n 80 \r\n"
+        " 0 \r\n 200 \r\n 0 \r\n 226 \r\n 96 \r\n 5 \r\n 5 \r\n 65 \r\n 63 \r\n 63 \r\n"
+        " 0 \r\n 5 \r\n 0 \r\n 0 \r\n 24 \r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n 65 \r\n 65 \r\n"
+        " 65 \r\n 65 \r\n";
+    for (int rangeByte = 0; rangeByte < 64; ++rangeByte)
+        text += " 0 \r\n";
+    return text + " 85 \r\n";
+}();
 
 Frame startUpFrame() {
     return programmingFrame(*encodeImage(ParameterSet{}));

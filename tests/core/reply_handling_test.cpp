@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <numeric>
 #include <vector>
 
 namespace velmora {
@@ -10,9 +11,8 @@ namespace {
 using Chunks = std::vector<Bytes>;
 
 Bytes counting(std::size_t count, std::uint8_t first) {
-    Bytes bytes;
-    for (std::size_t i = 0; i < count; ++i)
-        bytes.push_back(static_cast<std::uint8_t>(first + i));
+    Bytes bytes(count);
+    std::iota(bytes.begin(), bytes.end(), first);
     return bytes;
 }
 

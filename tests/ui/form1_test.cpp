@@ -15,6 +15,7 @@
 #include <QTest>
 
 #include <memory>
+#include <tuple>
 
 Q_DECLARE_METATYPE(velmora::ControlId)
 
@@ -64,7 +65,6 @@ private slots:
     void init() {
         model_ = FormModel();
         model_.selectStartBand();
-        model_.setComboRow(0);
         form_ = std::make_unique<Form1>(model_);
         beeps_ = 0;
         commands_.clear();
@@ -106,43 +106,43 @@ private slots:
         }
     }
 
-    void placesControlsAtTheirPixels_data() {
-        QTest::addColumn<ControlId>("name");
-        QTest::addColumn<QRect>("place");
-        QTest::addColumn<double>("points");
-        QTest::addColumn<int>("alignment");
-        // Pixels at 96 dots per inch, from the client area's top-left corner.
-        QTest::newRow("Txtnumero") << "Txtnumero"_control << QRect(140, 140, 121, 19) << 8.25 << 0;
-        QTest::newRow("Command1") << "Command1"_control << QRect(212, 544, 153, 37) << 8.25 << 0;
-        QTest::newRow("Text3(15)") << "Text3(15)"_control << QRect(500, 548, 41, 19) << 8.25 << 0;
-        QTest::newRow("Optrete(5)") << "Optrete(5)"_control << QRect(244, 354, 17, 25) << 8.25 << 0;
-        QTest::newRow("Check3(0)") << "Check3(0)"_control << QRect(164, 440, 13, 13) << 8.25 << 0;
-        QTest::newRow("Label23(15)")
-            << "Label23(15)"_control << QRect(392, 552, 56, 17) << 8.25 << int(Qt::AlignRight);
-        QTest::newRow("Label20") << "Label20"_control << QRect(444, 44, 105, 17) << 8.25
-                                 << int(Qt::AlignHCenter);
-        QTest::newRow("Label21") << "Label21"_control << QRect(60, 16, 197, 21) << 12.0
-                                 << int(Qt::AlignLeft);
-        QTest::newRow("Label24(1)")
-            << "Label24(1)"_control << QRect(432, 344, 85, 21) << 9.75 << int(Qt::AlignLeft);
-        QTest::newRow("Labintert")
-            << "Labintert"_control << QRect(8, 336, 119, 17) << 8.25 << int(Qt::AlignRight);
-    }
-
+    // Pixels at 96 dots per inch from the client area's top-left corner, the font's points
+    // and, for a label, its alignment.
     void placesControlsAtTheirPixels() {
-        QFETCH(ControlId, name);
-        QFETCH(QRect, place);
-        QFETCH(double, points);
-        QFETCH(int, alignment);
         if (form_->screen()->logicalDotsPerInch() != 96) {
             QSKIP("the pixel table holds for 96 dots per inch");
         }
         QCOMPARE(form_->size(), QSize(560, 603));
-        const QWidget* widget = control(name);
-        QCOMPARE(QRect(widget->mapTo(form_.get(), QPoint(0, 0)), widget->size()), place);
-        QCOMPARE(widget->font().pointSizeF(), points);
-        if (const auto* label = qobject_cast<const QLabel*>(widget)) {
-            QCOMPARE(int(label->alignment() & Qt::AlignHorizontal_Mask), alignment);
+        const std::pair<ControlId, const char*> rows[] = {
+            {"Txtnumero"_control, "140,140 121x19 8.25"},
+            {"Command1"_control, "212,544 153x37 8.25"},
+            {"Text3(15)"_control, "500,548 41x19 8.25"},
+            {"Optrete(5)"_control, "244,354 17x25 8.25"},
+            {"Check3(0)"_control, "164,440 13x13 8.25"},
+            {"Label23(15)"_control, "392,552 56x17 8.25 right"},
+            {"Label20"_control, "444,44 105x17 8.25 centre"},
+            {"Label21"_control, "60,16 197x21 12 left"},
+            {"Label24(1)"_control, "432,344 85x21 9.75 left"},
+            {"Labintert"_control, "8,336 119x17 8.25 right"},
+        };
+        for (const auto& [name, place] : rows) {
+            const QWidget* widget = control(name);
+            const QPoint corner = widget->mapTo(form_.get(), QPoint(0, 0));
+            QString shown = QStringLiteral("%1,%2 %3x%4 %5")
+                                .arg(corner.x())
+                                .arg(corner.y())
+                                .arg(widget->width())
+                                .arg(widget->height())
+                                .arg(widget->font().pointSizeF());
+            if (const auto* label = qobject_cast<const QLabel*>(widget)) {
+                const Qt::Alignment alignment = label->alignment() & Qt::AlignHorizontal_Mask;
+                shown += alignment == Qt::AlignRight     ? " right"
+                         : alignment == Qt::AlignHCenter ? " centre"
+                         : alignment == Qt::AlignLeft    ? " left"
+                                                         : " other";
+            }
+            QCOMPARE(QString::fromStdString(controlName(name)) + " " + shown,
+                     QString::fromStdString(controlName(name)) + " " + place);
         }
     }
 
@@ -162,25 +162,16 @@ private slots:
     }
 
     // Each box's characters and length are the core's; here the window applies them.
-    void filtersAndLimitsTyping_data() {
-        QTest::addColumn<ControlId>("name");
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<QString>("shown");
-        QTest::newRow("letters, minus, comma, blank") << "Txtcodatt"_control
-                                                      << "1a-,2 3"
-                                                      << "123";
-        QTest::newRow("frequency stops at 8") << "txttx"_control
-                                              << "123.456789"
-                                              << "123.4567";
-    }
-
     void filtersAndLimitsTyping() {
-        QFETCH(ControlId, name);
-        QFETCH(QString, typed);
-        QFETCH(QString, shown);
-        typeInto(name, typed);
-        QCOMPARE(text(name), shown);
-        QCOMPARE(QString::fromStdString(model_.text(name)), shown);
+        const std::tuple<ControlId, QString, QString> rows[] = {
+            {"Txtcodatt"_control, "1a-,2 3", "123"},     // letters, minus, comma, blank
+            {"txttx"_control, "123.456789", "123.4567"}, // a frequency stops at 8
+        };
+        for (const auto& [name, typed, shown] : rows) {
+            typeInto(name, typed);
+            QCOMPARE(text(name), shown);
+            QCOMPARE(QString::fromStdString(model_.text(name)), shown);
+        }
     }
 
     void editingKeysPassAndClipboardShortcutsDoNothing() {
