@@ -113,12 +113,11 @@ ExitStatus readCommand(const Arguments& arguments) {
     if (!record)
         return report(record.error());
     ProductionRecord* log = record->get();
-    const auto opened = openLine(arguments);
+    const auto opened = openLine(arguments, interruption);
     if (!opened)
         return report(opened.error());
     const LineChoice& choice = opened->choice;
     UnitSession& session = *opened->session;
-    session.stopOn(interruption);
     const std::string device = choice.device.toStdString();
     RecordRow row;
     row.device = stableDeviceName(choice.device);
@@ -192,12 +191,11 @@ ExitStatus programCommand(const Arguments& arguments) {
             return report(digest.error());
         row.configurationSha256 = *digest;
     }
-    const auto opened = openLine(arguments);
+    const auto opened = openLine(arguments, interruption);
     if (!opened)
         return report(opened.error());
     const LineChoice& choice = opened->choice;
     UnitSession& session = *opened->session;
-    session.stopOn(interruption);
     row.device = stableDeviceName(choice.device);
     const auto failure = programUnit(session, choice, image, arguments.has("--verify"), row);
     return finish(log, row, failure);

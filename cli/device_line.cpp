@@ -38,12 +38,13 @@ Step<LineChoice> chooseLine(const Arguments& arguments) {
 
 } // namespace
 
-Step<OpenLine> openLine(const Arguments& arguments) {
+Step<OpenLine> openLine(const Arguments& arguments, const Interruption& interruption) {
     auto chosen = chooseLine(arguments);
     if (!chosen)
         return chosen.error();
     OpenLine line{std::move(*chosen), nullptr};
     line.session = std::make_unique<UnitSession>(line.choice.timeout);
+    line.session->stopOn(interruption);
     if (const auto opened = line.session->open(line.choice.device); !opened) {
         QString text = opened.error().text();
         // A port number that leads nowhere: say which ports there are and how to map one.

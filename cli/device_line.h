@@ -27,9 +27,9 @@ struct OpenLine {
     std::unique_ptr<UnitSession> session;
 };
 
-// From --port N or --device PATH and --timeout SECONDS: the session, or why the choice
-// is wrong or the port could not be opened.
-Step<OpenLine> openLine(const Arguments& arguments);
+// From --port N or --device PATH and --timeout SECONDS: the session, ending its exchange
+// on `interruption`, or why the choice is wrong or the port could not be opened.
+Step<OpenLine> openLine(const Arguments& arguments, const Interruption& interruption);
 
 // The failure for an exchange that ended with no-answer, wrong-answer, port-lost or
 // interrupted; `exchange` names what went unanswered ("the programming frame").
