@@ -172,9 +172,26 @@ private slots:
         const auto frameSent = rig.controller.txFrame();
         QVERIFY(rig.shows("Label19"_control, "Programmato"));
         rig.model.setEnabled("Command5"_control, false);
+        // The link status at the loss, at every report while the port is away, and at its
+        // return: "Sconnesso" from the first moment to the last.
+        std::vector<std::string> shownAway;
+        bool away = false;
+        const auto note = [&] {
+            if (away)
+                shownAway.push_back(rig.model.text("Label20"_control));
+        };
+        connect(&rig.link, &velmora::SerialLink::linkStatusChanged, this, note);
+        connect(&rig.link, &velmora::SerialLink::portLost, this, [&] {
+            away = true;
+            note();
+        });
+        connect(&rig.link, &velmora::SerialLink::portBack, this, [&] {
+            note();
+            away = false;
+        });
+        QVERIFY(rig.shows("Label20"_control, "Connesso"));
         QVERIFY(rig.unit.control("hangup 1500"));
         QTRY_VERIFY_WITH_TIMEOUT(!rig.link.isOpen(), 500);
-        QCOMPARE(rig.model.text("Label20"_control), "Sconnesso");
         QCOMPARE(rig.model.background("Label20"_control), Background::Red);
         rig.model.setText("Txtnumero"_control, "77");
         const auto chunksBefore = rig.unit.received().size();
@@ -194,6 +211,8 @@ private slots:
                  "a lost port must not spin");
         QVERIFY(!rig.link.isOpen());
         QTRY_VERIFY_WITH_TIMEOUT(rig.link.isOpen(), 1500);
+        QVERIFY(shownAway.size() >= 2);
+        QCOMPARE(shownAway, std::vector<std::string>(shownAway.size(), "Sconnesso"));
         QCOMPARE(rig.unit.received().size(), chunksBefore);
         QVERIFY(rig.shows("Label20"_control, "Connesso"));
         QCOMPARE(rig.dialogs.events, asked);
