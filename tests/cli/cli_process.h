@@ -8,6 +8,7 @@
 #include <QStandardPaths>
 #include <QTest>
 
+#include <csignal>
 #include <optional>
 
 namespace velmora::cli_test {
@@ -42,6 +43,13 @@ inline Bytes bytesOf(const Frame& frame) {
 // of runCli from a test that runs as root: rights are what such a test checks.
 inline const QStringList kAsOrdinaryUser{"/usr/bin/setpriv", "--reuid=65534", "--regid=65534",
                                          "--groups=100"};
+
+// Sends `signal` to a child that still runs. An ended child's id is 0, and kill(0, ...)
+// would signal the whole process group, the test runner included.
+inline bool signalChild(QProcess& child, int signal) {
+    const auto pid = static_cast<pid_t>(child.processId());
+    return child.state() == QProcess::Running && pid > 0 && ::kill(pid, signal) == 0;
+}
 
 struct CliRun {
     int exitCode = -1;

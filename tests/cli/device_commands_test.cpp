@@ -13,6 +13,7 @@
 #include <fcntl.h>
 #include <optional>
 #include <poll.h>
+#include <sys/resource.h>
 #include <termios.h>
 #include <thread>
 #include <unistd.h>
@@ -230,26 +231,37 @@ speed_t lineSpeed(const QString& device, std::optional<speed_t> speed = std::nul
 
 // Ctrl-C or a termination request while the unit is silent: the command says what was
 // in flight, records it, gives the line back as it found it (settings restored, its lock
-// removed) and ends with 130 at once.
+// removed) and ends with 130 at once, even when the record can take no more rows: the
+// interruption is what the operator did.
 TEST(DeviceCommands, AnInterruptedExchangeEndsWithItsSummary) {
     Folder folder;
     const QString input = pathText(folder.save("unit.prg", windowAfter(numberedPanel)));
+    const QString record = pathText(folder / "record.csv");
     struct Case {
         QStringList command;
         int signal;
         const char* summary;
+        bool recordFull = false;
     };
     const std::vector<Case> cases{
-        {{"program", input, "--log", pathText(folder / "record.csv")},
-         SIGINT,
-         "the programming frame had been sent"},
+        {{"program", input, "--log", record}, SIGINT, "the programming frame had been sent"},
         {{"read", "-o", pathText(folder / "out.prg")}, SIGTERM, "the read request had been sent"},
+        {{"program", input, "--log", record}, SIGINT, "the programming frame had been sent", true},
     };
     for (const Case& test : cases) {
         SimulatedUnit unit({"--silent"});
         ASSERT_TRUE(unit.started());
         lineSpeed(unit.link(), B19200); // what another program left
         QProcess cli;
+        if (test.recordFull) {
+            const auto size =
+                static_cast<rlim_t>(std::filesystem::file_size(folder / "record.csv"));
+            cli.setChildProcessModifier([size] {
+                ::signal(SIGXFSZ, SIG_IGN);
+                const rlimit limit{size, size};
+                ::setrlimit(RLIMIT_FSIZE, &limit);
+            });
+        }
         cli.start(QStringLiteral(VELMORA_CLI),
                   QStringList{test.command[0], "--device", unit.link(), "--timeout", "30"} +
                       test.command.mid(1));
@@ -258,20 +270,20 @@ TEST(DeviceCommands, AnInterruptedExchangeEndsWithItsSummary) {
         EXPECT_FALSE(lock.isEmpty()) << "no lock held for " << unit.link().toStdString();
         QElapsedTimer clock;
         clock.start();
-        ::kill(static_cast<pid_t>(cli.processId()), test.signal);
+        ASSERT_TRUE(signalChild(cli, test.signal));
         ASSERT_TRUE(cli.waitForFinished(3000)) << test.summary;
         EXPECT_LT(clock.elapsed(), 1000);
         EXPECT_EQ(cli.exitStatus(), QProcess::NormalExit);
         EXPECT_EQ(cli.exitCode(), 130);
         const std::string err = cli.readAllStandardError().toStdString();
-        EXPECT_TRUE(holds(err, test.summary));
+        EXPECT_TRUE(holds(err, test.summary)) << err;
         EXPECT_TRUE(holds(err, unit.link().toStdString()));
         EXPECT_TRUE(lock.isEmpty() || !QFile::exists(lock)) << lock.toStdString();
         EXPECT_EQ(lineSpeed(unit.link()), static_cast<speed_t>(B19200));
     }
     EXPECT_FALSE(std::filesystem::exists(folder / "out.prg"));
     // The unit may hold the number: the record shows it as sent.
-    const auto sent = cli::sentNumbers(pathText(folder / "record.csv"));
+    const auto sent = cli::sentNumbers(record);
     ASSERT_TRUE(sent);
     EXPECT_EQ(*sent, std::set<long>{101});
     EXPECT_TRUE(holds(fileText(folder / "record.csv"), ",interrupted,"));
