@@ -1,7 +1,6 @@
 #include "progfile/programming_file_saving.h"
 #include "simulated_unit.h"
 
-#include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -126,8 +125,6 @@ private slots:
         const QStringList before = windowState(rig.model);
         QSignalSpy unanswered(&rig.link, &velmora::SerialLink::readUnanswered);
         QSignalSpy images(&rig.link, &velmora::SerialLink::imageReceived);
-        QElapsedTimer clock;
-        clock.start();
         rig.controller.read();
         QVERIFY(!rig.timer("Timer1")->isActive());
         QCOMPARE(rig.model.text("Label19"_control), "");
@@ -140,9 +137,7 @@ private slots:
                 QVERIFY(rig.shows("Label20"_control, "Connesso", 900));
                 QVERIFY(unanswered.isEmpty());
             }
-            QVERIFY(unanswered.wait(1500));
-            QVERIFY2(clock.elapsed() >= 1000 && clock.elapsed() <= 1100,
-                     qPrintable(QString::number(clock.elapsed())));
+            QVERIFY(unanswered.wait(1500)); // after a second: the link's test
             if (silent)
                 QVERIFY(rig.shows("Label20"_control, "Sconnesso", 400));
         }
@@ -239,9 +234,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(rig.link.receiveBuffer().empty(), 200);
         QVERIFY(images.isEmpty() && acknowledged.size() <= 2);
         QCOMPARE(rig.model.text("Label19"_control), "Programmato");
-        Bytes line;
-        for (const Bytes& chunk : rig.unit.received())
-            line.insert(line.end(), chunk.begin(), chunk.end());
+        const Bytes line = joined(rig.unit.received());
         Bytes twoFrames = defaultFrame();
         twoFrames.insert(twoFrames.end(), twoFrames.begin(), twoFrames.end());
         QVERIFY(std::search(line.begin(), line.end(), twoFrames.begin(), twoFrames.end()) !=

@@ -250,9 +250,7 @@ TEST(BatchCommand, FailingPositionsSpendTheirNumbersWhileTheOthersFinish) {
     EXPECT_FALSE(holds(out, "not reached"));
     EXPECT_TRUE(holds(line.err(), "set it aside to check: it may hold"));
     EXPECT_TRUE(programmingFrames(jig[4]).empty());
-    Bytes answers;
-    for (const Bytes& chunk : jig[4].sent())
-        answers.insert(answers.end(), chunk.begin(), chunk.end());
+    const Bytes answers = joined(jig[4].sent());
     EXPECT_GE(std::count(answers.begin(), answers.end(), 0x56), 2) << line.err();
 }
 

@@ -18,9 +18,7 @@ using ::SimulatedUnit;
 
 // The 98-byte frames among the chunks the unit took; polls "U" stand between them.
 inline std::vector<Bytes> framesIn(const std::vector<Bytes>& chunks) {
-    Bytes all;
-    for (const Bytes& chunk : chunks)
-        all.insert(all.end(), chunk.begin(), chunk.end());
+    const Bytes all = joined(chunks);
     std::vector<Bytes> frames;
     for (std::size_t i = 0; i + kFrameSize <= all.size(); ++i)
         if (all[i] == kFrameStart) {

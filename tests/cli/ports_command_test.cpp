@@ -157,10 +157,7 @@ TEST(Ports, ProbeFindsTheOneUnitThatAnswersAndLeavesAHeldPortAlone) {
     // The held unit heard nothing: the probe did not even open its line.
     EXPECT_TRUE(held.received().empty());
     // The earlier program's poll, then the probe's three.
-    Bytes heard;
-    for (const Bytes& chunk : silent.received())
-        heard.insert(heard.end(), chunk.begin(), chunk.end());
-    EXPECT_EQ(heard, Bytes(4, 0x55));
+    EXPECT_EQ(joined(silent.received()), Bytes(4, 0x55));
 
     const CliRun none = runCli({"ports", "probe", "2", "3", "4", "5"});
     EXPECT_EQ(none.exitCode, 3) << none.out << none.err;
