@@ -216,30 +216,6 @@ private slots:
         QVERIFY(rig.model.enabled("Command5"_control));
         QCOMPARE(velmora::imageByte(velmora::imageOfFrame(*rig.controller.txFrame()), 4), 7);
     }
-
-    // Two quick clicks: two frames, two acknowledgements run together in `RxBuffer`,
-    // and that reads as the programming it is.
-    void doubleClickOnProgrammaIsAcknowledged() {
-        Rig rig;
-        QVERIFY(rig.startOnPort1());
-        QSignalSpy acknowledged(&rig.link, &velmora::SerialLink::acknowledged);
-        rig.controller.program();
-        rig.controller.program();
-        QSignalSpy images(&rig.link, &velmora::SerialLink::imageReceived);
-        QVERIFY(acknowledged.wait(800));
-        QCOMPARE(rig.model.text("Label19"_control), "Programmato");
-        // Where the chunks fall decides whether the rest is a second acknowledgement or a
-        // tail too short to be a reply, which is dropped; never an image.
-        acknowledged.wait(300);
-        QTRY_VERIFY_WITH_TIMEOUT(rig.link.receiveBuffer().empty(), 200);
-        QVERIFY(images.isEmpty() && acknowledged.size() <= 2);
-        QCOMPARE(rig.model.text("Label19"_control), "Programmato");
-        const Bytes line = joined(rig.unit.received());
-        Bytes twoFrames = defaultFrame();
-        twoFrames.insert(twoFrames.end(), twoFrames.begin(), twoFrames.end());
-        QVERIFY(std::search(line.begin(), line.end(), twoFrames.begin(), twoFrames.end()) !=
-                line.end());
-    }
 };
 
 QTEST_MAIN(DeviceCommandsTest)
