@@ -9,7 +9,6 @@
 #include <map>
 #include <optional>
 #include <set>
-#include <sys/resource.h>
 
 namespace velmora::cli_test {
 namespace {
@@ -301,11 +300,7 @@ TEST(BatchCommand, ARecordThatCannotBeWrittenStopsTheBatchBeforeTheNextUnit) {
                      QStringList{"batch", pathText(file), "--number-from", "101", "--count", "6",
                                  "--log", pathText(folder / "line.csv")} +
                          jig.deviceArguments(),
-                     {}, [] {
-                         ::signal(SIGXFSZ, SIG_IGN);
-                         const rlimit size{800, 800};
-                         ::setrlimit(RLIMIT_FSIZE, &size);
-                     });
+                     {}, fileSizeLimit(800));
     ASSERT_EQ(line.finish(20000), 5) << line.err();
     EXPECT_TRUE(holds(line.err(), "velmora-cli: the batch stopped: "));
     EXPECT_EQ(numbersSent(jig, 101, 6), range(101, 2)) << line.out();

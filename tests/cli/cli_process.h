@@ -9,7 +9,9 @@
 #include <QTest>
 
 #include <csignal>
+#include <functional>
 #include <optional>
+#include <sys/resource.h>
 
 namespace velmora::cli_test {
 
@@ -47,6 +49,16 @@ inline const QStringList kAsOrdinaryUser{"/usr/bin/setpriv", "--reuid=65534", "-
 inline bool signalChild(QProcess& child, int signal) {
     const auto pid = static_cast<pid_t>(child.processId());
     return child.state() == QProcess::Running && pid > 0 && ::kill(pid, signal) == 0;
+}
+
+// For setChildProcessModifier(): the child may write files of at most `bytes` bytes, and
+// a write past that fails instead of killing it.
+inline std::function<void()> fileSizeLimit(rlim_t bytes) {
+    return [bytes] {
+        ::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{bytes, bytes};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    };
 }
 
 struct CliRun {

@@ -13,7 +13,6 @@
 #include <fcntl.h>
 #include <optional>
 #include <poll.h>
-#include <sys/resource.h>
 #include <termios.h>
 #include <thread>
 #include <unistd.h>
@@ -225,15 +224,9 @@ TEST(DeviceCommands, AnInterruptedExchangeEndsWithItsSummary) {
         ASSERT_TRUE(unit.started());
         lineSpeed(unit.link(), B19200); // what another program left
         QProcess cli;
-        if (test.recordFull) {
-            const auto size =
-                static_cast<rlim_t>(std::filesystem::file_size(folder / "record.csv"));
-            cli.setChildProcessModifier([size] {
-                ::signal(SIGXFSZ, SIG_IGN);
-                const rlimit limit{size, size};
-                ::setrlimit(RLIMIT_FSIZE, &limit);
-            });
-        }
+        if (test.recordFull)
+            cli.setChildProcessModifier(
+                fileSizeLimit(std::filesystem::file_size(folder / "record.csv")));
         cli.start(QStringLiteral(VELMORA_CLI),
                   QStringList{test.command[0], "--device", unit.link(), "--timeout", "30"} +
                       test.command.mid(1));
