@@ -8,6 +8,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 using velmora::Image;
@@ -184,8 +185,10 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(link_->receiveBuffer().size(), 40u, 30);
         const velmora::Frame frame = velmora::programmingFrame(Image{});
         if (awaited) {
-            peer_->write(Bytes(30, 0x42));
-            ::usleep(5000); // on the line, not yet read
+            peer_->write(Bytes(30, 0x42)); // on the line, not yet read
+            const int fd = static_cast<int>(link_->findChild<QSerialPort*>("MSComm1")->handle());
+            for (int waiting = 0, ms = 0; waiting < 30 && ms < 1000; ++ms, ::usleep(1000))
+                ::ioctl(fd, FIONREAD, &waiting);
             QVERIFY(link_->programAndAwait(frame, std::chrono::milliseconds(500)));
         } else {
             link_->holdForProgramming();
