@@ -3,6 +3,7 @@
 #include "link/device_naming.h"
 
 #include <QFile>
+#include <QStringList>
 
 #include <charconv>
 #include <string>
@@ -154,7 +155,11 @@ std::optional<QString> lockHolder(const QString& device) {
     QString qtName = file.startsWith(QStringLiteral("/dev/")) ? file.mid(5) : file;
     qtName.replace(QLatin1Char('/'), QLatin1Char('_'));
     const QString plainName = file.section(QLatin1Char('/'), -1);
-    for (const char* folder : {"/var/lock", "/run/lock"}) {
+    QStringList folders{QStringLiteral("/var/lock"), QStringLiteral("/run/lock")};
+    if (const QString chosen = qEnvironmentVariable("VELMORA_LOCK_FOLDER"); !chosen.isEmpty()) {
+        folders.prepend(chosen);
+    }
+    for (const QString& folder : folders) {
         for (const QString& name : {qtName, plainName}) {
             const auto pid = lockingProcess(QStringLiteral("%1/LCK..%2").arg(folder, name));
             if (!pid) {

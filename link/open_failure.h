@@ -29,7 +29,9 @@ OpenFailure describeOpenFailure(const QString& device, QSerialPort::SerialPortEr
 OpenFailure lockedByAnotherProgram(const QString& device);
 
 // The other program holding the lock file of a device ("minicom, PID 812"), when a
-// lock file names a live process other than this one.
+// lock file names a live process other than this one. Lock files are looked for in the
+// folder named by VELMORA_LOCK_FOLDER, when it is set (a site whose serial programs lock
+// elsewhere; tests keep their own locks there), then in /var/lock and /run/lock.
 std::optional<QString> lockHolder(const QString& device);
 
 // The group that may read and write a device file; empty when no group may.

@@ -81,9 +81,11 @@ private slots:
         QCOMPARE(rig.dialogs.events[2], "prompt");
     }
 
-    // Replies this program did not ask for change nothing in the window (what waits
-    // before the port opens is the link's to discard).
-    void staleRepliesAtStartUpAreNobodys() {
+    // Replies this program did not ask for since the port opened change nothing in the
+    // window (what waits before the port opens is the link's to discard): at start-up,
+    // and once the port is lost and opened again, the late acknowledgement of a frame
+    // sent before the loss.
+    void staleRepliesAreNobodys() {
         LinePeer line;
         QVERIFY(line.open());
         mapOnlyPort(1, line.device());
@@ -107,6 +109,14 @@ private slots:
         QCOMPARE(acknowledged.size(), 1);
         QCOMPARE(model.text("Label19"_control), "");
         QCOMPARE(windowState(model), before);
+
+        controller.program();
+        QSignalSpy back(&link, &velmora::SerialLink::portBack);
+        emit link.findChild<QSerialPort*>("MSComm1")->errorOccurred(QSerialPort::ResourceError);
+        QVERIFY(back.wait(1000));
+        line.write(Bytes(96, 0x55));
+        QVERIFY(acknowledged.wait(500));
+        QCOMPARE(model.text("Label19"_control), "");
     }
 };
 

@@ -8,7 +8,10 @@
 #include <QStandardPaths>
 #include <QTest>
 
+#include <csignal>
+#include <functional>
 #include <optional>
+#include <sys/resource.h>
 
 namespace velmora::cli_test {
 
@@ -17,9 +20,7 @@ using ::SimulatedUnit;
 
 // The 98-byte frames among the chunks the unit took; polls "U" stand between them.
 inline std::vector<Bytes> framesIn(const std::vector<Bytes>& chunks) {
-    Bytes all;
-    for (const Bytes& chunk : chunks)
-        all.insert(all.end(), chunk.begin(), chunk.end());
+    const Bytes all = joined(chunks);
     std::vector<Bytes> frames;
     for (std::size_t i = 0; i + kFrameSize <= all.size(); ++i)
         if (all[i] == kFrameStart) {
@@ -42,6 +43,23 @@ inline Bytes bytesOf(const Frame& frame) {
 // of runCli from a test that runs as root: rights are what such a test checks.
 inline const QStringList kAsOrdinaryUser{"/usr/bin/setpriv", "--reuid=65534", "--regid=65534",
                                          "--groups=100"};
+
+// Sends `signal` to a child that still runs. An ended child's id is 0, and kill(0, ...)
+// would signal the whole process group, the test runner included.
+inline bool signalChild(QProcess& child, int signal) {
+    const auto pid = static_cast<pid_t>(child.processId());
+    return child.state() == QProcess::Running && pid > 0 && ::kill(pid, signal) == 0;
+}
+
+// For setChildProcessModifier(): the child may write files of at most `bytes` bytes, and
+// a write past that fails instead of killing it.
+inline std::function<void()> fileSizeLimit(rlim_t bytes) {
+    return [bytes] {
+        ::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{bytes, bytes};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    };
+}
 
 struct CliRun {
     int exitCode = -1;

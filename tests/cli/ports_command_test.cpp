@@ -12,24 +12,28 @@
 namespace velmora::cli_test {
 namespace {
 
-// A private configuration folder and stable-name folder, and no port chosen by the
-// environment, for as long as the test runs.
+// A private configuration folder, stable-name folder and lock folder, and no port chosen
+// by the environment, for as long as the test runs.
 struct PortsSetting {
     PortsSetting() {
         std::filesystem::create_directories(byId);
+        std::filesystem::create_directories(locks);
         qputenv("XDG_CONFIG_HOME", pathText(config).toUtf8());
         qputenv("VELMORA_SERIAL_BY_ID", pathText(byId).toUtf8());
+        qputenv("VELMORA_LOCK_FOLDER", pathText(locks).toUtf8());
         for (int n = 1; n <= 8; ++n)
             qunsetenv(("VELMORA_COM" + QByteArray::number(n)).constData());
     }
     ~PortsSetting() {
         qunsetenv("XDG_CONFIG_HOME");
         qunsetenv("VELMORA_SERIAL_BY_ID");
+        qunsetenv("VELMORA_LOCK_FOLDER");
     }
 
     Folder folder;
     const std::filesystem::path config = folder / "config";
     const std::filesystem::path byId = folder / "by-id"; // as udev names USB adapters
+    const std::filesystem::path locks = folder / "locks";
 };
 
 QString deviceOf(const SimulatedUnit& unit) {
@@ -47,6 +51,7 @@ TEST(Ports, MapUnmapResolutionOrderAndRefusals) {
     const QString stable = pathText(setting.byId / "usb-FTDI_FT232R_A50285BI-if00-port0");
     ASSERT_TRUE(QFile::link(deviceOf(unit), stable));
     const QString absent = pathText(setting.folder / "ttyUSB7");
+    const QString last = pathText(setting.folder / "ttyUSB8"); // port 8 is kept as port 1 is
 
     struct Step {
         QStringList arguments;
@@ -61,6 +66,7 @@ TEST(Ports, MapUnmapResolutionOrderAndRefusals) {
         {{"ports", "map", "2", unit.link()}, {}, 2, {}, "is already port 1"},
         {{"ports", "map", "3", absent}, {}, 2, {}, "no device " + absent},
         {{"ports", "map", "3", absent, "--force"}, {}, 0, {"port 3: " + absent}, {}},
+        {{"ports", "map", "8", last, "--force"}, {}, 0, {"port 8: " + last}, {}},
         {{"ports", "map", "9", deviceOf(unit)}, {}, 2, {}, "1 to 8"},
         {{"ports", "unmap", "4"}, {}, 0, {"port 4 was not mapped; it is /dev/ttyS3 (default)"}, {}},
         {{"ports", "map", "1"}, {}, 2, {}, "map N DEVICE"},
@@ -70,7 +76,8 @@ TEST(Ports, MapUnmapResolutionOrderAndRefusals) {
          "/dev/ttyUSB0",
          0,
          {"1  " + stable + "  (map)", "2  /dev/ttyS1  (default",
-          "3  /dev/ttyUSB0  (environment, missing)", "4  /dev/ttyS3  (default"},
+          "3  /dev/ttyUSB0  (environment, missing)", "4  /dev/ttyS3  (default",
+          "8  " + last + "  (map, missing)"},
          {}},
         {{"ports", "unmap", "3"}, {}, 0, {"port 3: unmapped; now /dev/ttyS2 (default)"}, {}},
         {{"ports", "--json"},
@@ -95,16 +102,26 @@ TEST(Ports, MapUnmapResolutionOrderAndRefusals) {
         EXPECT_TRUE(has(run.err, step.saysErr)) << name;
     }
     EXPECT_EQ(fileText(setting.config / "velmora" / "velmora.conf"),
-              "[ports]\n1=" + stable.toStdString() + "\n");
+              "[ports]\n1=" + stable.toStdString() + "\n8=" + last.toStdString() + "\n");
 }
 
 TEST(Ports, ProbeFindsTheOneUnitThatAnswersAndLeavesAHeldPortAlone) {
     PortsSetting setting;
     SimulatedUnit answering;
-    SimulatedUnit silent({"--silent"});
+    SimulatedUnit silent;
     SimulatedUnit garbage({"--garbage"});
     SimulatedUnit held;
     ASSERT_TRUE(answering.started() && silent.started() && garbage.started() && held.started());
+    {
+        // The silent unit's last "V", to a poll of some earlier program, still waits on its
+        // line: it answers none of the probe's polls.
+        QFile line(silent.link());
+        ASSERT_TRUE(line.open(QIODevice::ReadWrite | QIODevice::Unbuffered) &&
+                    line.write("U") == 1);
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] { return silent.sent() == std::vector<Bytes>{Bytes{0x56}}; }, 2000));
+        ASSERT_TRUE(silent.control("silent on"));
+    }
     // Another program holds this unit's line through one name of it; the probe reaches
     // it through the other: every name of one device shares its lock.
     SerialLink holder;
@@ -117,12 +134,11 @@ TEST(Ports, ProbeFindsTheOneUnitThatAnswersAndLeavesAHeldPortAlone) {
 
     // A lock file left behind by a program that is gone, its PID now another process's:
     // nobody holds the port.
-    const QString staleLock = "/var/lock/LCK.." + deviceOf(answering).mid(5).replace('/', '_');
-    writeText(staleLock.toStdString(),
+    writeText(setting.locks /
+                  ("LCK.." + deviceOf(answering).mid(5).replace('/', '_').toStdString()),
               "1\nminicom\n" + QSysInfo::machineHostName().toStdString() + "\n");
 
     const CliRun all = runCli({"ports", "probe"});
-    std::filesystem::remove(staleLock.toStdString());
     EXPECT_EQ(all.exitCode, 0) << all.out << all.err;
     const QString inUse = QStringLiteral("porta già in uso da un altro programma (%1, PID %2)")
                               .arg(QStringLiteral("cli_device_tests").left(15))
@@ -140,7 +156,8 @@ TEST(Ports, ProbeFindsTheOneUnitThatAnswersAndLeavesAHeldPortAlone) {
         EXPECT_TRUE(has(all.out, line));
     // The held unit heard nothing: the probe did not even open its line.
     EXPECT_TRUE(held.received().empty());
-    EXPECT_EQ(silent.received().size(), 3u);
+    // The earlier program's poll, then the probe's three.
+    EXPECT_EQ(joined(silent.received()), Bytes(4, 0x55));
 
     const CliRun none = runCli({"ports", "probe", "2", "3", "4", "5"});
     EXPECT_EQ(none.exitCode, 3) << none.out << none.err;

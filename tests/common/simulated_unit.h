@@ -12,6 +12,14 @@
 
 using Bytes = std::vector<std::uint8_t>;
 
+// The chunks one after another, as the line carried them.
+inline Bytes joined(const std::vector<Bytes>& chunks) {
+    Bytes all;
+    for (const Bytes& chunk : chunks)
+        all.insert(all.end(), chunk.begin(), chunk.end());
+    return all;
+}
+
 // velmora-unit-sim on a pseudo-terminal reached through a symbolic link, with its byte
 // log, switched through its control channel.
 class SimulatedUnit {

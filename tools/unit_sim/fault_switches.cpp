@@ -41,6 +41,7 @@ constexpr std::array kFlagSwitches{
     FlagSwitch{"noack", &FaultSwitches::noAcknowledgement},
     FlagSwitch{"garbage", &FaultSwitches::garbage},
     FlagSwitch{"misstore", &FaultSwitches::misstore},
+    FlagSwitch{"bounce", &FaultSwitches::bounce},
 };
 
 constexpr std::array kNumberSwitches{

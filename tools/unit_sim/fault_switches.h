@@ -14,6 +14,7 @@ namespace velmora::sim {
 //   gap MS            pauses MS milliseconds in the middle of a 96-byte reply (0: none)
 //   garbage on|off    sends as many pseudo-random bytes instead of each reply
 //   misstore on|off   acknowledges a programming frame but keeps another image
+//   bounce on|off     a connector that bounces: answers every other poll only
 //   hangup MS         closes the line now and opens it again MS milliseconds later
 struct FaultSwitches {
     bool silent = false;
@@ -22,6 +23,7 @@ struct FaultSwitches {
     int gapMs = 0;
     bool garbage = false;
     bool misstore = false;
+    bool bounce = false;
 };
 
 // The largest number a switch or a hang-up takes (bytes or milliseconds).

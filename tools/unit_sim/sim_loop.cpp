@@ -149,6 +149,12 @@ void SimLoop::readLine() {
         if (const auto reply = unit_.receive(byte)) {
             if (reply->kind == ReplyKind::Acknowledgement && options_.faults.misstore)
                 unit_.spoilStoredImage();
+            // A bouncing connector: every other poll is lost on the way.
+            if (reply->kind == ReplyKind::Connect && options_.faults.bounce) {
+                pollHeard_ = !pollHeard_;
+                if (!pollHeard_)
+                    continue;
+            }
             pacer_.queue(*reply, options_.faults, now);
         }
     }

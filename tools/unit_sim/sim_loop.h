@@ -39,6 +39,7 @@ private:
     std::optional<double> reopenAtMs_;
     std::optional<double> scheduledHangupAtMs_;
     bool present_ = true;
+    bool pollHeard_ = false; // with a bouncing connector, whether the last poll got through
     std::size_t presenceStep_ = 0;
     std::optional<double> presenceStepEndsMs_;
     std::string controlPending_;

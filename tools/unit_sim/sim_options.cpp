@@ -20,6 +20,7 @@ constexpr std::array kFaultOptions{
     FaultOption{"--silent", "silent on", false},   FaultOption{"--no-ack", "noack on", false},
     FaultOption{"--garbage", "garbage on", false}, FaultOption{"--misstore", "misstore on", false},
     FaultOption{"--short", "short ", true},        FaultOption{"--gap", "gap ", true},
+    FaultOption{"--bounce", "bounce on", false},
 };
 
 // Hang-ups and how long the line stays down: whole milliseconds up to a day.

@@ -30,13 +30,13 @@ Result<SimOptions> parseOptions(const std::vector<std::string>& arguments);
 
 inline constexpr const char* kUsage =
     "usage: velmora-unit-sim [--link PATH] [--image FILE.prg] [--log FILE] [--chunk-ms MS]\n"
-    "                        [--silent] [--no-ack] [--garbage] [--misstore] [--short N]\n"
-    "                        [--gap MS] [--hangup AFTER_MS:DOWN_MS]\n"
+    "                        [--silent] [--no-ack] [--garbage] [--misstore] [--bounce]\n"
+    "                        [--short N] [--gap MS] [--hangup AFTER_MS:DOWN_MS]\n"
     "                        [--presence STEPS | --presence-file FILE]\n"
     "Prints the device of the line on its first output line. Reads control lines on\n"
     "standard input (silent on|off, noack on|off, garbage on|off, misstore on|off,\n"
-    "short N, gap MS, hangup MS, absent, present) and answers each with \"ok\" or\n"
-    "\"error: ...\".\n"
+    "bounce on|off, short N, gap MS, hangup MS, absent, present) and answers each with\n"
+    "\"ok\" or \"error: ...\".\n"
     "--presence \"absent 300, present 2000, absent 300, present\" plays a jig's cradle:\n"
     "the unit answers while present, is silent while absent, and each unit that comes\n"
     "is a new one holding the start image; only the last step may go without its\n"
