@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <linux/capability.h>
 #include <optional>
@@ -142,15 +144,13 @@ constexpr gid_t kSharedGroup = 100;
 // The extended attributes of a name, the access control list among them, as
 // "name=value" lines; a link's own.
 std::string attributesOf(const std::filesystem::path& path) {
-    std::string names(4096, '\0');
-    const ssize_t size = ::llistxattr(path.c_str(), names.data(), names.size());
+    char names[4096];
+    char value[4096];
+    const ssize_t size = ::llistxattr(path.c_str(), names, sizeof names);
     std::string listed;
-    for (std::size_t at = 0; size > 0 && at < static_cast<std::size_t>(size);) {
-        const std::string name(names.data() + at);
-        at += name.size() + 1;
-        std::string value(4096, '\0');
-        const ssize_t length = ::lgetxattr(path.c_str(), name.c_str(), value.data(), value.size());
-        listed += " " + name + "=" + value.substr(0, length > 0 ? std::size_t(length) : 0);
+    for (const char* name = names; name < names + size; name += std::strlen(name) + 1) {
+        const ssize_t length = ::lgetxattr(path.c_str(), name, value, sizeof value);
+        listed += " " + std::string(name) + "=" + std::string(value, std::max(length, ssize_t{0}));
     }
     return listed;
 }
