@@ -66,6 +66,13 @@ std::vector<std::string> copyExtendedAttributes(const std::filesystem::path& fro
                 lost.push_back(attributeName(name) + ": " + causeOf(errno));
             continue;
         }
+        // One the new file already holds alike (a security label the system gave it)
+        // needs no copy, and no right to make one.
+        const auto present = fetched([&](char* buffer, std::size_t size) {
+            return ::fgetxattr(to, name.c_str(), buffer, size);
+        });
+        if (present == value)
+            continue;
         if (::fsetxattr(to, name.c_str(), value->data(), value->size(), 0) != 0)
             lost.push_back(attributeName(name) + ": " + causeOf(errno));
     }
