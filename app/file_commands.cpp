@@ -23,13 +23,18 @@ void Controller::saveFile() {
         return;
     }
     lastFileName_ = name;
-    const Status saved = saveProgrammingFile(pathOf(name), *txFrame_);
+    const Result<SavedFile> saved = saveProgrammingFile(pathOf(name), *txFrame_);
     if (!saved) {
         dialogs_.show({QStringLiteral("Avviso"), QStringLiteral("Errore nel salvataggio del file"),
                        QString::fromStdString(describe(saved.problems()))});
         return;
     }
     model_.setEnabled("Command5"_control, false);
+    if (!saved->notKept.empty()) {
+        dialogs_.show({QStringLiteral("Avviso"),
+                       QStringLiteral("File salvato senza alcuni attributi del file precedente"),
+                       QString::fromStdString(describeNotKept(*saved))});
+    }
 }
 
 // The whole file and its image are checked before the window is touched, so a bad

@@ -17,7 +17,10 @@ void Controller::startUp() {
             continue;
         }
         const int port = static_cast<int>(roundHalfEven(answer));
-        if (const auto opened = link_.open(deviceForPort(port)); !opened) {
+        const auto device = deviceForPort(port);
+        const auto opened =
+            device ? link_.open(*device) : Result<void, OpenFailure>(device.error());
+        if (!opened) {
             const OpenFailure& failure = opened.error();
             QString text = failure.sentence;
             if (failure.problem == OpenProblem::Missing) {

@@ -5,6 +5,8 @@
 #include "cli/form_loading.h"
 #include "cli/interruption.h"
 #include "cli/production_line.h"
+#include "link/device_naming.h"
+#include "link/file_name_bytes.h"
 #include "link/port_mapping.h"
 
 #include <QFileInfo>
@@ -36,10 +38,18 @@ Step<BatchPlan> planOf(const Arguments& arguments) {
         count == arguments.options.end())
         return Failure{ExitStatus::BadInput, kUsage};
     const auto first = wholeNumber(from->second, 0, kHighestNumber);
-    const auto units = wholeNumber(count->second, 1, kHighestNumber + 1);
-    if (!first || !units || *first + *units - 1 > kHighestNumber)
-        return Failure{ExitStatus::BadInput, "--number-from and --count must keep the numbers "
-                                             "within 0 to 9999"};
+    if (!first)
+        return Failure{ExitStatus::BadInput, "--number-from takes a whole number from 0 to " +
+                                                 std::to_string(kHighestNumber) + ", not \"" +
+                                                 from->second + "\""};
+    const long most = kHighestNumber - *first + 1;
+    const auto units = wholeNumber(count->second, 1, most);
+    if (!units)
+        return Failure{ExitStatus::BadInput,
+                       "--count takes a whole number from 1 to " + std::to_string(most) +
+                           " (the numbers from --number-from " + std::to_string(*first) +
+                           " stay within 0 to " + std::to_string(kHighestNumber) + "), not \"" +
+                           count->second + "\""};
     const std::string& path = arguments.plain[0];
     Result<LoadedFile> loaded = loadConfiguration(path);
     if (!loaded)
@@ -78,21 +88,29 @@ Step<std::vector<JigPlace>> placesOf(const Arguments& arguments) {
                 return Failure{ExitStatus::BadInput, "--port takes port numbers from 1 to 8 "
                                                      "separated by commas, not \"" +
                                                          arguments.options.at("--port") + "\""};
-            places.push_back({"port " + word, deviceForPort(static_cast<int>(*number))});
+            const auto device = deviceForPort(static_cast<int>(*number));
+            if (!device)
+                return Failure{ExitStatus::PortUnusable, device.error().text().toStdString()};
+            places.push_back({"port " + word, *device});
         }
     } else {
         for (const std::string& path : arguments.repeated.at("--device")) {
             // A path relative to the working folder; a bare name is the serial layer's own.
-            const QFileInfo file(QString::fromLocal8Bit(path.c_str()));
+            const QString file = nameFromBytes(QByteArray::fromStdString(path));
             places.push_back({"position " + std::to_string(places.size() + 1),
-                              file.exists() ? file.absoluteFilePath() : file.filePath()});
+                              deviceExists(file) ? QFileInfo(file).absoluteFilePath() : file});
         }
     }
+    // Two names of one device (a link and its target, two port numbers mapped alike)
+    // would be two positions fighting over one line.
     for (std::size_t i = 0; i < places.size(); ++i)
         for (std::size_t j = 0; j < i; ++j)
-            if (places[i].device == places[j].device)
+            if (sameDevice(places[i].device, places[j].device))
                 return Failure{ExitStatus::BadInput,
-                               places[i].device.toStdString() + " is given twice"};
+                               "the same device is given twice: " + places[j].label + " (" +
+                                   places[j].device.toStdString() + ") and " + places[i].label +
+                                   " (" + places[i].device.toStdString() + ") are both " +
+                                   canonicalDevice(places[i].device).toStdString()};
     if (places.empty())
         return Failure{ExitStatus::BadInput, kUsage};
     return places;

@@ -140,11 +140,15 @@ ExitStatus readCommand(const Arguments& arguments) {
     row.number = numberOf(image);
     if (saving) {
         // The file keeps what the unit holds, even bytes the window would not import.
-        const Status saved = saveProgrammingFile(target->second, programmingFrame(image));
+        const Result<SavedFile> saved =
+            saveProgrammingFile(target->second, programmingFrame(image));
         if (!saved) {
             row.detail = "not saved: " + describe(saved.problems());
             return finish(log, row, Failure{ExitStatus::BadInput, describe(saved.problems())});
         }
+        if (!saved->notKept.empty())
+            std::fprintf(stderr, "velmora-cli: %s: %s\n", target->second.c_str(),
+                         describeNotKept(*saved).c_str());
     }
     const Result<DecodedImage> decoded = decodeImage(image, ImageSource::FileImport);
     if (decoded)

@@ -1,5 +1,7 @@
 #include "cli/device_line.h"
 
+#include "link/device_naming.h"
+#include "link/file_name_bytes.h"
 #include "link/port_mapping.h"
 #include "link/serial_ports.h"
 
@@ -23,11 +25,14 @@ Step<LineChoice> chooseLine(const Arguments& arguments) {
             return Failure{ExitStatus::BadInput,
                            "--port takes a port number from 1 to 8, not \"" + port->second + "\""};
         line.port = static_cast<int>(*number);
-        line.device = deviceForPort(line.port);
+        const auto resolved = deviceForPort(line.port);
+        if (!resolved)
+            return Failure{ExitStatus::PortUnusable, resolved.error().text().toStdString()};
+        line.device = *resolved;
     } else {
         // A path relative to the working folder; a bare name is the serial layer's own.
-        const QFileInfo path(QString::fromLocal8Bit(device->second.c_str()));
-        line.device = path.exists() ? path.absoluteFilePath() : path.filePath();
+        const QString path = nameFromBytes(QByteArray::fromStdString(device->second));
+        line.device = deviceExists(path) ? QFileInfo(path).absoluteFilePath() : path;
     }
     const auto timeout = timeoutOption(arguments, kDefaultTimeout);
     if (!timeout)

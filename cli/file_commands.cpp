@@ -84,9 +84,11 @@ ExitStatus setCommand(const Arguments& arguments, std::ostream& out, std::ostrea
     const Result<Frame> frame = frameOfForm(loaded->form);
     if (!frame)
         return refuse(err, ExitStatus::BadInput, describe(frame.problems()) + "; nothing written");
-    const Status written = saveProgrammingFile(target->second, *frame);
+    const Result<SavedFile> written = saveProgrammingFile(target->second, *frame);
     if (!written)
         return refuse(err, ExitStatus::BadInput, describe(written.problems()));
+    if (!written->notKept.empty())
+        err << "velmora-cli: " << target->second << ": " << describeNotKept(*written) << "\n";
     // What changed, as the saved file shows it, so that a script's log tells what it did.
     const Result<FormModel> reloaded = formFromImage(imageOfFrame(*frame));
     printDifferences(out, differences(imageOfFrame(loaded->frame), before, imageOfFrame(*frame),

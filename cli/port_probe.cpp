@@ -38,14 +38,24 @@ Result<std::vector<Target>, ExitStatus> targets(const std::vector<std::string>& 
             err << "velmora-cli ports probe: port numbers are 1 to 8, not \"" << word << "\"\n";
             return ExitStatus::BadInput;
         }
-        const QString device = deviceForPort(static_cast<int>(*number));
-        chosen.push_back({labelFor(static_cast<int>(*number), device), device});
+        const auto device = deviceForPort(static_cast<int>(*number));
+        if (!device) {
+            err << "velmora-cli ports probe: " << device.error().text().toStdString() << "\n";
+            return ExitStatus::PortUnusable;
+        }
+        chosen.push_back({labelFor(static_cast<int>(*number), *device), *device});
     }
     if (!numbers.empty())
         return chosen;
-    for (int n = kFirstPort; n <= kLastPort; ++n)
-        if (const ResolvedPort port = resolvePort(n); port.source != PortSource::Default)
-            chosen.push_back({labelFor(n, port.device), port.device});
+    for (int n = kFirstPort; n <= kLastPort; ++n) {
+        const auto port = resolvePort(n);
+        if (!port) {
+            err << "velmora-cli ports probe: " << port.error().text().toStdString() << "\n";
+            return ExitStatus::PortUnusable;
+        }
+        if (port->source != PortSource::Default)
+            chosen.push_back({labelFor(n, port->device), port->device});
+    }
     for (const SerialPortEntry& port : serialPorts()) {
         const auto reached = std::find_if(chosen.begin(), chosen.end(), [&](const Target& target) {
             return sameDevice(target.device, port.systemPath);

@@ -2,24 +2,28 @@
 
 #include "cli/json_text.h"
 #include "cli/port_probe.h"
+#include "link/device_lock.h"
 #include "link/device_naming.h"
+#include "link/file_name_bytes.h"
 #include "link/port_map.h"
 #include "link/port_mapping.h"
 #include "link/serial_ports.h"
 
 #include <QFileInfo>
 
-#include <array>
+#include <cstdio>
 #include <optional>
 #include <string>
 
 namespace velmora::cli {
 namespace {
 
-using PortNumbers = std::array<ResolvedPort, kLastPort>;
+// Ports 1 to 8 in order: each device, or why it cannot be told (a broken map).
+using PortNumbers = std::vector<Result<ResolvedPort, OpenFailure>>;
 
+// A device's name as its bytes are, whatever they are.
 std::string text(const QString& value) {
-    return value.toStdString();
+    return bytesOfName(value).toStdString();
 }
 
 std::string orDash(const QString& value) {
@@ -29,44 +33,79 @@ std::string orDash(const QString& value) {
 PortNumbers resolveAll() {
     PortNumbers resolved;
     for (int n = kFirstPort; n <= kLastPort; ++n)
-        resolved[n - 1] = resolvePort(n);
+        resolved.push_back(resolvePort(n));
     return resolved;
 }
 
 // The first port number that opens the port, if any.
 std::optional<int> numberReaching(const PortNumbers& resolved, const QString& device) {
     for (int n = kFirstPort; n <= kLastPort; ++n)
-        if (sameDevice(resolved[n - 1].device, device))
+        if (resolved[n - 1] && sameDevice(resolved[n - 1]->device, device))
             return n;
     return std::nullopt;
 }
 
+// A name in JSON, which holds only text: a byte that is not UTF-8 is written as the
+// lone code unit that stands for it ("\udcff"), which Python reads back into the name.
+std::string jsonName(const QString& name) {
+    std::string quoted = "\"";
+    QString run;
+    const auto flush = [&] {
+        const std::string part = jsonString(run.toStdString());
+        quoted += part.substr(1, part.size() - 2);
+        run.clear();
+    };
+    for (qsizetype at = 0; at < name.size(); ++at) {
+        if (!isEscapedByte(name, at)) {
+            run += name[at];
+            continue;
+        }
+        flush();
+        char escaped[8];
+        std::snprintf(escaped, sizeof escaped, "\\u%04x", name[at].unicode());
+        quoted += escaped;
+    }
+    flush();
+    return quoted + "\"";
+}
+
 std::string jsonOrNull(const QString& value) {
-    return value.isEmpty() ? "null" : jsonString(text(value));
+    return value.isEmpty() ? "null" : jsonName(value);
+}
+
+// The program whose lock file holds the device, and the file; empty when none does.
+QString lockOf(const QString& device) {
+    const auto holder = lockHolder(device);
+    return holder ? holder->owner() : QString();
 }
 
 void listAsJson(const std::vector<SerialPortEntry>& ports, const PortNumbers& resolved,
-                std::ostream& out) {
+                const QString& mapProblem, std::ostream& out) {
     out << "{\n  \"mapFile\": " << jsonString(text(PortMap::filePath()))
-        << ",\n  \"serialPorts\": [";
+        << ",\n  \"mapProblem\": " << jsonOrNull(mapProblem) << ",\n  \"serialPorts\": [";
     for (std::size_t i = 0; i < ports.size(); ++i) {
         const SerialPortEntry& port = ports[i];
         const auto number = numberReaching(resolved, port.systemPath);
-        out << (i ? ",\n" : "\n") << "    {\"systemPath\": " << jsonString(text(port.systemPath))
+        out << (i ? ",\n" : "\n") << "    {\"systemPath\": " << jsonName(port.systemPath)
             << ", \"stableName\": " << jsonOrNull(port.stableName)
             << ", \"description\": " << jsonOrNull(port.description)
             << ", \"maker\": " << jsonOrNull(port.maker)
             << ", \"usbId\": " << jsonOrNull(port.usbId)
             << ", \"serialNumber\": " << jsonOrNull(port.serialNumber)
-            << ", \"portNumber\": " << (number ? std::to_string(*number) : "null") << "}";
+            << ", \"portNumber\": " << (number ? std::to_string(*number) : "null")
+            << ", \"lock\": " << jsonOrNull(lockOf(port.systemPath)) << "}";
     }
     out << (ports.empty() ? "],\n" : "\n  ],\n") << "  \"portNumbers\": [";
     for (int n = kFirstPort; n <= kLastPort; ++n) {
-        const ResolvedPort& port = resolved[n - 1];
-        out << (n > kFirstPort ? ",\n" : "\n") << "    {\"number\": " << n
-            << ", \"device\": " << jsonString(text(port.device))
-            << ", \"source\": " << jsonString(sourceName(port.source))
-            << ", \"exists\": " << (QFileInfo::exists(port.device) ? "true" : "false") << "}";
+        out << (n > kFirstPort ? ",\n" : "\n") << "    {\"number\": " << n;
+        if (const auto& port = resolved[n - 1])
+            out << ", \"device\": " << jsonName(port->device)
+                << ", \"source\": " << jsonString(sourceName(port->source))
+                << ", \"exists\": " << (deviceExists(port->device) ? "true" : "false")
+                << ", \"lock\": " << jsonOrNull(lockOf(port->device));
+        else
+            out << ", \"device\": null, \"source\": \"map\", \"exists\": false, \"lock\": null";
+        out << "}";
     }
     out << "\n  ]\n}\n";
 }
@@ -81,25 +120,30 @@ void listAsText(const std::vector<SerialPortEntry>& ports, const PortNumbers& re
         out << "  " << text(port.systemPath) << "\n    stable name    " << orDash(port.stableName)
             << "\n    description    " << orDash(port.description) << "\n    maker          "
             << orDash(port.maker) << "\n    USB id         " << orDash(port.usbId)
-            << "\n    serial number  " << orDash(port.serialNumber) << "\n    port number    "
-            << (number ? std::to_string(*number) + " (" + sourceName(resolved[*number - 1].source) +
-                             ")"
+            << "\n    serial number  " << orDash(port.serialNumber) << "\n    lock           "
+            << orDash(lockOf(port.systemPath)) << "\n    port number    "
+            << (number ? std::to_string(*number) + " (" +
+                             sourceName(resolved[*number - 1]->source) + ")"
                        : "-")
             << "\n";
     }
     out << "\nPort numbers (VELMORA_COM<n> when set, else the map in " << text(PortMap::filePath())
         << ", else the default):\n";
     for (int n = kFirstPort; n <= kLastPort; ++n) {
-        const ResolvedPort& port = resolved[n - 1];
-        out << "  " << n << "  " << text(port.device) << "  (" << sourceName(port.source)
-            << (QFileInfo::exists(port.device) ? "" : ", missing") << ")\n";
+        if (const auto& port = resolved[n - 1]) {
+            const QString lock = lockOf(port->device);
+            out << "  " << n << "  " << text(port->device) << "  (" << sourceName(port->source)
+                << (deviceExists(port->device) ? "" : ", missing")
+                << (lock.isEmpty() ? "" : ", held by " + text(lock)) << ")\n";
+        } else
+            out << "  " << n << "  ?  (the map cannot be used)\n";
     }
 }
 
 // A path as given (relative to the working folder), or the name of a serial port
 // ("ttyUSB0") as the system lists it.
 QString deviceNamed(const std::string& argument) {
-    const QString given = QString::fromLocal8Bit(argument.c_str());
+    const QString given = nameFromBytes(QByteArray::fromStdString(argument));
     if (given.contains(QLatin1Char('/')))
         return QFileInfo(given).absoluteFilePath();
     for (const SerialPortEntry& port : serialPorts())
@@ -127,8 +171,18 @@ ExitStatus saveMap(const PortMap& map, std::ostream& err) {
     return ExitStatus::Done;
 }
 
+// The saved map, or none after saying why it cannot be changed.
+std::optional<PortMap> loadMap(std::ostream& err) {
+    auto map = PortMap::load();
+    if (!map) {
+        err << "velmora-cli ports: " << text(map.error().sentence) << ": nothing changed\n";
+        return std::nullopt;
+    }
+    return std::move(*map);
+}
+
 void noteEnvironment(int number, std::ostream& out) {
-    if (resolvePort(number).source == PortSource::Environment)
+    if (const auto port = resolvePort(number); port && port->source == PortSource::Environment)
         out << "VELMORA_COM" << number << " is set and comes before the map while it is\n";
 }
 
@@ -141,7 +195,7 @@ ExitStatus mapPort(const Arguments& arguments, std::ostream& out, std::ostream& 
     if (!number)
         return ExitStatus::BadInput;
     const QString device = deviceNamed(arguments.plain[2]);
-    const bool exists = QFileInfo::exists(device);
+    const bool exists = deviceExists(device);
     if (!exists && !arguments.has("--force")) {
         err << "velmora-cli ports: there is no device " << text(device)
             << " (plug the adapter in, or map it all the same with --force)\n";
@@ -150,7 +204,10 @@ ExitStatus mapPort(const Arguments& arguments, std::ostream& out, std::ostream& 
     // The by-id name stays with the adapter whichever socket it is plugged into.
     const QString stable = exists ? stableDeviceName(device) : QString();
     const QString stored = stable.isEmpty() ? device : stable;
-    PortMap map = PortMap::load();
+    auto loaded = loadMap(err);
+    if (!loaded)
+        return ExitStatus::BadInput;
+    PortMap& map = *loaded;
     if (const auto other = map.numberOf(stored); other && *other != *number) {
         err << "velmora-cli ports: " << text(stored) << " is already port " << *other
             << " (velmora-cli ports unmap " << *other << " first)\n";
@@ -175,16 +232,20 @@ ExitStatus unmapPort(const Arguments& arguments, std::ostream& out, std::ostream
     const auto number = portNumber(arguments.plain[1], err);
     if (!number)
         return ExitStatus::BadInput;
-    PortMap map = PortMap::load();
-    const bool mapped = map.device(*number).has_value();
+    auto map = loadMap(err);
+    if (!map)
+        return ExitStatus::BadInput;
+    const bool mapped = map->device(*number).has_value();
     if (mapped) {
-        map.remove(*number);
-        if (const ExitStatus saved = saveMap(map, err); saved != ExitStatus::Done)
+        map->remove(*number);
+        if (const ExitStatus saved = saveMap(*map, err); saved != ExitStatus::Done)
             return saved;
     }
-    const ResolvedPort now = resolvePort(*number);
+    const auto now = resolvePort(*number);
     out << "port " << *number << (mapped ? ": unmapped; now " : " was not mapped; it is ")
-        << text(now.device) << " (" << sourceName(now.source) << ")\n";
+        << (now ? text(now->device) + " (" + sourceName(now->source) + ")"
+                : text(now.error().text()))
+        << "\n";
     return ExitStatus::Done;
 }
 
@@ -205,11 +266,20 @@ ExitStatus portsCommand(const Arguments& arguments, std::ostream& out, std::ostr
     }
     const auto ports = serialPorts();
     const PortNumbers resolved = resolveAll();
+    const auto map = PortMap::load();
+    const QString mapProblem = map ? QString() : map.error().sentence;
     if (arguments.has("--json"))
-        listAsJson(ports, resolved, out);
+        listAsJson(ports, resolved, mapProblem, out);
     else
         listAsText(ports, resolved, out);
-    return ExitStatus::Done;
+    if (map)
+        return ExitStatus::Done;
+    // The numbers the map may hold open nothing until it is mended.
+    const QString detail = map.error().detail;
+    err << "velmora-cli ports: " << text(mapProblem)
+        << (detail.isEmpty() ? "" : " [" + text(detail) + "]")
+        << ": port numbers not set by VELMORA_COM<n> cannot be resolved\n";
+    return ExitStatus::PortUnusable;
 }
 
 } // namespace velmora::cli

@@ -10,6 +10,9 @@ namespace velmora {
 // report.
 QString canonicalDevice(const QString& device);
 
+// Whether a name leads to an existing file, its bytes taken as they are.
+bool deviceExists(const QString& device);
+
 // The folder of the names that stay with an adapter whichever socket it is plugged
 // into: /dev/serial/by-id, or the folder named by VELMORA_SERIAL_BY_ID (tests point it
 // at links of their own).

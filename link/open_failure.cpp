@@ -1,19 +1,13 @@
 #include "link/open_failure.h"
 
+#include "link/device_lock.h"
 #include "link/device_naming.h"
 
 #include <QFile>
-#include <QStringList>
-
-#include <charconv>
-#include <string>
 
 #ifndef Q_OS_WIN
-#include <cerrno>
 #include <fcntl.h>
 #include <grp.h>
-#include <signal.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -34,40 +28,6 @@ bool isTerminal(const QString& device) {
     return terminal;
 }
 
-bool processAlive(long pid) {
-    return ::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM;
-}
-
-QString processName(long pid) {
-    QFile comm(QStringLiteral("/proc/%1/comm").arg(pid));
-    if (!comm.open(QIODevice::ReadOnly)) {
-        return {};
-    }
-    return QString::fromLocal8Bit(comm.readAll()).trimmed();
-}
-
-// The live process named by a lock file. Qt writes the PID, the program and the host
-// on lines of their own and keeps an flock on the file for as long as it holds the
-// port; the UUCP convention writes only the PID, right-aligned in ten characters.
-std::optional<long> lockingProcess(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        return std::nullopt;
-    }
-    const QList<QByteArray> lines = file.read(4096).trimmed().split('\n');
-    const std::string first = lines.value(0).trimmed().toStdString();
-    long pid = 0;
-    const auto [end, error] = std::from_chars(first.data(), first.data() + first.size(), pid);
-    if (error != std::errc{} || end != first.data() + first.size() || pid <= 0 ||
-        pid == ::getpid()) {
-        return std::nullopt;
-    }
-    if (lines.size() > 1) {
-        const bool held = ::flock(file.handle(), LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK;
-        return held ? std::optional<long>(pid) : std::nullopt;
-    }
-    return processAlive(pid) ? std::optional<long>(pid) : std::nullopt;
-}
 #endif
 
 QString problemSentence(OpenProblem problem, const QString& device) {
@@ -78,7 +38,10 @@ QString problemSentence(OpenProblem problem, const QString& device) {
         return QStringLiteral("non è una porta seriale");
     case OpenProblem::InUse:
         if (const auto holder = lockHolder(device)) {
-            return QStringLiteral("porta già in uso da un altro programma (%1)").arg(*holder);
+            const QString advice = holder->advice(device);
+            return QStringLiteral("porta già in uso da un altro programma (%1)")
+                       .arg(holder->owner()) +
+                   (advice.isEmpty() ? QString() : QStringLiteral(". ") + advice);
         }
         return QStringLiteral("porta già in uso da un altro programma");
     case OpenProblem::NoRights:
@@ -90,6 +53,7 @@ QString problemSentence(OpenProblem problem, const QString& device) {
         return QStringLiteral("permesso negato: l'utente non ha il diritto di leggere e "
                               "scrivere il dispositivo, che nessun gruppo può usare; "
                               "rivolgersi all'amministratore");
+    case OpenProblem::BrokenMap:
     case OpenProblem::Other:
         break;
     }
@@ -142,36 +106,6 @@ OpenFailure lockedByAnotherProgram(const QString& device) {
     return describeOpenFailure(
         device, QSerialPort::PermissionError,
         QStringLiteral("not opened: a lock file gives it to another program"));
-}
-
-std::optional<QString> lockHolder(const QString& device) {
-#ifdef Q_OS_WIN
-    Q_UNUSED(device);
-    return std::nullopt;
-#else
-    const QString file = canonicalDevice(device);
-    // Qt names the lock after the path below /dev with its slashes turned into
-    // underscores; other programs after the device's own name.
-    QString qtName = file.startsWith(QStringLiteral("/dev/")) ? file.mid(5) : file;
-    qtName.replace(QLatin1Char('/'), QLatin1Char('_'));
-    const QString plainName = file.section(QLatin1Char('/'), -1);
-    QStringList folders{QStringLiteral("/var/lock"), QStringLiteral("/run/lock")};
-    if (const QString chosen = qEnvironmentVariable("VELMORA_LOCK_FOLDER"); !chosen.isEmpty()) {
-        folders.prepend(chosen);
-    }
-    for (const QString& folder : folders) {
-        for (const QString& name : {qtName, plainName}) {
-            const auto pid = lockingProcess(QStringLiteral("%1/LCK..%2").arg(folder, name));
-            if (!pid) {
-                continue;
-            }
-            const QString program = processName(*pid);
-            return program.isEmpty() ? QStringLiteral("PID %1").arg(*pid)
-                                     : QStringLiteral("%1, PID %2").arg(program).arg(*pid);
-        }
-    }
-    return std::nullopt;
-#endif
 }
 
 QString groupWithAccess(const QString& device) {

@@ -1,24 +1,35 @@
 #include "link/port_mapping.h"
 
+#include "link/file_name_bytes.h"
 #include "link/port_map.h"
 
 #include <QtGlobal>
 
 namespace velmora {
 
-ResolvedPort resolvePort(int portNumber) {
-    const QString chosen = qEnvironmentVariable(
-        QStringLiteral("VELMORA_COM%1").arg(portNumber).toLatin1().constData());
+Result<ResolvedPort, OpenFailure> resolvePort(int portNumber) {
+    const QString chosen = nameFromBytes(
+        qgetenv(QStringLiteral("VELMORA_COM%1").arg(portNumber).toLatin1().constData()));
     if (!chosen.isEmpty()) {
-        return {chosen, PortSource::Environment};
+        return ResolvedPort{chosen, PortSource::Environment};
     }
-    if (const auto mapped = PortMap::load().device(portNumber)) {
-        return {*mapped, PortSource::Map};
+    const auto map = PortMap::load();
+    if (!map) {
+        return OpenFailure{OpenProblem::BrokenMap,
+                           QStringLiteral("Impossibile aprire la porta %1: %2. Correggere o "
+                                          "rimuovere quel file (velmora-cli ports mostra la "
+                                          "mappa), oppure indicare il dispositivo con "
+                                          "VELMORA_COM%1.")
+                               .arg(QString::number(portNumber), map.error().sentence),
+                           map.error().detail};
+    }
+    if (const auto mapped = map->device(portNumber)) {
+        return ResolvedPort{*mapped, PortSource::Map};
     }
 #ifdef Q_OS_WIN
-    return {QStringLiteral("COM%1").arg(portNumber), PortSource::Default};
+    return ResolvedPort{QStringLiteral("COM%1").arg(portNumber), PortSource::Default};
 #else
-    return {QStringLiteral("/dev/ttyS%1").arg(portNumber - 1), PortSource::Default};
+    return ResolvedPort{QStringLiteral("/dev/ttyS%1").arg(portNumber - 1), PortSource::Default};
 #endif
 }
 

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "link/open_failure.h"
+#include "values/result.h"
+
 #include <QString>
 
 namespace velmora {
@@ -18,10 +21,16 @@ struct ResolvedPort {
 // The device behind port number n (1 to 8), the one rule of the window and the command
 // line: VELMORA_COM<n> when it is set and not empty (tests, one-off runs), otherwise the
 // saved port map, otherwise the platform's n-th serial port (/dev/ttyS<n-1>, COM<n>).
-ResolvedPort resolvePort(int portNumber);
+// A map that is there but cannot be used stops the rule, with the file and the reason
+// (OpenProblem::BrokenMap): the number may be in it, so the default is not taken.
+Result<ResolvedPort, OpenFailure> resolvePort(int portNumber);
 
-inline QString deviceForPort(int portNumber) {
-    return resolvePort(portNumber).device;
+inline Result<QString, OpenFailure> deviceForPort(int portNumber) {
+    auto resolved = resolvePort(portNumber);
+    if (!resolved) {
+        return resolved.error();
+    }
+    return resolved->device;
 }
 
 // "environment", "map", "default".

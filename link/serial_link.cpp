@@ -1,5 +1,6 @@
 #include "link/serial_link.h"
 
+#include "link/device_lock.h"
 #include "link/device_naming.h"
 #include "protocol/frames.h"
 

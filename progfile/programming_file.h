@@ -1,11 +1,12 @@
 #pragma once
 
-#include "values/result.h"
 #include "protocol/frames.h"
+#include "values/result.h"
 
 #include <cstddef>
 #include <filesystem>
 #include <istream>
+#include <optional>
 #include <string>
 #include <system_error>
 
@@ -32,6 +33,11 @@ Result<Frame> readProgrammingFile(std::istream& in);
 // read; a folder, a named pipe, a socket or a device is refused at once, without
 // waiting for a writer or reading endless data. Problems name the file and the cause.
 Result<Frame> loadProgrammingFile(const std::filesystem::path& path);
+
+// Why a name that exists does not lead to a regular file (a folder, a named pipe, a
+// socket, a device), in the operator's words; none for a regular file, a link to one
+// and a name that leads nowhere. Loading and saving both refuse such a name.
+std::optional<std::string> notARegularFile(const std::filesystem::path& path);
 
 // The cause of a failed file operation, as an Italian phrase ("permesso negato",
 // "disco pieno", ...); the system's own text for a cause without one.

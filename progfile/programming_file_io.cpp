@@ -23,21 +23,6 @@ Problem openProblem(const std::filesystem::path& path, const std::string& cause)
 
 #ifndef _WIN32
 
-// What a path names when it is not a regular file, in the operator's words.
-std::string notAFile(mode_t mode) {
-    if (S_ISDIR(mode))
-        return "è una cartella, non un file";
-    if (S_ISFIFO(mode))
-        return "è una pipe con nome (FIFO), non un file";
-    if (S_ISSOCK(mode))
-        return "è un socket, non un file";
-    if (S_ISCHR(mode))
-        return "è un dispositivo a caratteri, non un file";
-    if (S_ISBLK(mode))
-        return "è un dispositivo a blocchi, non un file";
-    return "non è un file regolare";
-}
-
 // Reads an open descriptor through a small buffer and remembers a read error, which
 // the stream would otherwise take for the end of the file.
 class DescriptorBuffer : public std::streambuf {
@@ -74,6 +59,25 @@ private:
 
 } // namespace
 
+std::optional<std::string> notARegularFile(const std::filesystem::path& path) {
+    using std::filesystem::file_type;
+    static const std::pair<file_type, const char*> kKinds[] = {
+        {file_type::directory, "è una cartella, non un file"},
+        {file_type::fifo, "è una pipe con nome (FIFO), non un file"},
+        {file_type::socket, "è un socket, non un file"},
+        {file_type::character, "è un dispositivo, non un file"},
+        {file_type::block, "è un dispositivo, non un file"},
+    };
+    std::error_code error;
+    const file_type type = std::filesystem::status(path, error).type();
+    if (type == file_type::regular || type == file_type::not_found || type == file_type::none)
+        return std::nullopt;
+    for (const auto& [kind, cause] : kKinds)
+        if (type == kind)
+            return cause;
+    return "non è un file regolare";
+}
+
 std::string describeFileError(std::error_code error) {
     static const std::pair<std::errc, const char*> kCauses[] = {
         {std::errc::no_such_file_or_directory, "file o cartella inesistente"},
@@ -88,6 +92,7 @@ std::string describeFileError(std::error_code error) {
         {std::errc::file_too_large, "file troppo grande"},
         {std::errc::too_many_files_open, "troppi file aperti"},
         {std::errc::io_error, "errore di lettura o scrittura del disco"},
+        {std::errc::operation_not_supported, "non ammesso dal file system"},
     };
     for (const auto& [code, cause] : kCauses)
         if (error == code)
@@ -105,13 +110,13 @@ Result<Frame> loadProgrammingFile(const std::filesystem::path& path) {
     if (::stat(path.c_str(), &status) != 0)
         return openProblem(path, describeFileError({errno, std::generic_category()}));
     if (!S_ISREG(status.st_mode))
-        return openProblem(path, notAFile(status.st_mode));
+        return openProblem(path, notARegularFile(path).value_or("non è un file regolare"));
     const int descriptor = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (descriptor < 0)
         return openProblem(path, describeFileError({errno, std::generic_category()}));
     DescriptorBuffer buffer(descriptor);
     if (::fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode))
-        return openProblem(path, notAFile(status.st_mode));
+        return openProblem(path, notARegularFile(path).value_or("non è un file regolare"));
     std::istream in(&buffer);
     Result<Frame> frame = readProgrammingFile(in);
     if (buffer.readError())
@@ -125,7 +130,8 @@ Result<Frame> loadProgrammingFile(const std::filesystem::path& path) {
 Result<Frame> loadProgrammingFile(const std::filesystem::path& path) {
     std::error_code error;
     if (!std::filesystem::is_regular_file(path, error))
-        return openProblem(path, error ? describeFileError(error) : "non è un file regolare");
+        return openProblem(path, error ? describeFileError(error)
+                                       : notARegularFile(path).value_or("non è un file regolare"));
     std::ifstream in(path, std::ios::binary);
     if (!in.is_open())
         return openProblem(path, "impossibile leggerlo");

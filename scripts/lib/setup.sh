@@ -9,6 +9,7 @@ VELMORA_PACKAGES=(
     clang libclang-rt-dev clang-format
     locales fonts-dejavu-core xvfb xauth
     dpkg-dev file librsvg2-bin
+    acl
 )
 
 as_root() {

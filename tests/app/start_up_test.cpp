@@ -1,8 +1,10 @@
 #include "simulated_unit.h"
 #include "tests/link/line_peer.h"
 
+#include <QDir>
 #include <QSerialPort>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 
 using velmora::Background;
@@ -69,9 +71,23 @@ private slots:
     void portThatWillNotOpenIsNamedAndAskedAgain() {
         Rig rig;
         mapOnlyPort(1, rig.unit.link());
-        rig.dialogs.portAnswers = {"2", "1"};
+        // Port 3 is left to the map, which is broken: a folder under its name.
+        qunsetenv("VELMORA_COM3");
+        QTemporaryDir config;
+        QVERIFY(QDir(config.path()).mkpath("velmora/velmora.conf"));
+        qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
+        rig.dialogs.portAnswers = {"3", "2", "1"};
         rig.controller.startUp();
-        QCOMPARE(rig.dialogs.events.size(), 3);
+        qunsetenv("XDG_CONFIG_HOME");
+        QCOMPARE(rig.dialogs.events.size(), 5);
+        QCOMPARE(rig.dialogs.events[1],
+                 "notice Selezione seriale: Impossibile aprire la porta 3: il file delle porte \"" +
+                     config.path() +
+                     "/velmora/velmora.conf\" è una cartella, non un file. "
+                     "Correggere o rimuovere quel file (velmora-cli ports mostra "
+                     "la mappa), oppure indicare il dispositivo con VELMORA_COM3.");
+        QCOMPARE(rig.link.device(), rig.unit.link());
+        rig.dialogs.events.remove(0, 2);
         QVERIFY(rig.dialogs.events[1].startsWith("notice Selezione seriale: "));
         QVERIFY(rig.dialogs.events[1].contains("/nonexistent/com2: il dispositivo non esiste"));
         // The fix that exists is named: the ports there are and how to map one.

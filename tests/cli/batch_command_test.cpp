@@ -253,11 +253,13 @@ TEST(BatchCommand, FailingPositionsSpendTheirNumbersWhileTheOthersFinish) {
     EXPECT_GE(std::count(answers.begin(), answers.end(), 0x56), 2) << line.err();
 }
 
-// Arguments that would put two positions on one line, leave the range or name a record
-// that is not there are refused before any port is opened.
+// Arguments that would put two positions on one line (through any two names of one
+// device), leave the range or name a record that is not there are refused before any
+// port is opened; a number refused names its option and its limits.
 TEST(BatchCommand, RefusesWhatWouldMisplaceANumber) {
     Folder folder;
     const auto file = pathText(folder.save("site.prg", site(1)));
+    std::filesystem::create_symlink("/dev/null", folder / "null");
     const struct {
         QStringList arguments;
         std::string message;
@@ -265,11 +267,18 @@ TEST(BatchCommand, RefusesWhatWouldMisplaceANumber) {
     } cases[] = {
         {{"--port", "1,9"}, "--port takes port numbers from 1 to 8"},
         {{"--port", "1,,2"}, "--port takes port numbers from 1 to 8"},
-        {{"--port", "2,2"}, " is given twice"},
+        {{"--port", "2,2"}, "the same device is given twice: port 2"},
         {{"--port", "1", "--device", "/dev/null"}, "give either --port"},
-        {{"--device", "/dev/null", "--device", "/dev/null"}, "/dev/null is given twice"},
-        {{"--port", "1", "--count", "0"}, "--number-from and --count"},
-        {{"--port", "1", "--number-from", "9990", "--count", "11"}, "--number-from and --count"},
+        {{"--device", "/dev/null", "--device", "/dev/null"}, "the same device is given twice"},
+        {{"--device", pathText(folder / "null"), "--device", "/dev/null"},
+         "the same device is given twice: position 1 (" + (folder / "null").string() +
+             ") and position 2 (/dev/null) are both /dev/null"},
+        {{"--port", "1", "--count", "0"}, "--count takes a whole number from 1 to 9999 ("},
+        {{"--port", "1", "--number-from", "9990", "--count", "11"},
+         "--count takes a whole number from 1 to 10 (the numbers from --number-from 9990 stay "
+         "within 0 to 9999), not \"11\""},
+        {{"--port", "1", "--number-from", "10000"},
+         "--number-from takes a whole number from 0 to 9999, not \"10000\""},
         // The last number, 9999, is the batch's; only then is a port opened.
         {{"--device", pathText(folder / "none"), "--number-from", "9990", "--count", "10"},
          "Impossibile aprire la porta",

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <grp.h>
 #include <sys/stat.h>
 
@@ -83,7 +84,9 @@ TEST(Ports, MapUnmapResolutionOrderAndRefusals) {
         {{"ports", "--json"},
          {},
          0,
-         {"{\"number\": 1, \"device\": \"" + stable + "\", \"source\": \"map\", \"exists\": true}",
+         {"{\"number\": 1, \"device\": \"" + stable +
+              "\", \"source\": \"map\", \"exists\": true, "
+              "\"lock\": null}",
           "{\"number\": 3, \"device\": \"/dev/ttyS2\", \"source\": \"default\""},
          {}},
     };
@@ -140,7 +143,8 @@ TEST(Ports, ProbeFindsTheOneUnitThatAnswersAndLeavesAHeldPortAlone) {
 
     const CliRun all = runCli({"ports", "probe"});
     EXPECT_EQ(all.exitCode, 0) << all.out << all.err;
-    const QString inUse = QStringLiteral("porta già in uso da un altro programma (%1, PID %2)")
+    const QString inUse = QStringLiteral("porta già in uso da un altro programma (%1, PID %2, "
+                                         "file di blocco /var/lock/LCK..")
                               .arg(QStringLiteral("cli_device_tests").left(15))
                               .arg(::getpid());
     const QStringList expected{
@@ -163,6 +167,125 @@ TEST(Ports, ProbeFindsTheOneUnitThatAnswersAndLeavesAHeldPortAlone) {
     EXPECT_EQ(none.exitCode, 3) << none.out << none.err;
     EXPECT_TRUE(has(none.out, "0 of 4 ports with a unit answering"));
     EXPECT_EQ(runCli({"ports", "probe", "9"}).exitCode, 2);
+}
+
+// A map file that is there but cannot be used is named, with the reason, by every
+// command that resolves a port number; no number falls back to the default device, and
+// the map is not written over. Run as an ordinary user: root reads any file.
+TEST(Ports, ABrokenMapIsNamedAndNoNumberFallsBackToTheDefault) {
+    const bool asRoot = ::geteuid() == 0;
+    if (asRoot && !std::filesystem::exists("/usr/bin/setpriv"))
+        GTEST_SKIP() << "needs setpriv (util-linux) to run as user 65534";
+    PortsSetting setting;
+    const auto conf = setting.config / "velmora" / "velmora.conf";
+    const QString site = pathText(setting.folder.save("site.prg", windowAfter()));
+    const struct {
+        const char* name;
+        std::function<void()> prepare;
+        std::string reason;
+    } cases[] = {
+        {"a folder", [&] { std::filesystem::create_directories(conf); },
+         "è una cartella, non un file"},
+        {"unreadable",
+         [&] {
+             writeText(conf, "[ports]\n1=/dev/ttyUSB0\n");
+             std::filesystem::permissions(conf, std::filesystem::perms::none);
+         },
+         "non si può leggere (permesso negato)"},
+        {"not an INI file", [&] { writeText(conf, "[ports]\n1=/dev/ttyUSB0\nrubbish\n"); },
+         "non è un file di impostazioni (riga 3)"},
+        {"not text", [&] { writeText(conf, "[ports]\n1=/dev/\xff\xfe\n"); },
+         "non è un file di testo leggibile"},
+    };
+    for (const auto& test : cases) {
+        std::filesystem::remove_all(setting.config);
+        std::filesystem::create_directories(conf.parent_path());
+        test.prepare();
+        const std::string named = "il file delle porte \"" + conf.string() + "\" " + test.reason;
+        const struct {
+            QStringList arguments;
+            int exitCode;
+            std::string says;
+        } commands[] = {
+            {{"ports"}, 4, named},
+            {{"read", "--port", "1", "-o", pathText(setting.folder / "unit.prg")},
+             4,
+             "Impossibile aprire la porta 1: " + named},
+            {{"ports", "probe", "1"}, 4, named},
+            {{"batch", site, "--port", "2,1", "--number-from", "1", "--count", "1"}, 4, named},
+            {{"ports", "map", "1", "/dev/null"}, 2, named + ": nothing changed"},
+        };
+        for (const auto& command : commands) {
+            const std::string name = test.name + (" " + command.arguments.join(' ').toStdString());
+            const CliRun run =
+                runCli(command.arguments, {}, 10000, asRoot ? kAsOrdinaryUser : QStringList{});
+            EXPECT_EQ(run.exitCode, command.exitCode) << name << "\n" << run.out << run.err;
+            EXPECT_TRUE(holds(run.err, command.says)) << name;
+            EXPECT_FALSE(holds(run.err, "ttyS0") || holds(run.out, "  1  /dev/ttyS0")) << name;
+        }
+        EXPECT_FALSE(std::filesystem::exists(setting.folder / "unit.prg"));
+        EXPECT_EQ(std::filesystem::is_directory(conf), test.name == std::string("a folder"));
+    }
+}
+
+// A device whose name is not UTF-8 ("unità" written in Latin-1) is found, mapped by its
+// stable name, listed and opened by its real name.
+TEST(Ports, ANameThatIsNotUtf8IsTheDevicesRealName) {
+    PortsSetting setting;
+    SimulatedUnit unit;
+    ASSERT_TRUE(unit.started());
+    const std::string device = deviceOf(unit).toStdString();
+    const auto given = setting.folder / "unit\xe0";
+    const auto stable = setting.byId / "usb-Velmora_unit\xe0-if00";
+    std::filesystem::create_symlink(device, given);
+    std::filesystem::create_symlink(device, stable);
+    // Through the shell, which hands the bytes on as they are: Qt would take them for text.
+    const QStringList asBytes{"/bin/sh", "-c", R"sh(exec "$0" ports map 1 "$(printf "$1")")sh"};
+    const CliRun mapped =
+        runCli({pathText(given.parent_path()) + "/unit\\340"}, {}, 10000, asBytes);
+    EXPECT_EQ(mapped.exitCode, 0) << mapped.err;
+    EXPECT_EQ(mapped.out, "port 1: " + stable.string() + " (" + given.string() + ")\n");
+
+    const CliRun listed = runCli({"ports"});
+    EXPECT_TRUE(holds(listed.out, "  1  " + stable.string() + "  (map)\n")) << listed.out;
+    const CliRun json = runCli({"ports", "--json"});
+    EXPECT_TRUE(holds(json.out, "{\"number\": 1, \"device\": \"" + setting.byId.string() +
+                                    "/usb-Velmora_unit\\udce0-if00\", \"source\": \"map\", "
+                                    "\"exists\": true"))
+        << json.out;
+    EXPECT_TRUE(holds(runCli({"ports", "probe", "1"}).out, "a unit answers"));
+}
+
+// A lock file that names a live process blocks the port; the refusal names the file, the
+// process and how to check it really uses the port, and the listing shows the lock.
+TEST(Ports, ALockNamesItsFileItsOwnerAndHowToCheckIt) {
+    PortsSetting setting;
+    SimulatedUnit unit;
+    ASSERT_TRUE(unit.started());
+    const QString device = deviceOf(unit);
+    const QString lockFile = "/var/lock/LCK.." + device.mid(5).replace('/', '_');
+    QFile lock(lockFile);
+    if (!lock.open(QIODevice::WriteOnly))
+        GTEST_SKIP() << "cannot write the lock file " << lockFile.toStdString();
+    lock.write("         1\n"); // the form other serial programs write: the PID alone
+    lock.close();
+    ASSERT_EQ(runCli({"ports", "map", "1", device}).exitCode, 0);
+    const QString owner = "PID 1, file di blocco " + lockFile;
+
+    const CliRun listed = runCli({"ports"});
+    const CliRun read = runCli({"read", "--port", "1", "-o", pathText(setting.folder / "u.prg")});
+    QFile::remove(lockFile);
+    EXPECT_TRUE(has(listed.out, "  1  " + device + "  (map, held by ")) << listed.out;
+    EXPECT_TRUE(has(listed.out, owner + ")\n")) << listed.out;
+    EXPECT_EQ(read.exitCode, 4);
+    EXPECT_TRUE(has(read.err, owner + ")")) << read.err;
+    // Root sees that process 1 does not have the port open; anyone else is told how to look.
+    EXPECT_TRUE(has(read.err, ::geteuid() == 0 ? "Il processo 1 non ha aperto " + device +
+                                                     ": il file di blocco è rimasto"
+                                               : "sudo ls -l /proc/1/fd | grep " + device))
+        << read.err;
+    EXPECT_TRUE(has(read.err, "sudo rm " + lockFile));
+    EXPECT_TRUE(unit.received().empty());
 }
 
 // Another user's open of a device without rights: the advice names a group only when

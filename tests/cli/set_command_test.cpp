@@ -3,9 +3,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
 #include <functional>
+#include <linux/capability.h>
 #include <optional>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 #include <vector>
 
@@ -135,8 +141,22 @@ TEST(SetCommand, RefusesWhatTheWindowRefusesAndWritesNothing) {
 constexpr uid_t kOrdinaryUser = 65534;
 constexpr gid_t kSharedGroup = 100;
 
-// Every name under `folder`: a link with its target, a file with its mode, group and,
-// but for `changing`, its text.
+// The extended attributes of a name, the access control list among them, as
+// "name=value" lines; a link's own.
+std::string attributesOf(const std::filesystem::path& path) {
+    char names[4096];
+    char value[4096];
+    const ssize_t size = ::llistxattr(path.c_str(), names, sizeof names);
+    std::string listed;
+    for (const char* name = names; name < names + size; name += std::strlen(name) + 1) {
+        const ssize_t length = ::lgetxattr(path.c_str(), name, value, sizeof value);
+        listed += " " + std::string(name) + "=" + std::string(value, std::max(length, ssize_t{0}));
+    }
+    return listed;
+}
+
+// Every name under `folder`: a link with its target, anything else with its kind and
+// mode, its group, its extended attributes and, for a file but `changing`, its text.
 std::set<std::string> listing(const std::filesystem::path& folder,
                               const std::filesystem::path& changing) {
     std::set<std::string> names;
@@ -145,8 +165,8 @@ std::set<std::string> listing(const std::filesystem::path& folder,
         if (entry.is_symlink())
             name += " -> " + std::filesystem::read_symlink(entry.path()).string();
         else if (struct stat status{}; ::stat(entry.path().c_str(), &status) == 0)
-            name +=
-                " " + std::to_string(status.st_mode & 07777) + " " + std::to_string(status.st_gid);
+            name += " " + std::to_string(status.st_mode) + " " + std::to_string(status.st_gid) +
+                    attributesOf(entry.path());
         if (entry.is_regular_file() && !entry.is_symlink() && entry.path() != changing)
             name += " " + fileText(entry.path());
         names.insert(name);
@@ -160,10 +180,25 @@ std::optional<std::string> textIfAny(const std::filesystem::path& path) {
     return fileText(path);
 }
 
+// Adds entries to a file's access control list with the acl package's own tool.
+bool setfacl(const std::filesystem::path& path, const std::string& entries) {
+    return std::system(
+               ("setfacl -m " + entries + " '" + path.string() + "' 2>/dev/null").c_str()) == 0;
+}
+
+// A device node where the test may make one (root), otherwise a link to the null device:
+// either way a name that leads to a device.
+void makeDevice(const std::filesystem::path& path) {
+    if (::mknod(path.c_str(), S_IFCHR | 0666, ::makedev(1, 3)) != 0)
+        std::filesystem::create_symlink("/dev/null", path);
+}
+
 // `set ... -o NAME` writes the file named and only that, as an ordinary user: through a
-// link, beside a link planted by someone else, over files whose rights must stay, in a
-// folder the user may not write; a refusal leaves everything as it was and says why.
-// Whatever the outcome, every other name under the folder keeps its kind, rights and text.
+// link, beside a link planted by someone else, over files whose rights, access control
+// list and extended attributes must stay, in a folder the user may not write; a name that
+// leads to a device, a pipe or a folder is never written. A refusal leaves everything as
+// it was and says why. Whatever the outcome, every other name under the folder keeps its
+// kind, rights, attributes and text.
 TEST(SetCommand, SavesWhatWasNamedAndOnlyThat) {
     using std::filesystem::perms;
     namespace fs = std::filesystem;
@@ -219,7 +254,27 @@ TEST(SetCommand, SavesWhatWasNamedAndOnlyThat) {
         {"a folder under the name",
          [](const Folder& folder) { fs::create_directory(folder / "out.prg"); }, "out.prg",
          "è una cartella"},
+        {"a file with an access control list and attributes",
+         [&](const Folder& folder) {
+             writeText(folder / "out.prg", old);
+             ASSERT_TRUE(setfacl(folder / "out.prg", "u:1234:rw,g:100:r"));
+             ASSERT_EQ(::setxattr((folder / "out.prg").c_str(), "user.velmora", "kept", 4, 0), 0);
+         },
+         "out.prg", nullptr},
+        {"a device", [](const Folder& folder) { makeDevice(folder / "out.prg"); }, "out.prg",
+         "è un dispositivo, non un file"},
+        {"a link to a device",
+         [](const Folder& folder) {
+             makeDevice(folder / "unit");
+             fs::create_symlink("unit", folder / "out.prg");
+         },
+         "out.prg", "è un dispositivo, non un file"},
+        {"a named pipe",
+         [](const Folder& folder) { ASSERT_EQ(::mkfifo((folder / "out.prg").c_str(), 0666), 0); },
+         "out.prg", "è una pipe con nome (FIFO), non un file"},
     };
+    if (std::system("setfacl --version >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "needs setfacl (the acl package) for access control lists";
     for (const Case& test : cases) {
         Folder folder;
         const auto input = folder.save("in.prg", windowAfter());
@@ -263,6 +318,32 @@ TEST(SetCommand, SavesWhatWasNamedAndOnlyThat) {
         if (fs::exists(folder / "locked"))
             fs::permissions(folder / "locked", static_cast<perms>(0755));
     }
+}
+
+// Where the saving user may not set an attribute of the old file (a file capability
+// needs a privilege), the save still goes through and says what it could not keep.
+TEST(SetCommand, SaysWhichAttributesItCouldNotKeep) {
+    if (::geteuid() != 0 || !std::filesystem::exists("/usr/bin/setpriv"))
+        GTEST_SKIP() << "needs root to give a file a capability, and setpriv to save as user "
+                        "65534";
+    Folder folder;
+    const auto input = folder.save("in.prg", windowAfter());
+    const auto out = folder / "out.prg";
+    writeText(out, "old\r\n");
+    for (const auto& path : {input.parent_path(), input, out})
+        ASSERT_EQ(::chown(path.c_str(), kOrdinaryUser, kOrdinaryUser), 0);
+    vfs_cap_data capability{};
+    capability.magic_etc = VFS_CAP_REVISION_2 | VFS_CAP_FLAGS_EFFECTIVE;
+    capability.data[0].permitted = 1u << CAP_NET_RAW;
+    ASSERT_EQ(::setxattr(out.c_str(), "security.capability", &capability, XATTR_CAPS_SZ_2, 0), 0);
+    ASSERT_EQ(::setxattr(out.c_str(), "user.velmora", "kept", 4, 0), 0);
+    const CliRun saved = runCli({"set", pathText(input), "Txtgruppo=3", "-o", pathText(out)}, {},
+                                10000, kAsOrdinaryUser);
+    EXPECT_EQ(saved.exitCode, 0) << saved.err;
+    EXPECT_TRUE(holds(saved.err, "non conserva:\n- attributo esteso security.capability: "
+                                 "permesso negato\n"));
+    EXPECT_EQ(attributesOf(out), " user.velmora=kept");
+    EXPECT_EQ(fileText(out).substr(0, 6), " 170 \r");
 }
 
 // A disk that fills up during the save leaves the old file whole and says so. Needs root

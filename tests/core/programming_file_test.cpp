@@ -173,7 +173,7 @@ TEST(ProgrammingFile, LoadsOnlyRegularFilesAndNeverWaits) {
         {directory / "pipe.prg", "è una pipe con nome (FIFO), non un file"},
         {directory / "socket.prg", "è un socket, non un file"},
         {directory / "cartella", "è una cartella, non un file"},
-        {"/dev/zero", "è un dispositivo a caratteri, non un file"},
+        {"/dev/zero", "è un dispositivo, non un file"},
         {directory / "assente.prg", "file o cartella inesistente"},
     };
     for (const auto& [path, cause] : rows) {

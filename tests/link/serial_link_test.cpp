@@ -295,7 +295,7 @@ private slots:
             {folder.filePath("folder"), OpenProblem::NotSerial, "non è una porta seriale"},
             {"/dev/null", OpenProblem::NotSerial, "non è una porta seriale"},
             {peer_->device(), OpenProblem::InUse, "porta già in uso"},
-            {lockedPeer.device(), OpenProblem::InUse, "porta già in uso da un altro programma ("},
+            {lockedPeer.device(), OpenProblem::InUse, "PID 1, file di blocco " + lockFile + ")"},
         };
         for (const auto& [device, problem, says] : cases) {
             SerialLink second;
