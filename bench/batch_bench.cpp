@@ -2,19 +2,25 @@
 // at 9600 baud pacing, on 1, 2, 4 and 8 jig positions. A scripted operator takes each
 // unit away as soon as its position says so and puts the next one in after a fixed
 // hand-over time. Prints, per run and as medians: units per minute for each number of
-// positions, the ratio of 8 positions to 8 times one, and the batch's processor use
-// while every position waits for a unit.
+// positions, the ratio of 8 positions to 8 times one, the ratio of 1 position to the
+// line's limit, and the batch's processor use while every position waits for a unit.
+//
+// The line's limit is one unit per hand-over plus the bytes the unit's exchange puts on
+// a 9600 baud 8N1 line: the frame and its acknowledgement, and with --verify the read
+// request and the image too. One position's rate is taken from the first unit's end to
+// the last one's, so that each unit counted had its hand-over, as the limit has.
 //
 //   velmora-batch-bench [--runs N] [--units U] [--absent-ms MS] [--idle-seconds S]
 //                       [--verify 0|1] [--cli PATH] [--unit PATH]
 #include "harness/child_process.h"
 #include "harness/line_reader.h"
-#include "harness/session.h"
 #include "harness/process_stats.h"
 #include "harness/repeated_runs.h"
+#include "harness/session.h"
 #include "harness/statistics.h"
 #include "progfile/programming_file.h"
 #include "protocol/config_image.h"
+#include "protocol/frames.h"
 #include "support/command_options.h"
 #include "support/monotonic_clock.h"
 
@@ -36,6 +42,7 @@ using namespace velmora::bench;
 
 constexpr int kSettleMs = 1500;
 constexpr int kPositionCounts[] = {1, 2, 4, 8};
+constexpr double kByteMs = 10.0 / 9.6;
 
 struct Options {
     int runs = 3;
@@ -61,7 +68,7 @@ Result<Options> parseOptions(int argc, char** argv) {
     return readOptions({argv + 1, argv + argc}, accepted, Options{},
                        [](OptionValues& values, Options& options) {
                            values.whole("--runs", options.runs, 1, 100);
-                           values.whole("--units", options.units, 1, 10000);
+                           values.whole("--units", options.units, 2, 10000);
                            values.whole("--absent-ms", options.absentMs, 0, 60000);
                            values.whole("--idle-seconds", options.idleSeconds, 1, 3600);
                            values.whole("--verify", options.verify, 0, 1);
@@ -137,9 +144,19 @@ std::optional<UnitEnd> unitEnd(std::string_view line) {
     return std::nullopt;
 }
 
-// Units per minute over the whole batch, from its start to its last unit.
-std::optional<double> unitsPerMinute(const Options& options, const std::string& folder,
-                                     const std::string& file, int positions) {
+// Milliseconds a unit costs on the line, the hand-over included.
+double lineLimitMs(const Options& options) {
+    const int exchangeBytes = (kFrameSize + kImageSize) * (options.verify ? 2 : 1);
+    return options.absentMs + exchangeBytes * kByteMs;
+}
+
+struct Rates {
+    double batch;  // units per minute, from the batch's start to its last unit
+    double steady; // from the first unit's end to the last one's
+};
+
+std::optional<Rates> unitsPerMinute(const Options& options, const std::string& folder,
+                                    const std::string& file, int positions) {
     Cradles cradles;
     if (!cradles.start(options, folder, positions, false))
         return std::nullopt;
@@ -150,6 +167,7 @@ std::optional<double> unitsPerMinute(const Options& options, const std::string& 
     LineReader events(batch.errorFd());
     std::map<int, double> backAt; // position -> when its next unit goes in
     double lastDoneMs = startMs;
+    std::optional<double> firstDoneMs;
     int failed = 0;
     while (!events.ended()) {
         double wait = 1000;
@@ -169,12 +187,16 @@ std::optional<double> unitsPerMinute(const Options& options, const std::string& 
             continue;
         failed += end->failed ? 1 : 0;
         lastDoneMs = monotonicMs();
+        firstDoneMs = firstDoneMs.value_or(lastDoneMs);
         cradles.units[static_cast<std::size_t>(end->position - 1)]->writeLine("silent on");
         backAt[end->position] = lastDoneMs + options.absentMs;
     }
     if (failed > 0)
         std::fprintf(stderr, "  %d position(s): %d unit(s) failed\n", positions, failed);
-    return options.units / ((lastDoneMs - startMs) / 60000.0);
+    if (!firstDoneMs || lastDoneMs <= *firstDoneMs)
+        return std::nullopt;
+    return Rates{options.units / ((lastDoneMs - startMs) / 60000.0),
+                 (options.units - 1) / ((lastDoneMs - *firstDoneMs) / 60000.0)};
 }
 
 // Processor use of the batch, in percent of one core, while every position polls an
@@ -205,6 +227,7 @@ std::optional<double> idleProcessor(const Options& options, const std::string& f
 struct RunFigures {
     std::map<int, double> rates;
     double ratio;
+    double toLineLimit;
     double idlePercent;
 };
 
@@ -222,8 +245,10 @@ std::optional<RunFigures> measureRun(const Options& options, const std::string& 
         const auto rate = unitsPerMinute(options, place, file, positions);
         if (!rate)
             return std::nullopt;
-        figures.rates[positions] = *rate;
-        std::fprintf(stderr, "  %d position(s): %.1f units/min\n", positions, *rate);
+        figures.rates[positions] = rate->batch;
+        std::fprintf(stderr, "  %d position(s): %.1f units/min\n", positions, rate->batch);
+        if (positions == 1)
+            figures.toLineLimit = rate->steady * lineLimitMs(options) / 60000.0;
     }
     figures.ratio = figures.rates[8] / (8 * figures.rates[1]);
     std::filesystem::create_directories(folder + "/idle");
@@ -268,12 +293,18 @@ int main(int argc, char** argv) {
         printRow(name.c_str(), rates, "units/min", "");
     }
     std::vector<double> ratios;
+    std::vector<double> toLimit;
     std::vector<double> idle;
     for (const RunFigures& run : runs) {
         ratios.push_back(run.ratio);
+        toLimit.push_back(run.toLineLimit);
         idle.push_back(run.idlePercent);
     }
     printRow("8 positions / (8 x 1 position)", ratios, "ratio", ">= 0.9");
+    char limit[64];
+    std::snprintf(limit, sizeof limit, "1 position / line limit %.1f units/min",
+                  60000.0 / lineLimitMs(*options));
+    printRow(limit, toLimit, "ratio", ">= 0.9");
     printRow("processor use, 8 positions waiting", idle, "% of a core", "< 5 %");
     return 0;
 }

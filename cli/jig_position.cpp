@@ -9,6 +9,15 @@ namespace {
 constexpr int kPollsToDecide = 2;
 // A dropped partial reply leaves polling paused; waiting must never stall on it.
 constexpr int kPollGuardMs = 1000;
+// A unit's first "V" is confirmed by a poll this long after it came rather than at the
+// next tick, 200 ms on. The line would allow it sooner (a poll and its "V" take two byte
+// times, about 2 ms); the gap is for the connector: as a unit is seated its contacts
+// bounce for some milliseconds, rarely over 20, and two polls further apart than that
+// cannot both fall on one touch of a bounce, so a seat that has not settled misses one
+// and is not taken. 50 ms is also the closest together a unit is ever polled; counted
+// from the answer rather than the poll, the unit sees the two polls at least that far
+// apart however late the first "V" came back.
+constexpr int kConfirmationGapMs = 50;
 
 } // namespace
 
@@ -19,6 +28,10 @@ JigPosition::JigPosition(int position, std::chrono::milliseconds timeout, bool v
     pollGuard_.setSingleShot(true);
     pollGuard_.setInterval(kPollGuardMs);
     connect(&pollGuard_, &QTimer::timeout, this, &JigPosition::poll);
+    confirmation_.setTimerType(Qt::PreciseTimer);
+    confirmation_.setSingleShot(true);
+    confirmation_.setInterval(kConfirmationGapMs);
+    connect(&confirmation_, &QTimer::timeout, this, &JigPosition::confirm);
     connect(&link_, &SerialLink::linkStatusChanged, this, &JigPosition::linkStatus);
     connect(&link_, &SerialLink::exchangeEnded, this, &JigPosition::exchangeEnded);
     connect(&link_, &SerialLink::portLost, this, &JigPosition::lost);
@@ -32,6 +45,7 @@ void JigPosition::start() {
 void JigPosition::enter(State state) {
     state_ = state;
     inARow_ = 0;
+    confirmation_.stop();
     link_.abandonExchange();
     if (state == State::Waiting || state == State::TakeAway) {
         link_.clearReceiveBuffer();
@@ -49,14 +63,23 @@ void JigPosition::poll() {
     pollGuard_.start();
 }
 
+void JigPosition::confirm() {
+    link_.pollNow();
+    pollGuard_.start();
+}
+
 void JigPosition::linkStatus(bool connected) {
-    if (state_ != State::Waiting && state_ != State::TakeAway)
+    // Until the confirmation poll is out, a "V" answers no poll of the decision.
+    if ((state_ != State::Waiting && state_ != State::TakeAway) || confirmation_.isActive())
         return;
     pollGuard_.start();
     const bool wanted = state_ == State::Waiting ? connected : !connected;
     inARow_ = wanted ? inARow_ + 1 : 0;
-    if (inARow_ < kPollsToDecide)
+    if (inARow_ < kPollsToDecide) {
+        if (state_ == State::Waiting && inARow_ == 1)
+            confirmation_.start();
         return;
+    }
     if (state_ == State::TakeAway) {
         enter(State::Waiting);
         return;
@@ -76,6 +99,7 @@ void JigPosition::program(long number, long ordinal, const Frame& frame) {
     unit_ = unit;
     state_ = State::Programming;
     pollGuard_.stop();
+    confirmation_.stop();
     unit_->frameSent = link_.programAndAwait(frame, timeout_);
     emit stateChanged(this);
 }

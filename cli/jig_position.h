@@ -16,7 +16,8 @@ namespace velmora::cli {
 // One cradle of the jig: its own serial link, driven without ever blocking the event
 // loop, so that every position of a batch runs on the one thread at once.
 //
-//   Waiting     polls until two polls in a row are answered, then asks for a number
+//   Waiting     polls until two polls in a row are answered, then asks for a number;
+//               the second poll follows the first answer shortly, not a cadence later
 //   Programming the frame is out; waits for the 96 "U"
 //   Verifying   the read request is out; waits for the image
 //   TakeAway    polls until two polls in a row go unanswered, then Waiting again
@@ -64,6 +65,7 @@ private:
     void back();
     void finish(UnitOutcome outcome, std::string detail = {});
     void poll();
+    void confirm();
 
     int position_;
     std::chrono::milliseconds timeout_;
@@ -73,6 +75,7 @@ private:
     int inARow_ = 0;
     std::optional<UnitReport> unit_;
     QTimer pollGuard_;
+    QTimer confirmation_;
 };
 
 } // namespace velmora::cli

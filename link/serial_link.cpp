@@ -166,6 +166,14 @@ void SerialLink::resumePolling() {
     }
 }
 
+void SerialLink::pollNow() {
+    if (!port_.isOpen()) {
+        return;
+    }
+    poll_.start();
+    pollTick();
+}
+
 void SerialLink::pollTick() {
     const std::uint8_t poll = kPollByte;
     send({&poll, 1});

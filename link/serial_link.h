@@ -87,6 +87,10 @@ public:
     void stopPolling() { poll_.stop(); }
     // Starts Timer1 unless it already runs: a running poll keeps its cadence.
     void resumePolling();
+    // One poll at once, judged by Timer2 like any other, and Timer1 started anew from it:
+    // the next poll of the cadence is a whole interval later. Nothing while the port is
+    // closed.
+    void pollNow();
     void clearReceiveBuffer() { replies_.clear(); }
     const Bytes& receiveBuffer() const { return replies_.buffer(); }
 

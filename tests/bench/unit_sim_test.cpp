@@ -113,7 +113,7 @@ TEST(ProgramOptions, ABadValueIsRefusedWithItsLimits) {
          "velmora-unit-sim: --chunk-ms takes a whole number from 1 to 60000, not \"0\""},
         {{VELMORA_UNIT_SIM, "--presence-file", "/nonexistent/steps"}, "cannot read"},
         {{VELMORA_BENCH, "--runs", "2x"}, "--runs takes a whole number from 1 to 100, not \"2x\""},
-        {{VELMORA_BATCH_BENCH, "--units", "-3"}, "--units takes a whole number from 1 to 10000"},
+        {{VELMORA_BATCH_BENCH, "--units", "-3"}, "--units takes a whole number from 2 to 10000"},
         {{VELMORA_SOAK, "--minutes", "1,5"}, "--minutes takes a number from 0.01 to 10080"},
         {{VELMORA_LINK_TIMING, "100", "3.5"}, "PROGRAMMINGS takes a whole number from 0 to 10000"},
     };

@@ -22,6 +22,28 @@ std::vector<Bytes> programmingFrames(SimulatedUnit& unit) {
     return frames;
 }
 
+// When the unit at a position took each poll "U", and each frame's first bytes.
+struct LineTimes {
+    std::vector<double> polls;
+    std::vector<double> frames;
+};
+LineTimes lineTimes(const SimulatedUnit& unit) {
+    LineTimes times;
+    std::size_t frameLeft = 0; // a frame's own end byte "U" is no poll
+    for (const auto& [ms, bytes] : unit.timedChunks("rx")) {
+        if (frameLeft == 0 && bytes == Bytes{kPollByte}) {
+            times.polls.push_back(ms);
+            continue;
+        }
+        if (frameLeft == 0 && bytes.front() == kFrameStart) {
+            times.frames.push_back(ms);
+            frameLeft = kFrameSize;
+        }
+        frameLeft -= std::min(frameLeft, bytes.size());
+    }
+    return times;
+}
+
 // The operator at the jig, reading the batch's plain event lines: takes away the unit
 // a position is done with, puts the next one in once the position waits, and can give
 // the next unit at a position a fault ("noack on") or act while it is being programmed.
@@ -198,6 +220,16 @@ TEST(BatchCommand, FourPositionsProgramTwelveUnitsEachOnceWithItsOwnNumber) {
         const std::size_t frames = programmingFrames(jig[p]).size();
         EXPECT_GE(frames, 1u) << "position " << p + 1;
         EXPECT_LE(frames, static_cast<std::size_t>(line.unitsPutIn(p + 1))) << "position " << p + 1;
+        // No unit is polled twice within 50 ms, and each is taken on a poll that confirms
+        // its first answer well before the next 200 ms tick would have.
+        const LineTimes times = lineTimes(jig[p]);
+        for (std::size_t i = 1; i < times.polls.size(); ++i)
+            EXPECT_GE(times.polls[i] - times.polls[i - 1], 50.0) << "position " << p + 1;
+        for (const double frame : times.frames) {
+            const auto after = std::lower_bound(times.polls.begin(), times.polls.end(), frame);
+            ASSERT_GE(after - times.polls.begin(), 2) << "position " << p + 1;
+            EXPECT_LT(*(after - 1) - *(after - 2), 150.0) << "position " << p + 1;
+        }
     }
     EXPECT_TRUE(holds(line.out(), "numbers 101-112: 12 unit(s) handled, 12 programmed, 0 failed\n"
                                   "verified: 101-112\n"));
