@@ -12,20 +12,15 @@
 namespace velmora::cli {
 namespace {
 
-ExitStatus refuse(std::ostream& err, ExitStatus status, const std::string& message) {
-    err << "velmora-cli: " << message << "\n";
-    return status;
-}
-
-ExitStatus usage(std::ostream& err, const char* form) {
-    return refuse(err, ExitStatus::BadInput, std::string("usage: velmora-cli ") + form);
+ExitStatus refuse(std::ostream& err, const std::string& message) {
+    return report(err, {ExitStatus::BadInput, message});
 }
 
 // The file as "Importa file" takes it; a refusal is said with the window's reasons.
 Result<LoadedFile, ExitStatus> load(const std::string& path, std::ostream& err) {
     Result<LoadedFile> loaded = loadConfiguration(path);
     if (!loaded)
-        return refuse(err, ExitStatus::BadInput, path + ": " + describe(loaded.problems()));
+        return refuse(err, path + ": " + describe(loaded.problems()));
     return std::move(loaded.value());
 }
 
@@ -38,8 +33,6 @@ void printDifferences(std::ostream& out, const std::vector<Difference>& found) {
 } // namespace
 
 ExitStatus showCommand(const Arguments& arguments, std::ostream& out, std::ostream& err) {
-    if (arguments.plain.size() != 1)
-        return usage(err, "show FILE.prg [--json]");
     const std::string& path = arguments.plain[0];
     const auto loaded = load(path, err);
     if (!loaded)
@@ -53,8 +46,6 @@ ExitStatus showCommand(const Arguments& arguments, std::ostream& out, std::ostre
 }
 
 ExitStatus diffCommand(const Arguments& arguments, std::ostream& out, std::ostream& err) {
-    if (arguments.plain.size() != 2)
-        return usage(err, "diff A.prg B.prg");
     const auto first = load(arguments.plain[0], err);
     if (!first)
         return first.error();
@@ -70,8 +61,6 @@ ExitStatus diffCommand(const Arguments& arguments, std::ostream& out, std::ostre
 
 ExitStatus setCommand(const Arguments& arguments, std::ostream& out, std::ostream& err) {
     const auto target = arguments.options.find("-o");
-    if (arguments.plain.size() < 2 || target == arguments.options.end())
-        return usage(err, "set FILE.prg NAME=VALUE ... -o OUT.prg");
     const std::string& path = arguments.plain[0];
     auto loaded = load(path, err);
     if (!loaded)
@@ -79,14 +68,13 @@ ExitStatus setCommand(const Arguments& arguments, std::ostream& out, std::ostrea
     const Listing before = listParameters(loaded->form);
     for (std::size_t i = 1; i < arguments.plain.size(); ++i)
         if (const Status typed = applyAssignment(loaded->form, arguments.plain[i]); !typed)
-            return refuse(err, ExitStatus::BadInput,
-                          describe(typed.problems()) + "; nothing written");
+            return refuse(err, describe(typed.problems()) + "; nothing written");
     const Result<Frame> frame = frameOfForm(loaded->form);
     if (!frame)
-        return refuse(err, ExitStatus::BadInput, describe(frame.problems()) + "; nothing written");
+        return refuse(err, describe(frame.problems()) + "; nothing written");
     const Status written = saveProgrammingFile(target->second, *frame);
     if (!written)
-        return refuse(err, ExitStatus::BadInput, describe(written.problems()));
+        return refuse(err, describe(written.problems()));
     // What changed, as the saved file shows it, so that a script's log tells what it did.
     const Result<FormModel> reloaded = formFromImage(imageOfFrame(*frame));
     printDifferences(out, differences(imageOfFrame(loaded->frame), before, imageOfFrame(*frame),

@@ -1,6 +1,6 @@
 #include "cli/port_probe.h"
 
-#include "cli/command_line.h"
+#include "cli/device_line.h"
 #include "link/device_naming.h"
 #include "link/port_mapping.h"
 #include "link/serial_link.h"
@@ -33,13 +33,11 @@ Result<std::vector<Target>, ExitStatus> targets(const std::vector<std::string>& 
                                                 std::ostream& err) {
     std::vector<Target> chosen;
     for (const std::string& word : numbers) {
-        const auto number = wholeNumber(word, kFirstPort, kLastPort);
-        if (!number) {
-            err << "velmora-cli ports probe: port numbers are 1 to 8, not \"" << word << "\"\n";
-            return ExitStatus::BadInput;
-        }
-        const QString device = deviceForPort(static_cast<int>(*number));
-        chosen.push_back({labelFor(static_cast<int>(*number), device), device});
+        const auto number = portNumberOf(word);
+        if (!number)
+            return report(err, number.error());
+        const QString device = deviceForPort(*number);
+        chosen.push_back({labelFor(*number, device), device});
     }
     if (!numbers.empty())
         return chosen;

@@ -1,5 +1,6 @@
 #include "cli/ports_command.h"
 
+#include "cli/device_line.h"
 #include "cli/json_text.h"
 #include "cli/port_probe.h"
 #include "link/device_naming.h"
@@ -112,18 +113,13 @@ QString deviceNamed(const std::string& argument) {
 #endif
 }
 
-std::optional<int> portNumber(const std::string& argument, std::ostream& err) {
-    const auto number = wholeNumber(argument, kFirstPort, kLastPort);
-    if (!number)
-        err << "velmora-cli ports: port numbers are 1 to 8, not \"" << argument << "\"\n";
-    return number ? std::optional<int>(static_cast<int>(*number)) : std::nullopt;
+ExitStatus refuse(std::ostream& err, const std::string& message) {
+    return report(err, {ExitStatus::BadInput, message});
 }
 
 ExitStatus saveMap(const PortMap& map, std::ostream& err) {
-    if (const auto saved = map.save(); !saved) {
-        err << "velmora-cli ports: " << text(saved.error()) << "\n";
-        return ExitStatus::BadInput;
-    }
+    if (const auto saved = map.save(); !saved)
+        return refuse(err, text(saved.error()));
     return ExitStatus::Done;
 }
 
@@ -133,29 +129,23 @@ void noteEnvironment(int number, std::ostream& out) {
 }
 
 ExitStatus mapPort(const Arguments& arguments, std::ostream& out, std::ostream& err) {
-    if (arguments.plain.size() != 3) {
-        err << "velmora-cli ports: give map N DEVICE\n";
-        return ExitStatus::BadInput;
-    }
-    const auto number = portNumber(arguments.plain[1], err);
+    if (arguments.plain.size() != 3)
+        return refuse(err, "give map N DEVICE");
+    const auto number = portNumberOf(arguments.plain[1]);
     if (!number)
-        return ExitStatus::BadInput;
+        return report(err, number.error());
     const QString device = deviceNamed(arguments.plain[2]);
     const bool exists = QFileInfo::exists(device);
-    if (!exists && !arguments.has("--force")) {
-        err << "velmora-cli ports: there is no device " << text(device)
-            << " (plug the adapter in, or map it all the same with --force)\n";
-        return ExitStatus::BadInput;
-    }
+    if (!exists && !arguments.has("--force"))
+        return refuse(err, "there is no device " + text(device) +
+                               " (plug the adapter in, or map it all the same with --force)");
     // The by-id name stays with the adapter whichever socket it is plugged into.
     const QString stable = exists ? stableDeviceName(device) : QString();
     const QString stored = stable.isEmpty() ? device : stable;
     PortMap map = PortMap::load();
-    if (const auto other = map.numberOf(stored); other && *other != *number) {
-        err << "velmora-cli ports: " << text(stored) << " is already port " << *other
-            << " (velmora-cli ports unmap " << *other << " first)\n";
-        return ExitStatus::BadInput;
-    }
+    if (const auto other = map.numberOf(stored); other && *other != *number)
+        return refuse(err, text(stored) + " is already port " + std::to_string(*other) +
+                               " (velmora-cli ports unmap " + std::to_string(*other) + " first)");
     map.set(*number, stored);
     if (const ExitStatus saved = saveMap(map, err); saved != ExitStatus::Done)
         return saved;
@@ -168,13 +158,11 @@ ExitStatus mapPort(const Arguments& arguments, std::ostream& out, std::ostream& 
 }
 
 ExitStatus unmapPort(const Arguments& arguments, std::ostream& out, std::ostream& err) {
-    if (arguments.plain.size() != 2) {
-        err << "velmora-cli ports: give unmap N\n";
-        return ExitStatus::BadInput;
-    }
-    const auto number = portNumber(arguments.plain[1], err);
+    if (arguments.plain.size() != 2)
+        return refuse(err, "give unmap N");
+    const auto number = portNumberOf(arguments.plain[1]);
     if (!number)
-        return ExitStatus::BadInput;
+        return report(err, number.error());
     PortMap map = PortMap::load();
     const bool mapped = map.device(*number).has_value();
     if (mapped) {
@@ -198,11 +186,9 @@ ExitStatus portsCommand(const Arguments& arguments, std::ostream& out, std::ostr
         return unmapPort(arguments, out, err);
     if (action == "probe")
         return probePorts({arguments.plain.begin() + 1, arguments.plain.end()}, out, err);
-    if (!action.empty()) {
-        err << "velmora-cli ports: unknown action \"" << action
-            << "\" (list with no action, map, unmap, probe)\n";
-        return ExitStatus::BadInput;
-    }
+    if (!action.empty())
+        return refuse(err,
+                      "unknown action \"" + action + "\" (list with no action, map, unmap, probe)");
     const auto ports = serialPorts();
     const PortNumbers resolved = resolveAll();
     if (arguments.has("--json"))

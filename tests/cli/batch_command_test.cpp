@@ -264,7 +264,7 @@ TEST(BatchCommand, RefusesWhatWouldMisplaceANumber) {
         {{"--port", "2,2"}, " is given twice"},
         {{"--port", "1", "--device", "/dev/null"}, "give either --port"},
         {{"--device", "/dev/null", "--device", "/dev/null"}, "/dev/null is given twice"},
-        {{"--port", "1", "--count", "0"}, "--number-from and --count"},
+        {{"--port", "1", "--count", "0"}, "--count takes a number from 1 to 10000"},
         {{"--port", "1", "--number-from", "9999", "--count", "2"}, "--number-from and --count"},
         {{"--port", "1", "--timeout", "0.0004"}, "--timeout takes seconds from 0.001"},
         {{"--port", "1", "--resume", pathText(folder / "none.csv")}, "none.csv cannot be read"},
