@@ -29,7 +29,7 @@ void Controller::saveFile() {
                        QString::fromStdString(describe(saved.problems()))});
         return;
     }
-    model_.setEnabled("Command5"_control, false);
+    model_.setEnabled(kSaveFileButton, false);
 }
 
 // The whole file and its image are checked before the window is touched, so a bad
