@@ -24,6 +24,11 @@ struct Failure {
     std::string message;
 };
 
+// Arguments, a file or a value the command cannot take.
+inline Failure badInput(std::string message) {
+    return {ExitStatus::BadInput, std::move(message)};
+}
+
 // A command's step: its value, or the failure that ends the command.
 template <typename T> using Step = Result<T, Failure>;
 

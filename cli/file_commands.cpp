@@ -12,15 +12,11 @@
 namespace velmora::cli {
 namespace {
 
-ExitStatus refuse(std::ostream& err, const std::string& message) {
-    return report(err, {ExitStatus::BadInput, message});
-}
-
 // The file as "Importa file" takes it; a refusal is said with the window's reasons.
 Result<LoadedFile, ExitStatus> load(const std::string& path, std::ostream& err) {
     Result<LoadedFile> loaded = loadConfiguration(path);
     if (!loaded)
-        return refuse(err, path + ": " + describe(loaded.problems()));
+        return report(err, badInput(path + ": " + describe(loaded.problems())));
     return std::move(loaded.value());
 }
 
@@ -68,13 +64,13 @@ ExitStatus setCommand(const Arguments& arguments, std::ostream& out, std::ostrea
     const Listing before = listParameters(loaded->form);
     for (std::size_t i = 1; i < arguments.plain.size(); ++i)
         if (const Status typed = applyAssignment(loaded->form, arguments.plain[i]); !typed)
-            return refuse(err, describe(typed.problems()) + "; nothing written");
+            return report(err, badInput(describe(typed.problems()) + "; nothing written"));
     const Result<Frame> frame = frameOfForm(loaded->form);
     if (!frame)
-        return refuse(err, describe(frame.problems()) + "; nothing written");
+        return report(err, badInput(describe(frame.problems()) + "; nothing written"));
     const Status written = saveProgrammingFile(target->second, *frame);
     if (!written)
-        return refuse(err, describe(written.problems()));
+        return report(err, badInput(describe(written.problems())));
     // What changed, as the saved file shows it, so that a script's log tells what it did.
     const Result<FormModel> reloaded = formFromImage(imageOfFrame(*frame));
     printDifferences(out, differences(imageOfFrame(loaded->frame), before, imageOfFrame(*frame),

@@ -113,13 +113,9 @@ QString deviceNamed(const std::string& argument) {
 #endif
 }
 
-ExitStatus refuse(std::ostream& err, const std::string& message) {
-    return report(err, {ExitStatus::BadInput, message});
-}
-
 ExitStatus saveMap(const PortMap& map, std::ostream& err) {
     if (const auto saved = map.save(); !saved)
-        return refuse(err, text(saved.error()));
+        return report(err, badInput(text(saved.error())));
     return ExitStatus::Done;
 }
 
@@ -130,22 +126,23 @@ void noteEnvironment(int number, std::ostream& out) {
 
 ExitStatus mapPort(const Arguments& arguments, std::ostream& out, std::ostream& err) {
     if (arguments.plain.size() != 3)
-        return refuse(err, "give map N DEVICE");
+        return report(err, badInput("give map N DEVICE"));
     const auto number = portNumberOf(arguments.plain[1]);
     if (!number)
         return report(err, number.error());
     const QString device = deviceNamed(arguments.plain[2]);
     const bool exists = QFileInfo::exists(device);
     if (!exists && !arguments.has("--force"))
-        return refuse(err, "there is no device " + text(device) +
-                               " (plug the adapter in, or map it all the same with --force)");
+        return report(err, badInput("there is no device " + text(device) +
+                                    " (plug the adapter in, or map it all the same with --force)"));
     // The by-id name stays with the adapter whichever socket it is plugged into.
     const QString stable = exists ? stableDeviceName(device) : QString();
     const QString stored = stable.isEmpty() ? device : stable;
     PortMap map = PortMap::load();
     if (const auto other = map.numberOf(stored); other && *other != *number)
-        return refuse(err, text(stored) + " is already port " + std::to_string(*other) +
-                               " (velmora-cli ports unmap " + std::to_string(*other) + " first)");
+        return report(err,
+                      badInput(text(stored) + " is already port " + std::to_string(*other) +
+                               " (velmora-cli ports unmap " + std::to_string(*other) + " first)"));
     map.set(*number, stored);
     if (const ExitStatus saved = saveMap(map, err); saved != ExitStatus::Done)
         return saved;
@@ -159,7 +156,7 @@ ExitStatus mapPort(const Arguments& arguments, std::ostream& out, std::ostream& 
 
 ExitStatus unmapPort(const Arguments& arguments, std::ostream& out, std::ostream& err) {
     if (arguments.plain.size() != 2)
-        return refuse(err, "give unmap N");
+        return report(err, badInput("give unmap N"));
     const auto number = portNumberOf(arguments.plain[1]);
     if (!number)
         return report(err, number.error());
@@ -187,8 +184,8 @@ ExitStatus portsCommand(const Arguments& arguments, std::ostream& out, std::ostr
     if (action == "probe")
         return probePorts({arguments.plain.begin() + 1, arguments.plain.end()}, out, err);
     if (!action.empty())
-        return refuse(err,
-                      "unknown action \"" + action + "\" (list with no action, map, unmap, probe)");
+        return report(err, badInput("unknown action \"" + action +
+                                    "\" (list with no action, map, unmap, probe)"));
     const auto ports = serialPorts();
     const PortNumbers resolved = resolveAll();
     if (arguments.has("--json"))

@@ -3,17 +3,10 @@
 #include "cli/command_line.h"
 
 #include <algorithm>
-#include <charconv>
 #include <sstream>
 
 namespace velmora::cli {
 namespace {
-
-std::string shortest(double value) {
-    char text[32];
-    const auto [end, error] = std::to_chars(text, text + sizeof text, value);
-    return error == std::errc{} ? std::string(text, end) : std::string("?");
-}
 
 Accepted acceptedBy(const Verb& verb) {
     Accepted accepted;
@@ -57,12 +50,8 @@ std::string refusal(const VerbOption& option, const std::string& value) {
                         : option.takes == Takes::Seconds ? " (whole milliseconds)"
                                                          : "";
     return std::string(option.name) + " takes " + std::string(option.what) + " from " +
-           shortest(option.first) + " to " + shortest(option.last) + added + ", not \"" + value +
-           "\"";
-}
-
-Failure badInput(std::string message) {
-    return {ExitStatus::BadInput, std::move(message)};
+           shortestText(option.first) + " to " + shortestText(option.last) + added + ", not \"" +
+           value + "\"";
 }
 
 } // namespace
