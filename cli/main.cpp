@@ -28,8 +28,10 @@ int main(int argc, char** argv) {
     }
     const Verb* verb = findVerb(words[0]);
     if (verb == nullptr) {
-        std::cerr << "velmora-cli: unknown command \"" << words[0] << "\"\n\n" << helpText();
-        return exitCode(ExitStatus::BadInput);
+        const ExitStatus status =
+            report(std::cerr, badInput("unknown command \"" + words[0] + "\""));
+        std::cerr << "\n" << helpText();
+        return exitCode(status);
     }
     const auto arguments = checkArguments(*verb, {words.begin() + 1, words.end()});
     if (!arguments)
