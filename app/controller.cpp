@@ -17,10 +17,10 @@ struct CommandEntry {
 };
 
 constexpr std::array kCommands{
-    CommandEntry{"Command1"_control, &Controller::program},
-    CommandEntry{"Command4"_control, &Controller::read},
-    CommandEntry{"Command5"_control, &Controller::saveFile},
-    CommandEntry{"Command6"_control, &Controller::importFile},
+    CommandEntry{kProgramButton, &Controller::program},
+    CommandEntry{kReadButton, &Controller::read},
+    CommandEntry{kSaveFileButton, &Controller::saveFile},
+    CommandEntry{kImportFileButton, &Controller::importFile},
 };
 
 } // namespace
@@ -55,9 +55,9 @@ void Controller::runCommand(const QString& name) {
 
 void Controller::showLinkStatus(bool connected) {
     if (connected) {
-        model_.setCaption("Label20"_control, "Connesso", Background::Green);
+        model_.setCaption(kLinkStatus, "Connesso", Background::Green);
     } else {
-        model_.setCaption("Label20"_control, "Sconnesso", Background::Red);
+        model_.setCaption(kLinkStatus, "Sconnesso", Background::Red);
     }
 }
 
@@ -66,15 +66,15 @@ void Controller::showAcknowledgement() {
         qWarning("Conferma di programmazione non richiesta: ignorata");
         return;
     }
-    model_.setCaption("Label19"_control, "Programmato", Background::Green);
+    model_.setCaption(kOperationStatus, "Programmato", Background::Green);
 }
 
 void Controller::resetOperationStatus() {
-    model_.setCaption("Label19"_control, "", Background::ButtonFace);
+    model_.setCaption(kOperationStatus, "", Background::ButtonFace);
 }
 
 void Controller::showOperationFailure(const char* caption) {
-    model_.setCaption("Label19"_control, caption, Background::Red);
+    model_.setCaption(kOperationStatus, caption, Background::Red);
 }
 
 // An image that does not decode leaves the window as it was: the operator sees the

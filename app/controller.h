@@ -13,8 +13,8 @@
 namespace velmora {
 
 // Runs the window's commands and start-up over the model and the serial link, and
-// shows what the link reports in `Label20` (link status) and `Label19` (operation
-// status). `TxFrame`, the last programming frame sent, lives here.
+// shows what the link reports in `kLinkStatus` and `kOperationStatus`. `TxFrame`, the last
+// programming frame sent, lives here.
 class Controller : public QObject {
     Q_OBJECT
 
@@ -26,7 +26,8 @@ public:
     // one from 1 to 8 opens, polling, "Notone".
     void startUp();
 
-    // "Command1" Programma, "Command4" Leggi, "Command5" Salva file, "Command6" Importa file.
+    // The button named: `kProgramButton`, `kReadButton`, `kSaveFileButton` or
+    // `kImportFileButton`; the window signals it by its object name.
     void runCommand(const QString& name);
 
     void program();

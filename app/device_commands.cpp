@@ -29,7 +29,7 @@ void Controller::program() {
     }
     txFrame_ = frame;
     frameSentOnThisOpening_ = true;
-    model_.setEnabled("Command5"_control, true);
+    model_.setEnabled(kSaveFileButton, true);
 }
 
 void Controller::read() {

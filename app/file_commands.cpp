@@ -29,7 +29,7 @@ void Controller::saveFile() {
                        QString::fromStdString(describe(saved.problems()))});
         return;
     }
-    model_.setEnabled("Command5"_control, false);
+    model_.setEnabled(kSaveFileButton, false);
     if (!saved->notKept.empty()) {
         dialogs_.show({QStringLiteral("Avviso"),
                        QStringLiteral("File salvato senza alcuni attributi del file precedente"),

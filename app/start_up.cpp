@@ -12,7 +12,7 @@ void Controller::startUp() {
         const double answer = textValue(dialogs_.askPort().value_or(QString()).toStdString());
         // Fractions are allowed: the number is rounded to the port, so 8.4 opens port 8
         // while 8.6 and 0.9 are refused.
-        if (!(answer >= 1 && roundHalfEven(answer) <= 8)) {
+        if (!(answer >= kFirstPort && roundHalfEven(answer) <= kLastPort)) {
             dialogs_.beep();
             continue;
         }
@@ -22,11 +22,8 @@ void Controller::startUp() {
             device ? link_.open(*device) : Result<void, OpenFailure>(device.error());
         if (!opened) {
             const OpenFailure& failure = opened.error();
-            QString text = failure.sentence;
-            if (failure.problem == OpenProblem::Missing) {
-                text += QStringLiteral("\n") + mappingAdvice(port);
-            }
-            dialogs_.show({QStringLiteral("Selezione seriale"), text, failure.detail});
+            dialogs_.show({QStringLiteral("Selezione seriale"),
+                           withMappingAdvice(failure, failure.sentence, port), failure.detail});
             continue;
         }
         break;

@@ -47,15 +47,14 @@ Status typeInto(FormModel& form, ControlId box, std::string_view text) {
     const int limit = typingLimit(box);
     if (limit > 0 && static_cast<int>(text.size()) > limit)
         return refusal(box, "takes at most " + std::to_string(limit) + " characters");
-    if (leaveCheck(box, text, form.value("Option1"_control)) != LeaveVerdict::Pass) {
+    if (leaveCheck(box, text, form.value(kVhfBand)) != LeaveVerdict::Pass) {
         const Listing listing = listParameters(form);
         const ListedParameter* parameter = parameterOf(listing, controlName(box));
-        return refusal(box,
-                       std::string(text) + " is out of range for \"" +
-                           (parameter ? parameter->caption : controlName(box)) + "\"" +
-                           (box == "txttx"_control || box == "txtrx"_control
-                                ? std::string(form.value("Option1"_control) ? " in VHF" : " in UHF")
-                                : std::string()));
+        return refusal(box, std::string(text) + " is out of range for \"" +
+                                (parameter ? parameter->caption : controlName(box)) + "\"" +
+                                (box == "txttx"_control || box == "txtrx"_control
+                                     ? std::string(form.value(kVhfBand) ? " in VHF" : " in UHF")
+                                     : std::string()));
     }
     form.setText(box, std::string(text));
     return {};
@@ -78,7 +77,7 @@ Status chooseOption(FormModel& form, ControlId option, bool select) {
     }
     // An operator deselects a position only with the row's "Annulla".
     for (const auto& [row, cancel] :
-         {std::pair{&kMainsRow, "Command2"_control}, {&kBatteryRow, "Command3"_control}})
+         {std::pair{&kMainsRow, kClearMainsButton}, {&kBatteryRow, kClearBatteryButton}})
         if (std::find(row->begin(), row->end(), option) != row->end()) {
             if (form.value(option))
                 form.press(cancel);

@@ -1,24 +1,27 @@
 #include "cli/command_line.h"
 
 #include <cmath>
+#include <limits>
 
 namespace velmora::cli {
 
-Result<std::chrono::milliseconds> timeoutOption(const Arguments& arguments,
-                                                std::chrono::milliseconds fallback) {
-    constexpr std::chrono::milliseconds kShortestWait{1};
-    constexpr double kLongestSeconds = 3600;
+std::optional<std::chrono::milliseconds> secondsWithin(const std::string& text, double first,
+                                                       double last) {
+    const auto value = decimalNumber(text, -last, last);
+    if (!value)
+        return std::nullopt;
+    const std::chrono::milliseconds wait(std::lround(*value * 1000));
+    if (wait < std::chrono::milliseconds(std::lround(first * 1000)))
+        return std::nullopt;
+    return wait;
+}
+
+std::chrono::milliseconds timeoutOf(const Arguments& arguments,
+                                    std::chrono::milliseconds fallback) {
     const auto given = arguments.options.find("--timeout");
     if (given == arguments.options.end())
         return fallback;
-    // A wait that rounds to 0 ms could never be answered.
-    const auto value = decimalNumber(given->second, -kLongestSeconds, kLongestSeconds);
-    const std::chrono::milliseconds wait(value ? std::lround(*value * 1000) : 0);
-    if (wait < kShortestWait)
-        return Problem{"--timeout",
-                       "--timeout takes seconds from 0.001 to 3600 (whole milliseconds), not \"" +
-                           given->second + "\""};
-    return wait;
+    return secondsWithin(given->second, 0, std::numeric_limits<double>::max()).value_or(fallback);
 }
 
 } // namespace velmora::cli

@@ -8,16 +8,10 @@
 #include "progfile/programming_file_saving.h"
 #include "protocol/image_decode.h"
 
-#include <cstdio>
 #include <memory>
 
 namespace velmora::cli {
 namespace {
-
-void print(const std::string& line) {
-    std::fputs((line + "\n").c_str(), stdout);
-    std::fflush(stdout);
-}
 
 using OptionalRecord = std::unique_ptr<ProductionRecord>;
 
@@ -34,13 +28,14 @@ Step<OptionalRecord> recordOf(const Arguments& arguments) {
 
 // Writes the attempt's row, then tells the operator how the command ended. A row that
 // cannot be written outweighs every outcome but an interruption.
-ExitStatus finish(ProductionRecord* record, const RecordRow& row, const Step<void>& ended) {
+ExitStatus finish(ProductionRecord* record, const RecordRow& row, const Step<void>& ended,
+                  std::ostream& err) {
     const Step<void> recorded = record != nullptr ? record->append(row) : Step<void>{};
-    ExitStatus status = ended ? ExitStatus::Done : report(ended.error());
+    ExitStatus status = ended ? ExitStatus::Done : report(err, ended.error());
     if (!recorded && status != ExitStatus::Interrupted)
-        status = report(recorded.error());
+        status = report(err, recorded.error());
     else if (!recorded)
-        report(recorded.error());
+        report(err, recorded.error());
     return status;
 }
 
@@ -52,7 +47,7 @@ std::string numberOf(const Image& image) {
 // Programs the unit and reads it back when asked; fills in the row's outcome and gives
 // the failure for the operator, if any.
 Step<void> programUnit(UnitSession& session, const LineChoice& line, const Image& image,
-                       bool verify, RecordRow& row) {
+                       bool verify, RecordRow& row, std::ostream& out) {
     const std::string device = line.device.toStdString();
     const Result<void, UnitOutcome> programmed = session.program(programmingFrame(image));
     row.frameSent = session.frameSent();
@@ -72,7 +67,7 @@ Step<void> programUnit(UnitSession& session, const LineChoice& line, const Image
     }
     row.result = UnitOutcome::Programmed;
     if (!verify) {
-        print("programmed");
+        out << "programmed\n" << std::flush;
         return {};
     }
     const auto checked = readBack(session, image);
@@ -88,12 +83,12 @@ Step<void> programUnit(UnitSession& session, const LineChoice& line, const Image
     const std::vector<Difference>& found = *checked;
     if (found.empty()) {
         row.result = UnitOutcome::Verified;
-        print("programmed and verified");
+        out << "programmed and verified\n" << std::flush;
         return {};
     }
     row.result = UnitOutcome::VerifyFailed;
     for (const Difference& difference : found) {
-        print(describeReadBack(difference));
+        out << describeReadBack(difference) << "\n" << std::flush;
         row.detail += (row.detail.empty() ? "" : "; ") + describeReadBack(difference);
     }
     return Failure{ExitStatus::Differs, "verify failed: the unit acknowledged but holds " +
@@ -102,20 +97,17 @@ Step<void> programUnit(UnitSession& session, const LineChoice& line, const Image
 
 } // namespace
 
-ExitStatus readCommand(const Arguments& arguments) {
+ExitStatus readCommand(const Arguments& arguments, std::ostream&, std::ostream& err) {
     const auto target = arguments.options.find("-o");
     const bool saving = target != arguments.options.end();
-    if (!arguments.plain.empty() || (!saving && !arguments.has("--log")))
-        return report({ExitStatus::BadInput, "usage: velmora-cli read (--port N | --device PATH) "
-                                             "(-o FILE.prg | --log FILE.csv)"});
     Interruption interruption;
     auto record = recordOf(arguments);
     if (!record)
-        return report(record.error());
+        return report(err, record.error());
     ProductionRecord* log = record->get();
     const auto opened = openLine(arguments, interruption);
     if (!opened)
-        return report(opened.error());
+        return report(err, opened.error());
     const LineChoice& choice = opened->choice;
     UnitSession& session = *opened->session;
     const std::string device = choice.device.toStdString();
@@ -132,8 +124,9 @@ ExitStatus readCommand(const Arguments& arguments) {
                                   "interrupted while reading the unit on " + device + ": " +
                                       (session.frameSent() ? "the read request had been sent"
                                                            : "nothing had been sent") +
-                                      "; nothing was saved"});
-        return finish(log, row, troubleFailure(row.result, choice, "the read request"));
+                                      "; nothing was saved"},
+                          err);
+        return finish(log, row, troubleFailure(row.result, choice, "the read request"), err);
     }
     const Image& image = *held;
     row.image = image;
@@ -144,7 +137,7 @@ ExitStatus readCommand(const Arguments& arguments) {
             saveProgrammingFile(target->second, programmingFrame(image));
         if (!saved) {
             row.detail = "not saved: " + describe(saved.problems());
-            return finish(log, row, Failure{ExitStatus::BadInput, describe(saved.problems())});
+            return finish(log, row, Failure{ExitStatus::BadInput, describe(saved.problems())}, err);
         }
         if (!saved->notKept.empty())
             std::fprintf(stderr, "velmora-cli: %s: %s\n", target->second.c_str(),
@@ -152,7 +145,7 @@ ExitStatus readCommand(const Arguments& arguments) {
     }
     const Result<DecodedImage> decoded = decodeImage(image, ImageSource::FileImport);
     if (decoded)
-        return finish(log, row, {});
+        return finish(log, row, {}, err);
     row.result = UnitOutcome::Unloadable;
     row.detail = describe(decoded.problems());
     return finish(log, row,
@@ -162,20 +155,18 @@ ExitStatus readCommand(const Arguments& arguments) {
                               "can load (" +
                               row.detail + "); " +
                               (saving ? "they are saved in " + target->second + " for diagnosis"
-                                      : std::string("they are in the record"))});
+                                      : std::string("they are in the record"))},
+                  err);
 }
 
-ExitStatus programCommand(const Arguments& arguments) {
-    if (arguments.plain.size() != 1)
-        return report({ExitStatus::BadInput, "usage: velmora-cli program (--port N | --device "
-                                             "PATH) FILE.prg [--verify] [--log FILE.csv]"});
+ExitStatus programCommand(const Arguments& arguments, std::ostream& out, std::ostream& err) {
     const std::string& path = arguments.plain[0];
     const Result<LoadedFile> loaded = loadConfiguration(path);
     if (!loaded)
-        return report({ExitStatus::BadInput, path + ": " + describe(loaded.problems())});
+        return report(err, {ExitStatus::BadInput, path + ": " + describe(loaded.problems())});
     // The window programs only a form that passes its range check and encodes.
     if (const Result<Frame> checked = frameOfForm(loaded->form); !checked)
-        return report({ExitStatus::BadInput, path + ": " + describe(checked.problems())});
+        return report(err, {ExitStatus::BadInput, path + ": " + describe(checked.problems())});
     // The file's own image, in a frame with the start and end bytes the unit expects.
     const Image image = imageOfFrame(loaded->frame);
     const QString file = QString::fromLocal8Bit(path.c_str());
@@ -187,22 +178,22 @@ ExitStatus programCommand(const Arguments& arguments) {
     Interruption interruption;
     auto record = recordOf(arguments);
     if (!record)
-        return report(record.error());
+        return report(err, record.error());
     ProductionRecord* log = record->get();
     if (log != nullptr) {
         const auto digest = sha256OfFile(file);
         if (!digest)
-            return report(digest.error());
+            return report(err, digest.error());
         row.configurationSha256 = *digest;
     }
     const auto opened = openLine(arguments, interruption);
     if (!opened)
-        return report(opened.error());
+        return report(err, opened.error());
     const LineChoice& choice = opened->choice;
     UnitSession& session = *opened->session;
     row.device = stableDeviceName(choice.device);
-    const auto failure = programUnit(session, choice, image, arguments.has("--verify"), row);
-    return finish(log, row, failure);
+    const auto failure = programUnit(session, choice, image, arguments.has("--verify"), row, out);
+    return finish(log, row, failure, err);
 }
 
 } // namespace velmora::cli

@@ -7,57 +7,77 @@
 
 #include <QFileInfo>
 
-#include <cstdio>
+#include <sstream>
 
 namespace velmora::cli {
 
-namespace {
-
-Step<LineChoice> chooseLine(const Arguments& arguments) {
-    const auto port = arguments.options.find("--port");
-    const auto device = arguments.options.find("--device");
-    LineChoice line{{}, kDefaultTimeout};
-    if ((port == arguments.options.end()) == (device == arguments.options.end()))
-        return Failure{ExitStatus::BadInput, "give either --port N (1 to 8) or --device PATH"};
-    if (port != arguments.options.end()) {
-        const auto number = wholeNumber(port->second, 1, 8);
-        if (!number)
-            return Failure{ExitStatus::BadInput,
-                           "--port takes a port number from 1 to 8, not \"" + port->second + "\""};
-        line.port = static_cast<int>(*number);
-        const auto resolved = deviceForPort(line.port);
-        if (!resolved)
-            return Failure{ExitStatus::PortUnusable, resolved.error().text().toStdString()};
-        line.device = *resolved;
-    } else {
-        // A path relative to the working folder; a bare name is the serial layer's own.
-        const QString path = nameFromBytes(QByteArray::fromStdString(device->second));
-        line.device = deviceExists(path) ? QFileInfo(path).absoluteFilePath() : path;
+Step<std::vector<LinePlace>> linePlaces(const Arguments& arguments, bool several) {
+    const bool byPort = arguments.options.contains("--port");
+    if (byPort == arguments.options.contains("--device")) {
+        const std::string ports = std::to_string(kFirstPort) + " to " + std::to_string(kLastPort);
+        return Failure{ExitStatus::BadInput,
+                       several ? "give either --port N[,N...] (" + ports +
+                                     ") or --device PATH, repeated"
+                               : "give either --port N (" + ports + ") or --device PATH"};
     }
-    const auto timeout = timeoutOption(arguments, kDefaultTimeout);
-    if (!timeout)
-        return Failure{ExitStatus::BadInput, describe(timeout.problems())};
-    line.timeout = *timeout;
+    std::vector<LinePlace> places;
+    if (byPort) {
+        std::istringstream list(arguments.options.at("--port"));
+        for (std::string word; std::getline(list, word, ',');) {
+            const int number = static_cast<int>(wholeNumber(word, kFirstPort, kLastPort).value());
+            const auto device = deviceForPort(number);
+            if (!device)
+                return Failure{ExitStatus::PortUnusable, device.error().text().toStdString()};
+            places.push_back({"port " + word, *device, number});
+        }
+    } else {
+        const auto given = arguments.repeated.find("--device");
+        const std::vector<std::string> paths = given != arguments.repeated.end()
+                                                   ? given->second
+                                                   : std::vector{arguments.options.at("--device")};
+        for (const std::string& path : paths) {
+            // A path relative to the working folder; a bare name is the serial layer's own.
+            const QString file = nameFromBytes(QByteArray::fromStdString(path));
+            places.push_back({"position " + std::to_string(places.size() + 1),
+                              deviceExists(file) ? QFileInfo(file).absoluteFilePath() : file});
+        }
+    }
+    // Two names of one device (a link and its target, two port numbers mapped alike)
+    // would be two positions fighting over one line.
+    for (std::size_t i = 0; i < places.size(); ++i)
+        for (std::size_t j = 0; j < i; ++j)
+            if (sameDevice(places[i].device, places[j].device))
+                return Failure{ExitStatus::BadInput,
+                               "the same device is given twice: " + places[j].label + " (" +
+                                   places[j].device.toStdString() + ") and " + places[i].label +
+                                   " (" + places[i].device.toStdString() + ") are both " +
+                                   canonicalDevice(places[i].device).toStdString()};
+    return places;
+}
+
+Step<int> portNumberOf(const std::string& word) {
+    if (const auto number = wholeNumber(word, kFirstPort, kLastPort))
+        return static_cast<int>(*number);
+    return Failure{ExitStatus::BadInput, "port numbers are " + std::to_string(kFirstPort) + " to " +
+                                             std::to_string(kLastPort) + ", not \"" + word + "\""};
+}
+
+Step<OpenLine> openLine(const Arguments& arguments, const Interruption& interruption) {
+    const auto places = linePlaces(arguments, false);
+    if (!places)
+        return places.error();
+    const LinePlace& place = places->front();
+    OpenLine line{{place.device, timeoutOf(arguments, kDefaultTimeout), place.port}, nullptr};
+    line.session = std::make_unique<UnitSession>(line.choice.timeout);
+    line.session->stopOn(interruption);
+    if (const auto opened = line.session->open(line.choice.device); !opened)
+        return openFailure(opened.error(), line.choice.port);
     return line;
 }
 
-} // namespace
-
-Step<OpenLine> openLine(const Arguments& arguments, const Interruption& interruption) {
-    auto chosen = chooseLine(arguments);
-    if (!chosen)
-        return chosen.error();
-    OpenLine line{std::move(*chosen), nullptr};
-    line.session = std::make_unique<UnitSession>(line.choice.timeout);
-    line.session->stopOn(interruption);
-    if (const auto opened = line.session->open(line.choice.device); !opened) {
-        QString text = opened.error().text();
-        // A port number that leads nowhere: say which ports there are and how to map one.
-        if (opened.error().problem == OpenProblem::Missing && line.choice.port != 0)
-            text += QStringLiteral("\n") + mappingAdvice(line.choice.port);
-        return Failure{ExitStatus::PortUnusable, text.toStdString()};
-    }
-    return line;
+Failure openFailure(const OpenFailure& failure, int port) {
+    return {ExitStatus::PortUnusable,
+            withMappingAdvice(failure, failure.text(), port).toStdString()};
 }
 
 Failure troubleFailure(UnitOutcome trouble, const LineChoice& line, const std::string& exchange) {
@@ -76,11 +96,6 @@ Failure troubleFailure(UnitOutcome trouble, const LineChoice& line, const std::s
         }
     };
     return {exitStatusOf(trouble), sentence()};
-}
-
-ExitStatus report(const Failure& failure) {
-    std::fprintf(stderr, "velmora-cli: %s\n", failure.message.c_str());
-    return failure.status;
 }
 
 } // namespace velmora::cli

@@ -9,10 +9,26 @@
 #include <chrono>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace velmora::cli {
 
 inline constexpr std::chrono::milliseconds kDefaultTimeout{2000};
+
+// A line a command talks to: "--port 2" or the n-th "--device PATH".
+struct LinePlace {
+    std::string label; // "port 2", "position 3"
+    QString device;
+    int port = 0; // the port number it came from; 0 for --device
+};
+
+// The lines named by --port N or by --device PATH, or for a command that takes
+// `several`, by --port N,N... or --device repeated; in the order given, each device
+// named once, the port numbers already within their limits. Or why they cannot be used.
+Step<std::vector<LinePlace>> linePlaces(const Arguments& arguments, bool several);
+
+// A port number named as a plain word ("ports map 2 ..."): 1 to 8, or bad input.
+Step<int> portNumberOf(const std::string& word);
 
 // The device a command talks to and how long it waits for each answer.
 struct LineChoice {
@@ -31,11 +47,12 @@ struct OpenLine {
 // on `interruption`, or why the choice is wrong or the port could not be opened.
 Step<OpenLine> openLine(const Arguments& arguments, const Interruption& interruption);
 
+// A device that could not be opened, with the mapping advice when its port number
+// leads nowhere.
+Failure openFailure(const OpenFailure& failure, int port);
+
 // The failure for an exchange that ended with no-answer, wrong-answer, port-lost or
 // interrupted; `exchange` names what went unanswered ("the programming frame").
 Failure troubleFailure(UnitOutcome trouble, const LineChoice& line, const std::string& exchange);
-
-// Prints "velmora-cli: message" on standard error and gives the status back.
-ExitStatus report(const Failure& failure);
 
 } // namespace velmora::cli

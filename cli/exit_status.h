@@ -2,6 +2,7 @@
 
 #include "values/result.h"
 
+#include <ostream>
 #include <string>
 
 namespace velmora::cli {
@@ -23,8 +24,20 @@ struct Failure {
     std::string message;
 };
 
+// Arguments, a file or a value the command cannot take.
+inline Failure badInput(std::string message) {
+    return {ExitStatus::BadInput, std::move(message)};
+}
+
 // A command's step: its value, or the failure that ends the command.
 template <typename T> using Step = Result<T, Failure>;
+
+// Says "velmora-cli: message" on `err` and gives the status back: the one way a command
+// tells why it stopped.
+inline ExitStatus report(std::ostream& err, const Failure& failure) {
+    err << "velmora-cli: " << failure.message << "\n" << std::flush;
+    return failure.status;
+}
 
 inline int exitCode(ExitStatus status) {
     return static_cast<int>(status);

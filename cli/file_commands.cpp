@@ -12,20 +12,11 @@
 namespace velmora::cli {
 namespace {
 
-ExitStatus refuse(std::ostream& err, ExitStatus status, const std::string& message) {
-    err << "velmora-cli: " << message << "\n";
-    return status;
-}
-
-ExitStatus usage(std::ostream& err, const char* form) {
-    return refuse(err, ExitStatus::BadInput, std::string("usage: velmora-cli ") + form);
-}
-
 // The file as "Importa file" takes it; a refusal is said with the window's reasons.
 Result<LoadedFile, ExitStatus> load(const std::string& path, std::ostream& err) {
     Result<LoadedFile> loaded = loadConfiguration(path);
     if (!loaded)
-        return refuse(err, ExitStatus::BadInput, path + ": " + describe(loaded.problems()));
+        return report(err, badInput(path + ": " + describe(loaded.problems())));
     return std::move(loaded.value());
 }
 
@@ -38,8 +29,6 @@ void printDifferences(std::ostream& out, const std::vector<Difference>& found) {
 } // namespace
 
 ExitStatus showCommand(const Arguments& arguments, std::ostream& out, std::ostream& err) {
-    if (arguments.plain.size() != 1)
-        return usage(err, "show FILE.prg [--json]");
     const std::string& path = arguments.plain[0];
     const auto loaded = load(path, err);
     if (!loaded)
@@ -53,8 +42,6 @@ ExitStatus showCommand(const Arguments& arguments, std::ostream& out, std::ostre
 }
 
 ExitStatus diffCommand(const Arguments& arguments, std::ostream& out, std::ostream& err) {
-    if (arguments.plain.size() != 2)
-        return usage(err, "diff A.prg B.prg");
     const auto first = load(arguments.plain[0], err);
     if (!first)
         return first.error();
@@ -70,8 +57,6 @@ ExitStatus diffCommand(const Arguments& arguments, std::ostream& out, std::ostre
 
 ExitStatus setCommand(const Arguments& arguments, std::ostream& out, std::ostream& err) {
     const auto target = arguments.options.find("-o");
-    if (arguments.plain.size() < 2 || target == arguments.options.end())
-        return usage(err, "set FILE.prg NAME=VALUE ... -o OUT.prg");
     const std::string& path = arguments.plain[0];
     auto loaded = load(path, err);
     if (!loaded)
@@ -79,14 +64,13 @@ ExitStatus setCommand(const Arguments& arguments, std::ostream& out, std::ostrea
     const Listing before = listParameters(loaded->form);
     for (std::size_t i = 1; i < arguments.plain.size(); ++i)
         if (const Status typed = applyAssignment(loaded->form, arguments.plain[i]); !typed)
-            return refuse(err, ExitStatus::BadInput,
-                          describe(typed.problems()) + "; nothing written");
+            return report(err, badInput(describe(typed.problems()) + "; nothing written"));
     const Result<Frame> frame = frameOfForm(loaded->form);
     if (!frame)
-        return refuse(err, ExitStatus::BadInput, describe(frame.problems()) + "; nothing written");
+        return report(err, badInput(describe(frame.problems()) + "; nothing written"));
     const Result<SavedFile> written = saveProgrammingFile(target->second, *frame);
     if (!written)
-        return refuse(err, ExitStatus::BadInput, describe(written.problems()));
+        return report(err, badInput(describe(written.problems())));
     if (!written->notKept.empty())
         err << "velmora-cli: " << target->second << ": " << describeNotKept(*written) << "\n";
     // What changed, as the saved file shows it, so that a script's log tells what it did.

@@ -7,6 +7,8 @@
 
 namespace velmora::cli {
 
+// Each takes its arguments as the verb table has checked them (cli/verb_table.cpp).
+
 // show FILE.prg [--json]: every parameter as the window shows it.
 ExitStatus showCommand(const Arguments& arguments, std::ostream& out, std::ostream& err);
 

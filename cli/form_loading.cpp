@@ -16,7 +16,7 @@ Result<FormModel> formFromImage(const Image& image) {
     form.selectStartBand();
     const ParameterSet& values = decoded->values;
     if (values.uhfBand)
-        form.setValue("Option2"_control, true);
+        form.setValue(kUhfBand, true);
     // Outside control-panel mode the import leaves these as the window held them.
     form.setText("Txtsir"_control, values.sirenTime);
     form.setText("txtin"_control, values.entryTime);

@@ -30,18 +30,26 @@ ListedParameter positions(const FormModel& form, const ImageField& field, const 
     return listed;
 }
 
-// The mode byte is three parameters on the window: the control-panel mode, the beep and
-// the Ins/DIS position, "6" (`Option3`), "1" (`Option4`) or "nessuna".
+// The mode byte is three parameters on the window: its check boxes, each "sì" or "no",
+// and the Ins/DIS position of the option chosen, or "nessuna".
 void listMode(const FormModel& form, Listing& listing) {
-    for (const ControlId box : {"Check1"_control, "Check4"_control})
+    for (const ControlId box : kModeBoxes)
         listing.push_back({form.text(box), {controlName(box)}, yesNo(form.value(box))});
-    constexpr ControlId six = "Option3"_control;
-    constexpr ControlId one = "Option4"_control;
-    listing.push_back({form.text("Label31"_control),
-                       {controlName(six), controlName(one)},
-                       form.value(six)   ? "6"
-                       : form.value(one) ? "1"
-                                         : "nessuna"});
+    ListedParameter insDis{form.text(kInsDisCaption), {}, {}};
+    for (const auto& [option, position] : kInsDisOptions) {
+        insDis.controls.push_back(controlName(option));
+        if (insDis.value.empty() && form.value(option))
+            insDis.value = std::to_string(position);
+    }
+    if (insDis.value.empty())
+        insDis.value = "nessuna";
+    listing.push_back(insDis);
+}
+
+// A check box: "sì" or "no".
+ListedParameter flag(const FormModel& form, const ImageField& field) {
+    return {
+        form.text(field.caption), {controlName(field.control)}, yesNo(form.value(field.control))};
 }
 
 // One listed parameter from the fields that share a place: their controls' texts joined,
@@ -77,13 +85,18 @@ Listing listParameters(const FormModel& form) {
         case Encoding::ModeByte:
             listMode(form, listing);
             break;
-        case Encoding::LoFlag:
-            listing.push_back({form.text((*field)->caption),
-                               {controlName((*field)->control)},
-                               yesNo(form.value((*field)->control))});
+        case Encoding::Flag:
+            listing.push_back(flag(form, **field));
             break;
-        default:
+        case Encoding::PeripheralDigits:
+        case Encoding::TextByte:
+        case Encoding::ToneCode:
+        case Encoding::TransmitFrequency:
+        case Encoding::ReceiveFrequency:
+        case Encoding::RangeValue:
             listing.push_back(texts(form, {field, end}));
+            break;
+        case Encoding::Marker: // never listed
             break;
         }
         field = end;

@@ -1,6 +1,6 @@
 #include "cli/port_probe.h"
 
-#include "cli/command_line.h"
+#include "cli/device_line.h"
 #include "link/device_naming.h"
 #include "link/port_mapping.h"
 #include "link/serial_link.h"
@@ -33,26 +33,20 @@ Result<std::vector<Target>, ExitStatus> targets(const std::vector<std::string>& 
                                                 std::ostream& err) {
     std::vector<Target> chosen;
     for (const std::string& word : numbers) {
-        const auto number = wholeNumber(word, kFirstPort, kLastPort);
-        if (!number) {
-            err << "velmora-cli ports probe: port numbers are 1 to 8, not \"" << word << "\"\n";
-            return ExitStatus::BadInput;
-        }
-        const auto device = deviceForPort(static_cast<int>(*number));
-        if (!device) {
-            err << "velmora-cli ports probe: " << device.error().text().toStdString() << "\n";
-            return ExitStatus::PortUnusable;
-        }
-        chosen.push_back({labelFor(static_cast<int>(*number), *device), *device});
+        const auto number = portNumberOf(word);
+        if (!number)
+            return report(err, number.error());
+        const auto device = deviceForPort(*number);
+        if (!device)
+            return report(err, {ExitStatus::PortUnusable, device.error().text().toStdString()});
+        chosen.push_back({labelFor(*number, *device), *device});
     }
     if (!numbers.empty())
         return chosen;
     for (int n = kFirstPort; n <= kLastPort; ++n) {
         const auto port = resolvePort(n);
-        if (!port) {
-            err << "velmora-cli ports probe: " << port.error().text().toStdString() << "\n";
-            return ExitStatus::PortUnusable;
-        }
+        if (!port)
+            return report(err, {ExitStatus::PortUnusable, port.error().text().toStdString()});
         if (port->source != PortSource::Default)
             chosen.push_back({labelFor(n, port->device), port->device});
     }

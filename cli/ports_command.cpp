@@ -1,5 +1,6 @@
 #include "cli/ports_command.h"
 
+#include "cli/device_line.h"
 #include "cli/json_text.h"
 #include "cli/port_probe.h"
 #include "link/device_lock.h"
@@ -156,28 +157,17 @@ QString deviceNamed(const std::string& argument) {
 #endif
 }
 
-std::optional<int> portNumber(const std::string& argument, std::ostream& err) {
-    const auto number = wholeNumber(argument, kFirstPort, kLastPort);
-    if (!number)
-        err << "velmora-cli ports: port numbers are 1 to 8, not \"" << argument << "\"\n";
-    return number ? std::optional<int>(static_cast<int>(*number)) : std::nullopt;
-}
-
 ExitStatus saveMap(const PortMap& map, std::ostream& err) {
-    if (const auto saved = map.save(); !saved) {
-        err << "velmora-cli ports: " << text(saved.error()) << "\n";
-        return ExitStatus::BadInput;
-    }
+    if (const auto saved = map.save(); !saved)
+        return report(err, badInput(text(saved.error())));
     return ExitStatus::Done;
 }
 
-// The saved map, or none after saying why it cannot be changed.
-std::optional<PortMap> loadMap(std::ostream& err) {
+// The saved map, or why it cannot be changed.
+Step<PortMap> loadMap() {
     auto map = PortMap::load();
-    if (!map) {
-        err << "velmora-cli ports: " << text(map.error().sentence) << ": nothing changed\n";
-        return std::nullopt;
-    }
+    if (!map)
+        return badInput(text(map.error().sentence) + ": nothing changed");
     return std::move(*map);
 }
 
@@ -187,32 +177,27 @@ void noteEnvironment(int number, std::ostream& out) {
 }
 
 ExitStatus mapPort(const Arguments& arguments, std::ostream& out, std::ostream& err) {
-    if (arguments.plain.size() != 3) {
-        err << "velmora-cli ports: give map N DEVICE\n";
-        return ExitStatus::BadInput;
-    }
-    const auto number = portNumber(arguments.plain[1], err);
+    if (arguments.plain.size() != 3)
+        return report(err, badInput("give map N DEVICE"));
+    const auto number = portNumberOf(arguments.plain[1]);
     if (!number)
-        return ExitStatus::BadInput;
+        return report(err, number.error());
     const QString device = deviceNamed(arguments.plain[2]);
     const bool exists = deviceExists(device);
-    if (!exists && !arguments.has("--force")) {
-        err << "velmora-cli ports: there is no device " << text(device)
-            << " (plug the adapter in, or map it all the same with --force)\n";
-        return ExitStatus::BadInput;
-    }
+    if (!exists && !arguments.has("--force"))
+        return report(err, badInput("there is no device " + text(device) +
+                                    " (plug the adapter in, or map it all the same with --force)"));
     // The by-id name stays with the adapter whichever socket it is plugged into.
     const QString stable = exists ? stableDeviceName(device) : QString();
     const QString stored = stable.isEmpty() ? device : stable;
-    auto loaded = loadMap(err);
+    auto loaded = loadMap();
     if (!loaded)
-        return ExitStatus::BadInput;
+        return report(err, loaded.error());
     PortMap& map = *loaded;
-    if (const auto other = map.numberOf(stored); other && *other != *number) {
-        err << "velmora-cli ports: " << text(stored) << " is already port " << *other
-            << " (velmora-cli ports unmap " << *other << " first)\n";
-        return ExitStatus::BadInput;
-    }
+    if (const auto other = map.numberOf(stored); other && *other != *number)
+        return report(err,
+                      badInput(text(stored) + " is already port " + std::to_string(*other) +
+                               " (velmora-cli ports unmap " + std::to_string(*other) + " first)"));
     map.set(*number, stored);
     if (const ExitStatus saved = saveMap(map, err); saved != ExitStatus::Done)
         return saved;
@@ -225,16 +210,14 @@ ExitStatus mapPort(const Arguments& arguments, std::ostream& out, std::ostream& 
 }
 
 ExitStatus unmapPort(const Arguments& arguments, std::ostream& out, std::ostream& err) {
-    if (arguments.plain.size() != 2) {
-        err << "velmora-cli ports: give unmap N\n";
-        return ExitStatus::BadInput;
-    }
-    const auto number = portNumber(arguments.plain[1], err);
+    if (arguments.plain.size() != 2)
+        return report(err, badInput("give unmap N"));
+    const auto number = portNumberOf(arguments.plain[1]);
     if (!number)
-        return ExitStatus::BadInput;
-    auto map = loadMap(err);
+        return report(err, number.error());
+    auto map = loadMap();
     if (!map)
-        return ExitStatus::BadInput;
+        return report(err, map.error());
     const bool mapped = map->device(*number).has_value();
     if (mapped) {
         map->remove(*number);
@@ -259,11 +242,9 @@ ExitStatus portsCommand(const Arguments& arguments, std::ostream& out, std::ostr
         return unmapPort(arguments, out, err);
     if (action == "probe")
         return probePorts({arguments.plain.begin() + 1, arguments.plain.end()}, out, err);
-    if (!action.empty()) {
-        err << "velmora-cli ports: unknown action \"" << action
-            << "\" (list with no action, map, unmap, probe)\n";
-        return ExitStatus::BadInput;
-    }
+    if (!action.empty())
+        return report(err, badInput("unknown action \"" + action +
+                                    "\" (list with no action, map, unmap, probe)"));
     const auto ports = serialPorts();
     const PortNumbers resolved = resolveAll();
     const auto map = PortMap::load();
@@ -276,10 +257,9 @@ ExitStatus portsCommand(const Arguments& arguments, std::ostream& out, std::ostr
         return ExitStatus::Done;
     // The numbers the map may hold open nothing until it is mended.
     const QString detail = map.error().detail;
-    err << "velmora-cli ports: " << text(mapProblem)
-        << (detail.isEmpty() ? "" : " [" + text(detail) + "]")
-        << ": port numbers not set by VELMORA_COM<n> cannot be resolved\n";
-    return ExitStatus::PortUnusable;
+    return report(err, {ExitStatus::PortUnusable,
+                        text(mapProblem) + (detail.isEmpty() ? "" : " [" + text(detail) + "]") +
+                            ": port numbers not set by VELMORA_COM<n> cannot be resolved"});
 }
 
 } // namespace velmora::cli

@@ -42,4 +42,10 @@ QString mappingAdvice(int portNumber) {
         .arg(present.join(QStringLiteral(", ")), QString::number(portNumber), how);
 }
 
+QString withMappingAdvice(const OpenFailure& failure, const QString& sentence, int portNumber) {
+    if (failure.problem != OpenProblem::Missing || portNumber == 0)
+        return sentence;
+    return sentence + QStringLiteral("\n") + mappingAdvice(portNumber);
+}
+
 } // namespace velmora

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "link/open_failure.h"
+
 #include <QString>
 
 #include <vector>
@@ -22,5 +24,10 @@ std::vector<SerialPortEntry> serialPorts();
 // For a port number whose device does not exist: the serial ports that do, and how to
 // give one of them that number.
 QString mappingAdvice(int portNumber);
+
+// The failure's `sentence` (the window's box) or `text()` (a command line's message),
+// followed by the mapping advice when the device behind port `portNumber` does not
+// exist; a device named directly (port number 0) gets no advice.
+QString withMappingAdvice(const OpenFailure& failure, const QString& sentence, int portNumber);
 
 } // namespace velmora

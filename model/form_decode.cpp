@@ -17,8 +17,8 @@ void FormModel::Impl::applyImage(const DecodedImage& image, ImageSource source) 
     if (fromDevice) {
         // The band's reaction writes its default frequencies, so the decoded texts
         // must follow it.
-        select(values.uhfBand ? "Option2"_control : "Option1"_control);
-        deselect(values.uhfBand ? "Option1"_control : "Option2"_control);
+        select(values.uhfBand ? kUhfBand : kVhfBand);
+        deselect(values.uhfBand ? kVhfBand : kUhfBand);
     }
     const int bitsRead = std::clamp(image.positionBitsRead, 0, kPositionCount);
     for (const ImageField* field : kDecodingOrder) {
@@ -44,26 +44,26 @@ void FormModel::Impl::applyField(const ImageField& field, const ParameterSet& va
         writeText(field.control, values.*parameter.text);
         break;
     case Encoding::ToneCode:
-        selectRow(values.toneRow);
+        selectRow(values.*parameter.row);
         break;
     case Encoding::PositionMask:
         applyPositions(*parameter.positions, values.*parameter.flags, positionBitsRead);
         break;
     case Encoding::ModeByte:
-        tick("Check4"_control, values.beep);
+        tick(kBeep, values.beep);
         applyPanelMode(values);
         break;
     case Encoding::InputMask:
         for (int i = 0; i < kPositionCount; ++i) {
             const auto index = static_cast<std::size_t>(kPositionCount - 1 - i);
-            tick(kInputRow[index], values.directInputs[index]);
+            tick((*parameter.positions)[index], (values.*parameter.flags)[index]);
         }
         break;
     case Encoding::RangeValue:
         writeText(field.control, (values.*parameter.texts)[static_cast<std::size_t>(field.range)]);
         break;
-    case Encoding::LoFlag:
-        tick(field.control, values.lo);
+    case Encoding::Flag:
+        tick(field.control, values.*parameter.flag);
         break;
     case Encoding::Marker:
         break;
@@ -92,12 +92,12 @@ void FormModel::Impl::applyPanelMode(const ParameterSet& values) {
     const ControlId inputSix = kInputRow[kInsDisSixIndex];
 
     if (!values.controlPanel) {
-        tick("Check1"_control, false);
-        show("Check4"_control, false);
-        tick("Check4"_control, false);
+        tick(kControlPanelMode, false);
+        show(kBeep, false);
+        tick(kBeep, false);
         enablePanelControls(false);
-        enable("Option3"_control, false);
-        enable("Option4"_control, false);
+        enable(kInsDisAtSix, false);
+        enable(kInsDisAtOne, false);
         enable(battOne, true);
         enable(reteOne, true);
         enable(battSix, true);
@@ -108,10 +108,10 @@ void FormModel::Impl::applyPanelMode(const ParameterSet& values) {
     }
 
     const bool atOne = values.insDisOne;
-    show("Check4"_control, true);
-    tick("Check1"_control, true);
+    show(kBeep, true);
+    tick(kControlPanelMode, true);
     enablePanelControls(true);
-    select(atOne ? "Option4"_control : "Option3"_control);
+    select(atOne ? kInsDisAtOne : kInsDisAtSix);
     enable(battOne, !atOne);
     enable(reteOne, !atOne);
     enable(battSix, atOne);

@@ -213,13 +213,13 @@ void FormModel::setComboRow(int row) {
 }
 
 void FormModel::press(ControlId button) {
-    if (button == "Command2"_control)
+    if (button == kClearMainsButton)
         impl_->cancelPosition(kMainsRow);
-    else if (button == "Command3"_control)
+    else if (button == kClearBatteryButton)
         impl_->cancelPosition(kBatteryRow);
-    else if (button == "Command7"_control)
+    else if (button == kClearUnidirectionalButton)
         impl_->clearRanges(0);
-    else if (button == "Command8"_control)
+    else if (button == kClearBidirectionalButton)
         impl_->clearRanges(kRangeCount / 2);
 }
 
@@ -232,8 +232,8 @@ void FormModel::setCaption(ControlId label, std::string caption, Background back
 }
 
 void FormModel::selectStartBand() {
-    impl_->select("Option1"_control);
-    impl_->deselect("Option2"_control);
+    impl_->select(kVhfBand);
+    impl_->deselect(kUhfBand);
 }
 
 void FormModel::applyDecodedImage(const DecodedImage& image, ImageSource source) {

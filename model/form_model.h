@@ -12,7 +12,7 @@
 namespace velmora {
 
 // The window `Form1` as data: every control ("Txtnumero"_control, kMainsRow[3],
-// "Label19"_control) with its value, enabled and visible state, and the reactions that
+// kOperationStatus) with its value, enabled and visible state, and the reactions that
 // keep dependent controls consistent. The Qt window is a view over it; the CLI and the
 // tests drive it directly. A change made by a program step runs the same reaction as the
 // operator's action; deselecting runs nothing; setting a value it already has runs nothing.

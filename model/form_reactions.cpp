@@ -21,15 +21,15 @@ constexpr bool isMember(const PositionRow& row, ControlId id) {
 } // namespace
 
 void FormModel::Impl::react(ControlId changed) {
-    if (changed == "Check1"_control)
+    if (changed == kControlPanelMode)
         controlPanelReaction();
-    else if (changed == "Option1"_control)
+    else if (changed == kVhfBand)
         bandReaction("160.0000");
-    else if (changed == "Option2"_control)
+    else if (changed == kUhfBand)
         bandReaction("460.0000");
-    else if (changed == "Option3"_control)
+    else if (changed == kInsDisAtSix)
         insDisSixReaction();
-    else if (changed == "Option4"_control)
+    else if (changed == kInsDisAtOne)
         insDisOneReaction();
     else if (isMember(kMainsRow, changed))
         positionReaction(kMainsRow, kBatteryRow);
@@ -46,22 +46,22 @@ void FormModel::Impl::enablePanelControls(bool on) {
 void FormModel::Impl::controlPanelReaction() {
     if (imageLoading)
         return;
-    const bool on = at("Check1"_control).value;
-    show("Check4"_control, on);
+    const bool on = at(kControlPanelMode).value;
+    show(kBeep, on);
     enablePanelControls(on);
-    enable("Frame6"_control, on);
+    enable(kDirectInputsFrame, on);
     enable(kMainsRow[kInsDisOneIndex], !on);
     enable(kBatteryRow[kInsDisOneIndex], !on);
     if (on) {
-        enable("Option4"_control, true);
-        enable("Option3"_control, true);
-        select("Option4"_control); // its own reaction runs here, before the rest of this one
+        enable(kInsDisAtOne, true);
+        enable(kInsDisAtSix, true);
+        select(kInsDisAtOne); // its own reaction runs here, before the rest of this one
         show(kInputRow[kInsDisOneIndex], false);
     } else {
-        enable("Option4"_control, false);
-        deselect("Option4"_control);
-        enable("Option3"_control, false);
-        deselect("Option3"_control);
+        enable(kInsDisAtOne, false);
+        deselect(kInsDisAtOne);
+        enable(kInsDisAtSix, false);
+        deselect(kInsDisAtSix);
     }
     // Neither branch re-enables the direct inputs whose positions this frees.
     for (int i = 0; i < kPositionCount; ++i) {

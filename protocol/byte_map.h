@@ -13,13 +13,13 @@ namespace velmora {
 enum class Encoding {
     PeripheralDigits,  // four decimal digit values, most significant first
     TextByte,          // the text value, rounded
-    ToneCode,          // the code of the selected tone row
+    ToneCode,          // the code of the parameter's row of the tone table
     TransmitFrequency, // N low, 2·A, N high
     ReceiveFrequency,  // the same after the receive offset
-    PositionMask,      // bit b clear for the selected member 5 - b
+    PositionMask,      // bit b clear for the parameter's selected member 5 - b
     ModeByte,          // control-panel mode, Ins/DIS position, beep
-    LoFlag,            // 0 or 1
-    InputMask,         // bit b set for the ticked direct input 5 - b
+    Flag,              // 0 or 1, the parameter's flag
+    InputMask,         // bit b set for the parameter's ticked member 5 - b
     RangeValue,        // low byte, high byte
     Marker,            // always 0x41, never read
 };
@@ -41,7 +41,7 @@ struct ImageField {
     bool panelOnly = false; // decoded only when the image's control-panel mode is on
     int range = -1;         // k of a range value
     // Further controls the encoding reads, besides `control`.
-    std::array<ControlId, 2> alsoRead{};
+    std::array<ControlId, 3> alsoRead{};
     int alsoReadCount = 0;
 };
 
@@ -57,12 +57,24 @@ consteval ImageField field(std::array<int, 4> bytes, int count, Encoding encodin
             step,  listed, panelOnly};
 }
 
-// The mode byte is read from `Check1`, `Check4` and `Option3`.
+} // namespace byte_map
+
+// The mode byte as the window shows it: two check boxes, then the Ins/DIS position, which
+// one option per position chooses (none chosen: no position).
+struct PositionOption {
+    ControlId option;
+    int position;
+};
+inline constexpr ControlId kModeBoxes[] = {kControlPanelMode, kBeep};
+inline constexpr PositionOption kInsDisOptions[] = {{kInsDisAtSix, 6}, {kInsDisAtOne, 1}};
+
+namespace byte_map {
+
 consteval ImageField modeField(std::array<int, 4> bytes, int step, int listed) {
     ImageField mode =
-        field(bytes, 1, Encoding::ModeByte, "Check1"_control, "Check1"_control, step, listed);
-    mode.alsoRead = {"Check4"_control, "Option3"_control};
-    mode.alsoReadCount = 2;
+        field(bytes, 1, Encoding::ModeByte, kModeBoxes[0], kModeBoxes[0], step, listed);
+    mode.alsoRead = {kModeBoxes[1], kInsDisOptions[0].option, kInsDisOptions[1].option};
+    mode.alsoReadCount = 3;
     return mode;
 }
 
@@ -94,7 +106,7 @@ inline constexpr ImageField kHeader[] = {
     field({23}, 1, Encoding::TextByte, "Txtout"_control, "Label14"_control, 13, 17, true),
     field({24}, 1, Encoding::TextByte, "Txtcodatt"_control, "Labcaodatt"_control, 5, 4),
     // bytes 25 and 26: the frequencies' N high bytes, above
-    field({27}, 1, Encoding::LoFlag, "Check2"_control, "Check2"_control, 15, 19),
+    field({27}, 1, Encoding::Flag, "Check2"_control, "Check2"_control, 15, 19),
     field({28}, 1, Encoding::InputMask, kInputRow[0], "Label30"_control, 12, 18, true),
     marker(29),
     marker(30),

@@ -109,7 +109,7 @@ private:
         case Encoding::TextByte:
             return {roundHalfEven(value)};
         case Encoding::ToneCode:
-            return {toneCode(parameters_.toneRow)};
+            return {toneCode(parameters_.*field.parameter->row)};
         case Encoding::TransmitFrequency:
         case Encoding::ReceiveFrequency: {
             const FrequencyBytes frequency = field.encoding == Encoding::TransmitFrequency
@@ -121,10 +121,10 @@ private:
             return {memberMask(parameters_.*field.parameter->flags, true)};
         case Encoding::ModeByte:
             return {modeByte(parameters_)};
-        case Encoding::LoFlag:
-            return {parameters_.lo ? 1.0 : 0.0};
+        case Encoding::Flag:
+            return {parameters_.*field.parameter->flag ? 1.0 : 0.0};
         case Encoding::InputMask:
-            return {memberMask(parameters_.directInputs, false)};
+            return {memberMask(parameters_.*field.parameter->flags, false)};
         case Encoding::RangeValue: {
             const double high = std::floor(value / 256.0);
             return {roundHalfEven(value - 256.0 * high), roundHalfEven(high)};

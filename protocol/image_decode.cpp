@@ -81,7 +81,7 @@ private:
             break;
         case Encoding::ToneCode:
             if (const auto row = toneRowForCode(byte(field, 0)))
-                values.toneRow = *row;
+                values.*parameter.row = *row;
             else
                 fail(field,
                      fieldCaption(field) + ": codice " + byteText(field, 0) + " sconosciuto");
@@ -93,14 +93,14 @@ private:
             break;
         case Encoding::InputMask:
             for (int bit = 0; bit < kPositionCount; ++bit)
-                values.directInputs[static_cast<std::size_t>(kPositionCount - 1 - bit)] =
+                (values.*parameter.flags)[static_cast<std::size_t>(kPositionCount - 1 - bit)] =
                     (byte(field, 0) >> bit & 1) != 0;
             break;
         case Encoding::RangeValue:
             rangeValue(field);
             break;
-        case Encoding::LoFlag:
-            values.lo = (byte(field, 0) & 1) != 0;
+        case Encoding::Flag:
+            values.*parameter.flag = (byte(field, 0) & 1) != 0;
             break;
         case Encoding::Marker:
             break;

@@ -1,18 +1,8 @@
 #include "support/command_options.h"
 
-#include <charconv>
 #include <cstdio>
 
 namespace velmora {
-namespace {
-
-std::string shortest(double value) {
-    char text[32];
-    const auto [end, error] = std::to_chars(text, text + sizeof text, value);
-    return error == std::errc{} ? std::string(text, end) : std::string("?");
-}
-
-} // namespace
 
 Result<Arguments> parseArguments(const std::vector<std::string>& words, const Accepted& accepted) {
     Arguments arguments;
@@ -51,7 +41,7 @@ void OptionValues::decimal(const std::string& option, double& setting, double fi
     if (const auto value = decimalNumber(*text, first, last))
         setting = *value;
     else
-        refuse(option, "a number", shortest(first), shortest(last), *text);
+        refuse(option, "a number", shortestText(first), shortestText(last), *text);
 }
 
 void OptionValues::text(const std::string& option, std::string& setting) {

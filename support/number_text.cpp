@@ -23,4 +23,10 @@ std::optional<double> decimalNumber(std::string_view text, double first, double 
     return value;
 }
 
+std::string shortestText(double value) {
+    char text[32];
+    const auto [end, error] = std::to_chars(text, text + sizeof text, value);
+    return error == std::errc{} ? std::string(text, end) : std::string("?");
+}
+
 } // namespace velmora

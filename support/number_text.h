@@ -1,6 +1,7 @@
 #pragma once
 
 #include <optional>
+#include <string>
 #include <string_view>
 
 namespace velmora {
@@ -13,5 +14,8 @@ std::optional<long> wholeNumber(std::string_view text, long first, long last);
 // A number with an optional fraction ("2", "0.5"), read without the locale, from first
 // to last.
 std::optional<double> decimalNumber(std::string_view text, double first, double last);
+
+// The shortest text that reads back as `value`, without the locale: "0.001", "3600".
+std::string shortestText(double value);
 
 } // namespace velmora

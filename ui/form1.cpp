@@ -24,8 +24,8 @@ namespace velmora {
 namespace {
 
 // Buttons whose action is a reaction of the window itself; the others start a command.
-constexpr std::array kModelButtons{"Command2"_control, "Command3"_control, "Command7"_control,
-                                   "Command8"_control};
+constexpr std::array kModelButtons{kClearMainsButton, kClearBatteryButton,
+                                   kClearUnidirectionalButton, kClearBidirectionalButton};
 
 Qt::Alignment qtAlignment(CaptionAlignment alignment) {
     switch (alignment) {

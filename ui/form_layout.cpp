@@ -1,7 +1,7 @@
 #include "ui/form_layout.h"
 
 #include <cmath>
-#include <string>
+#include <initializer_list>
 
 namespace velmora {
 namespace {
@@ -40,69 +40,89 @@ constexpr int kMaximumLeft = 7500;
 constexpr int kRangeBoxWidth = 615;
 constexpr int kRangeRowsPerBlock = 8;
 
-ControlLayout frame(ControlId name, TwipRect rect, bool outlined) {
+constexpr ControlLayout frame(ControlId name, TwipRect rect, bool outlined) {
     return {name, rect, Align::Left, kDialogPointSize, outlined};
 }
 
-ControlLayout label(ControlId name, TwipRect rect, Align align = Align::Left,
-                    double pointSize = kDialogPointSize) {
+constexpr ControlLayout label(ControlId name, TwipRect rect, Align align = Align::Left,
+                              double pointSize = kDialogPointSize) {
     return {name, rect, align, pointSize};
 }
 
-ControlLayout captionLabel(ControlId name, int rowTop) {
+constexpr ControlLayout captionLabel(ControlId name, int rowTop) {
     return label(name,
                  {kCaptionLeft, rowTop + kLabelDrop, kCaptionRight - kCaptionLeft, kLabelHeight},
                  Align::Right);
 }
 
-ControlLayout rangeLabel(ControlId name, int left, int rowTop) {
+constexpr ControlLayout rangeLabel(ControlId name, int left, int rowTop) {
     return label(name, {left, rowTop + kLabelDrop, kParametersRight - left, kLabelHeight});
 }
 
-ControlLayout textBox(ControlId name, int left, int top, int width = kBoxWidth) {
+constexpr ControlLayout textBox(ControlId name, int left, int top, int width = kBoxWidth) {
     return {name, {left, top, width, kBoxHeight}};
 }
 
-ControlLayout control(ControlId name, TwipRect rect) {
+constexpr ControlLayout control(ControlId name, TwipRect rect) {
     return {name, rect};
 }
 
-int positionLeft(int index) {
+constexpr int positionLeft(int index) {
     return kPositionLeft + kPositionPitch * index;
 }
 
+// The places in the order they are added; each control of the table must have one.
+class LayoutBuilder {
+public:
+    constexpr void add(const ControlLayout& place) {
+        if (count_ == kControlCount)
+            throw "more places than the control table has controls";
+        places_[count_++] = place;
+    }
+    constexpr void add(std::initializer_list<ControlLayout> places) {
+        for (const ControlLayout& place : places)
+            add(place);
+    }
+    constexpr const FormLayout& places() const { return places_; }
+
+private:
+    FormLayout places_{};
+    std::size_t count_ = 0;
+};
+
 // The option rows are taller than their frames: centre them on the frame.
-void addOptionRow(std::vector<ControlLayout>& layout, const PositionRow& row, int frameTop) {
+constexpr void addOptionRow(LayoutBuilder& layout, const PositionRow& row, int frameTop) {
     const int top = frameTop + (kPositionFrameHeight - kOptionHeight) / 2;
     for (int i = 0; i < kPositionCount; ++i) {
-        layout.push_back(control(row[static_cast<std::size_t>(i)],
-                                 {positionLeft(i), top, kOptionWidth, kOptionHeight}));
+        layout.add(control(row[static_cast<std::size_t>(i)],
+                           {positionLeft(i), top, kOptionWidth, kOptionHeight}));
     }
 }
 
-void addCheckRow(std::vector<ControlLayout>& layout, const PositionRow& row, int frameTop) {
+constexpr void addCheckRow(LayoutBuilder& layout, const PositionRow& row, int frameTop) {
     const int top = frameTop + (kPositionFrameHeight - kCheckSide) / 2;
     for (int i = 0; i < kPositionCount; ++i) {
-        layout.push_back(control(row[static_cast<std::size_t>(i)],
-                                 {positionLeft(i), top, kCheckSide, kCheckSide}));
+        layout.add(control(row[static_cast<std::size_t>(i)],
+                           {positionLeft(i), top, kCheckSide, kCheckSide}));
     }
 }
 
-void addRangeBlock(std::vector<ControlLayout>& layout, int firstPair, int firstTop) {
+constexpr void addRangeBlock(LayoutBuilder& layout, int firstPair, int firstTop) {
     for (int row = 0; row < kRangeRowsPerBlock; ++row) {
         const auto k = static_cast<std::size_t>(firstPair + row);
         const int top = firstTop + kRangeRowPitch * row;
-        layout.push_back(label(kRangeRowCaptions[k],
-                               {kRangeCaptionLeft, top + kLabelDrop,
-                                kMinimumLeft - 60 - kRangeCaptionLeft, kLabelHeight},
-                               Align::Right));
-        layout.push_back(textBox(kRangeMinimumBoxes[k], kMinimumLeft, top, kRangeBoxWidth));
-        layout.push_back(textBox(kRangeMaximumBoxes[k], kMaximumLeft, top, kRangeBoxWidth));
+        layout.add(label(kRangeRowCaptions[k],
+                         {kRangeCaptionLeft, top + kLabelDrop,
+                          kMinimumLeft - 60 - kRangeCaptionLeft, kLabelHeight},
+                         Align::Right));
+        layout.add(textBox(kRangeMinimumBoxes[k], kMinimumLeft, top, kRangeBoxWidth));
+        layout.add(textBox(kRangeMaximumBoxes[k], kMaximumLeft, top, kRangeBoxWidth));
     }
 }
 
-std::vector<ControlLayout> buildLayout() {
-    std::vector<ControlLayout> layout{
+constexpr FormLayout buildLayout() {
+    LayoutBuilder layout;
+    layout.add({
         frame("Frame3"_control, {60, 60, 8295, 975}, true),
         control("Image1"_control, {120, 240, 690, 720}),
         label("Label21"_control, {900, 240, 2955, 315}, Align::Left, 12),
@@ -154,70 +174,76 @@ std::vector<ControlLayout> buildLayout() {
 
         captionLabel("Labelmanca"_control, 5340),
         frame("Frame4"_control, {2220, 5340, 1815, kPositionFrameHeight}, false),
-    };
+    });
     addOptionRow(layout, kMainsRow, 5340);
-    layout.insert(layout.end(),
-                  {
-                      control("Command2"_control, {4020, 5340, 1215, 255}),
-                      label("Label29"_control, {2520, 5640, 1275, 195}, Align::Center),
-                      captionLabel("Labscar"_control, 5820),
-                      frame("Frame2"_control, {2220, 5820, 1815, kPositionFrameHeight}, false),
-                  });
+    layout.add({
+        control("Command2"_control, {4020, 5340, 1215, 255}),
+        label("Label29"_control, {2520, 5640, 1275, 195}, Align::Center),
+        captionLabel("Labscar"_control, 5820),
+        frame("Frame2"_control, {2220, 5820, 1815, kPositionFrameHeight}, false),
+    });
     addOptionRow(layout, kBatteryRow, 5820);
-    layout.insert(layout.end(),
-                  {
-                      control("Command3"_control, {4020, 5820, 1215, 255}),
-                      captionLabel("Label31"_control, 6240),
-                      control("Option3"_control, {positionLeft(0), 6240, 255, 255}),
-                      control("Option4"_control, {positionLeft(5), 6240, 255, 255}),
-                      control("Check4"_control, {4080, 6240, 1035, 255}),
-                      control("Check1"_control, {300, 6630, 1935, 255}),
-                      frame("Frame6"_control, {2220, 6540, 1695, kPositionFrameHeight}, false),
-                  });
+    layout.add({
+        control("Command3"_control, {4020, 5820, 1215, 255}),
+        captionLabel("Label31"_control, 6240),
+        control("Option3"_control, {positionLeft(0), 6240, 255, 255}),
+        control("Option4"_control, {positionLeft(5), 6240, 255, 255}),
+        control("Check4"_control, {4080, 6240, 1035, 255}),
+        control("Check1"_control, {300, 6630, 1935, 255}),
+        frame("Frame6"_control, {2220, 6540, 1695, kPositionFrameHeight}, false),
+    });
     addCheckRow(layout, kInputRow, 6540);
-    layout.insert(layout.end(),
-                  {
-                      label("Label30"_control, {kPanelRangeLeft, 6660,
-                                                kParametersRight - kPanelRangeLeft, kLabelHeight}),
-                      captionLabel("Label10"_control, 7020),
-                      textBox("Txtsir"_control, kPanelInputLeft, 7020),
-                      rangeLabel("Label6"_control, kPanelRangeLeft, 7020),
-                      captionLabel("Label12"_control, 7380),
-                      textBox("txtin"_control, kPanelInputLeft, 7380),
-                      rangeLabel("Label11"_control, kPanelRangeLeft, 7380),
-                      captionLabel("Label14"_control, 7740),
-                      textBox("Txtout"_control, kPanelInputLeft, 7740),
-                      rangeLabel("Label13"_control, kPanelRangeLeft, 7740),
-                      control("Command4"_control, {180, 8160, 2295, 555}),
-                      control("Command1"_control, {3180, 8160, 2295, 555}),
+    layout.add({
+        label("Label30"_control,
+              {kPanelRangeLeft, 6660, kParametersRight - kPanelRangeLeft, kLabelHeight}),
+        captionLabel("Label10"_control, 7020),
+        textBox("Txtsir"_control, kPanelInputLeft, 7020),
+        rangeLabel("Label6"_control, kPanelRangeLeft, 7020),
+        captionLabel("Label12"_control, 7380),
+        textBox("txtin"_control, kPanelInputLeft, 7380),
+        rangeLabel("Label11"_control, kPanelRangeLeft, 7380),
+        captionLabel("Label14"_control, 7740),
+        textBox("Txtout"_control, kPanelInputLeft, 7740),
+        rangeLabel("Label13"_control, kPanelRangeLeft, 7740),
+        control("Command4"_control, {180, 8160, 2295, 555}),
+        control("Command1"_control, {3180, 8160, 2295, 555}),
 
-                      frame("Frame5"_control, {5700, 1020, 2655, 7935}, true),
-                      label("Label24(0)"_control, {6300, 1260, 1515, 315}, Align::Left, 9.75),
-                      label("Label25"_control, {kMinimumLeft, 1680, kRangeBoxWidth, kLabelHeight},
-                            Align::Center),
-                      label("Label26"_control, {kMaximumLeft, 1680, kRangeBoxWidth, kLabelHeight},
-                            Align::Center),
-                  });
+        frame("Frame5"_control, {5700, 1020, 2655, 7935}, true),
+        label("Label24(0)"_control, {6300, 1260, 1515, 315}, Align::Left, 9.75),
+        label("Label25"_control, {kMinimumLeft, 1680, kRangeBoxWidth, kLabelHeight}, Align::Center),
+        label("Label26"_control, {kMaximumLeft, 1680, kRangeBoxWidth, kLabelHeight}, Align::Center),
+    });
     addRangeBlock(layout, 0, 1920);
-    layout.insert(layout.end(),
-                  {
-                      control("Command7"_control, {kMinimumLeft, 4800, 1335, 255}),
-                      label("Label24(1)"_control, {6480, 5160, 1275, 315}, Align::Left, 9.75),
-                      label("Label27"_control, {kMinimumLeft, 5460, kRangeBoxWidth, kLabelHeight},
-                            Align::Center),
-                      label("Label28"_control, {kMaximumLeft, 5460, kRangeBoxWidth, kLabelHeight},
-                            Align::Center),
-                  });
+    layout.add({
+        control("Command7"_control, {kMinimumLeft, 4800, 1335, 255}),
+        label("Label24(1)"_control, {6480, 5160, 1275, 315}, Align::Left, 9.75),
+        label("Label27"_control, {kMinimumLeft, 5460, kRangeBoxWidth, kLabelHeight}, Align::Center),
+        label("Label28"_control, {kMaximumLeft, 5460, kRangeBoxWidth, kLabelHeight}, Align::Center),
+    });
     addRangeBlock(layout, kRangeRowsPerBlock, 5700);
-    layout.push_back(control("Command8"_control, {kMinimumLeft, 8580, 1335, 255}));
-    return layout;
+    layout.add(control("Command8"_control, {kMinimumLeft, 8580, 1335, 255}));
+    return layout.places();
 }
+
+// Whether each control of the table has exactly one place: a control missing from the
+// layout, or placed twice, stops the build.
+constexpr bool placesEveryControlOnce(const FormLayout& layout) {
+    std::array<int, kControlCount> places{};
+    for (const ControlLayout& place : layout)
+        ++places[place.control.index()];
+    for (const int count : places)
+        if (count != 1)
+            return false;
+    return true;
+}
+
+constexpr FormLayout kLayout = buildLayout();
+static_assert(placesEveryControlOnce(kLayout), "each control of the table needs one place");
 
 } // namespace
 
-const std::vector<ControlLayout>& formLayout() {
-    static const std::vector<ControlLayout> layout = buildLayout();
-    return layout;
+const FormLayout& formLayout() {
+    return kLayout;
 }
 
 int twipsToPixels(int twips, double dotsPerInch) {

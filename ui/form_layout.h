@@ -4,7 +4,7 @@
 
 #include <QRect>
 
-#include <vector>
+#include <array>
 
 namespace velmora {
 
@@ -33,9 +33,10 @@ struct ControlLayout {
     bool outlined = false; // frames only: an etched border around the region
 };
 
-// Every control of the window, each frame before its members, focusable controls in
-// the order the Tab key visits them.
-const std::vector<ControlLayout>& formLayout();
+// One place for each control of the table, each frame before its members, focusable
+// controls in the order the Tab key visits them.
+using FormLayout = std::array<ControlLayout, kControlCount>;
+const FormLayout& formLayout();
 
 int twipsToPixels(int twips, double dotsPerInch);
 QRect twipsToPixels(const TwipRect& rect, double dotsPerInch);

@@ -70,7 +70,7 @@ bool LeaveGuard::pointerTakesFocus(QObject* receiver, QEvent* event, TextBox& bo
 }
 
 bool LeaveGuard::refusesLeaving(const TextBox& box) {
-    const bool vhf = model_.value("Option1"_control);
+    const bool vhf = model_.value(kVhfBand);
     const LeaveVerdict verdict = leaveCheck(box.control(), box.text().toStdString(), vhf);
     if (verdict == LeaveVerdict::RefuseWithBeep) {
         beep_();

@@ -256,6 +256,27 @@ inline constexpr RangeColumn kRangeMinimumBoxes = controls::members<kRangeCount>
 inline constexpr RangeColumn kRangeMaximumBoxes = controls::members<kRangeCount>("Text3");
 inline constexpr RangeColumn kRangeRowCaptions = controls::members<kRangeCount>("Label23");
 
+// The controls the logic names by what they are for. The window's own names stay the
+// object names; code says the role.
+inline constexpr ControlId kProgramButton = "Command1"_control;      // "Programma"
+inline constexpr ControlId kReadButton = "Command4"_control;         // "Leggi"
+inline constexpr ControlId kSaveFileButton = "Command5"_control;     // "Salva file"
+inline constexpr ControlId kImportFileButton = "Command6"_control;   // "Importa file"
+inline constexpr ControlId kClearMainsButton = "Command2"_control;   // "Annulla", mains row
+inline constexpr ControlId kClearBatteryButton = "Command3"_control; // "Annulla", battery row
+inline constexpr ControlId kClearUnidirectionalButton = "Command7"_control; // "Clear"
+inline constexpr ControlId kClearBidirectionalButton = "Command8"_control;  // "Clear"
+inline constexpr ControlId kOperationStatus = "Label19"_control; // "Programmato", "Errore lettura"
+inline constexpr ControlId kLinkStatus = "Label20"_control;      // "Connesso", "Sconnesso"
+inline constexpr ControlId kVhfBand = "Option1"_control;
+inline constexpr ControlId kUhfBand = "Option2"_control;
+inline constexpr ControlId kControlPanelMode = "Check1"_control; // "Funzione centralina"
+inline constexpr ControlId kBeep = "Check4"_control;             // "Beep ON"
+inline constexpr ControlId kInsDisCaption = "Label31"_control;   // "Posizione Ins/DIS"
+inline constexpr ControlId kInsDisAtSix = "Option3"_control;     // Ins/DIS on position 6
+inline constexpr ControlId kInsDisAtOne = "Option4"_control;     // Ins/DIS on position 1
+inline constexpr ControlId kDirectInputsFrame = "Frame6"_control;
+
 // The group caption of range k: "Monodirezionali" or "Bidirezionali".
 constexpr ControlId rangeGroupCaption(int k) {
     return k < kRangeCount / 2 ? "Label24(0)"_control : "Label24(1)"_control;

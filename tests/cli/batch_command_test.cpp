@@ -305,7 +305,7 @@ TEST(BatchCommand, RefusesWhatWouldMisplaceANumber) {
         {{"--device", pathText(folder / "null"), "--device", "/dev/null"},
          "the same device is given twice: position 1 (" + (folder / "null").string() +
              ") and position 2 (/dev/null) are both /dev/null"},
-        {{"--port", "1", "--count", "0"}, "--count takes a whole number from 1 to 9999 ("},
+        {{"--port", "1", "--count", "0"}, "--count takes a whole number from 1 to 9999, not \"0\""},
         {{"--port", "1", "--number-from", "9990", "--count", "11"},
          "--count takes a whole number from 1 to 10 (the numbers from --number-from 9990 stay "
          "within 0 to 9999), not \"11\""},

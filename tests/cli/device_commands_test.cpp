@@ -153,6 +153,7 @@ TEST(DeviceCommands, PortProblemsAndBadArgumentsHaveTheirOwnStatus) {
     const QString absent = pathText(folder / "no-such-port");
     const std::vector<std::pair<QStringList, int>> cases{
         {{"program", "--port", "1", input}, 4},
+        {{"batch", input, "--port", "1", "--number-from", "1", "--count", "1"}, 4},
         {{"program", "--port", "9", input}, 2},
         {{"program", input}, 2},
         {{"program", "--port", "1", "--timeout", "0,5", input}, 2},

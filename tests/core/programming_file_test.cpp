@@ -3,19 +3,22 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <chrono>
-#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <sstream>
+#include <tuple>
+
+#ifndef _WIN32
+#include <atomic>
+#include <chrono>
+#include <fcntl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <thread>
-#include <tuple>
 #include <unistd.h>
+#endif
 
 namespace velmora {
 namespace {
@@ -141,6 +144,7 @@ TEST(ProgrammingFile, ReadsNothingAfterThe98thValue) {
     }
 }
 
+#ifndef _WIN32
 // Only a regular file is read, and a path that is anything else is refused at once:
 // a named pipe without a writer would otherwise block the open until someone writes.
 TEST(ProgrammingFile, LoadsOnlyRegularFilesAndNeverWaits) {
@@ -195,6 +199,7 @@ TEST(ProgrammingFile, LoadsOnlyRegularFilesAndNeverWaits) {
     ::close(listening);
     std::filesystem::remove_all(directory);
 }
+#endif // named pipes, sockets and character devices are POSIX files
 
 } // namespace
 } // namespace velmora

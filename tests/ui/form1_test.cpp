@@ -1,6 +1,5 @@
 #include "model/form_model.h"
 #include "ui/form1.h"
-#include "ui/form_layout.h"
 #include "ui/text_box.h"
 
 #include <QApplication>
@@ -95,9 +94,9 @@ private slots:
         QCOMPARE(control<QComboBox>("Combotono"_control)->currentText(), QStringLiteral("Notone"));
     }
 
-    // Every control of the window is placed once, inside the widget of its frame.
+    // Every control of the window (placed once, which the build checks) sits inside the
+    // widget of its frame.
     void layoutPlacesEveryControlInItsFrame() {
-        QCOMPARE(formLayout().size(), kControlCount);
         for (std::size_t index = 0; index < kControlCount; ++index) {
             const ControlId id(index);
             const std::optional<ControlId> frame = containerOf(id);

@@ -1,0 +1,121 @@
+#include "cli/verb_table.h"
+
+#include "cli/device_commands.h"
+#include "cli/file_commands.h"
+#include "cli/ports_command.h"
+#include "link/port_mapping.h"
+
+namespace velmora::cli {
+namespace {
+
+// The unit's line: a port number, or the device itself, and how long an answer may take.
+constexpr VerbOption kPort{"--port", Takes::Whole, kFirstPort, kLastPort, "a port number"};
+constexpr VerbOption kDevice{"--device", Takes::Text};
+constexpr VerbOption kTimeout{"--timeout", Takes::Seconds, 0.001, 3600, "seconds"};
+constexpr VerbOption kLog{"--log", Takes::Text};
+constexpr VerbOption kVerify{"--verify", Takes::Switch};
+constexpr VerbOption kJson{"--json", Takes::Switch};
+constexpr VerbOption kOutput{"-o", Takes::Text};
+
+constexpr std::string_view kShow = "show FILE.prg [--json]";
+constexpr std::string_view kDiff = "diff A.prg B.prg";
+constexpr std::string_view kSet = "set FILE.prg NAME=VALUE ... -o OUT.prg";
+
+} // namespace
+
+const std::vector<Verb>& verbs() {
+    static const std::vector<Verb> kVerbs{
+        {.name = "show",
+         .section = Section::Files,
+         .synopsis = kShow,
+         .help = {{kShow, "every parameter, by the window's caption"}},
+         .options = {kJson},
+         .fewestWords = 1,
+         .mostWords = 1,
+         .handler = showCommand},
+        {.name = "diff",
+         .section = Section::Files,
+         .synopsis = kDiff,
+         .help = {{kDiff, "the parameters that differ, with both values"}},
+         .fewestWords = 2,
+         .mostWords = 2,
+         .handler = diffCommand},
+        {.name = "set",
+         .section = Section::Files,
+         .synopsis = kSet,
+         .help = {{kSet},
+                  {"", "change controls by name as the window allows:"},
+                  {"", "Txtnumero=101 Combotono=123 Check1=1 Text2(3)=300"},
+                  {"", "Optrete(3)=1 Option2=1 txttx=433.5"},
+                  {"", "(quote names with brackets for the shell)"}},
+         .options = {kOutput},
+         .fewestWords = 2,
+         .needs = {{"-o"}},
+         .handler = setCommand},
+        {.name = "read",
+         .section = Section::Unit,
+         .synopsis = "read (--port N | --device PATH) (-o FILE.prg | --log FILE.csv)",
+         .help = {{"read -o FILE.prg", "save the unit's configuration"}},
+         .options = {kOutput, kPort, kDevice, kTimeout, kLog},
+         .needs = {{"-o", "--log"}},
+         .needsEventLoop = true,
+         .handler = readCommand},
+        {.name = "program",
+         .section = Section::Unit,
+         .synopsis = "program (--port N | --device PATH) FILE.prg [--verify] [--log FILE.csv]",
+         .help = {{"program FILE.prg [--verify]", "program the unit; --verify reads it back"}},
+         .options = {kPort, kDevice, kTimeout, kLog, kVerify},
+         .fewestWords = 1,
+         .mostWords = 1,
+         .needsEventLoop = true,
+         .handler = programCommand},
+        {.name = "batch",
+         .section = Section::Unit,
+         .synopsis = "batch FILE.prg (--port N[,N...] | --device PATH ...) --number-from N "
+                     "--count C [--verify] [--log FILE.csv] [--resume FILE.csv]",
+         .help = {{"batch FILE.prg --number-from N --count C [--verify] [--log FILE.csv]"},
+                  {"      [--resume FILE.csv]", "program unit after unit, numbers counting up,"},
+                  {"", "on every port of the jig at once (--port 1,2,3"},
+                  {"", "or --device repeated); --log records each unit,"},
+                  {"", "--resume skips the numbers a record shows as sent"}},
+         .options = {{"--port", Takes::WholeList, kFirstPort, kLastPort, "port numbers"},
+                     {"--device", Takes::Repeated},
+                     kTimeout,
+                     {"--number-from", Takes::Whole, 0, kHighestPeripheralNumber, "a whole number"},
+                     {"--count", Takes::Whole, 1, kHighestPeripheralNumber, "a whole number"},
+                     kLog,
+                     {"--resume", Takes::Text},
+                     kVerify},
+         .fewestWords = 1,
+         .mostWords = 1,
+         .needs = {{"--number-from"}, {"--count"}},
+         .needsEventLoop = true,
+         .handler = batchCommand},
+        {.name = "ports",
+         .section = Section::Ports,
+         .synopsis = "ports [--json] | ports map N DEVICE [--force] | ports unmap N | "
+                     "ports probe [N ...]",
+         .help = {{"ports [--json]", "the serial ports and what ports 1 to 8 open"},
+                  {"ports map N DEVICE [--force]",
+                   "save DEVICE (a path or a listed name) as port N"},
+                  {"ports unmap N", "forget port N"},
+                  {"ports probe [N ...]", "which ports have a unit answering the poll"}},
+         .options = {kJson, {"--force", Takes::Switch}},
+         .needsEventLoop = true,
+         .handler = portsCommand},
+    };
+    return kVerbs;
+}
+
+const Verb* findVerb(std::string_view name) {
+    for (const Verb& verb : verbs())
+        if (verb.name == name)
+            return &verb;
+    return nullptr;
+}
+
+std::string usageOf(const Verb& verb) {
+    return "usage: velmora-cli " + std::string(verb.synopsis);
+}
+
+} // namespace velmora::cli
