@@ -5,16 +5,7 @@
 #include "cli/form_loading.h"
 #include "cli/interruption.h"
 #include "cli/production_line.h"
-    const auto first =
-        wholeNumber(arguments.options.at("--number-from"), 0, kHighestPeripheralNumber);
-    const long most = kHighestPeripheralNumber - *first + 1;
-    const auto units = wholeNumber(arguments.options.at("--count"), 1, most);
-    if (!units)
-        return Failure{ExitStatus::BadInput,
-                       "--count takes a whole number from 1 to " + std::to_string(most) +
-                           " (the numbers from --number-from " + std::to_string(*first) +
-                           " stay within 0 to " + std::to_string(kHighestPeripheralNumber) +
-                           "), not \"" + arguments.options.at("--count") + "\""};
+#include "cli/verb_table.h"
 
 #include <string>
 #include <vector>
@@ -31,6 +22,16 @@ struct BatchPlan {
 // Every frame of the batch, built as the window builds it after typing the number into
 // `Txtnumero`; a number the window would not take stops the batch before it starts.
 Step<BatchPlan> planOf(const Arguments& arguments) {
+    const auto first =
+        wholeNumber(arguments.options.at("--number-from"), 0, kHighestPeripheralNumber);
+    const long most = kHighestPeripheralNumber - *first + 1;
+    const auto units = wholeNumber(arguments.options.at("--count"), 1, most);
+    if (!units)
+        return Failure{ExitStatus::BadInput,
+                       "--count takes a whole number from 1 to " + std::to_string(most) +
+                           " (the numbers from --number-from " + std::to_string(*first) +
+                           " stay within 0 to " + std::to_string(kHighestPeripheralNumber) +
+                           "), not \"" + arguments.options.at("--count") + "\""};
     const std::string& path = arguments.plain[0];
     Result<LoadedFile> loaded = loadConfiguration(path);
     if (!loaded)

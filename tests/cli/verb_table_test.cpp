@@ -76,7 +76,7 @@ TEST(VerbTable, ArgumentsAreCheckedAgainstTheVerbsRow) {
          "--port takes port numbers from 1 to 8 separated by commas, not \"1,9\""},
         {"batch",
          {"a.prg", "--port", "1", "--number-from", "1", "--count", "0"},
-         "--count takes a number from 1 to 10000, not \"0\""},
+         "--count takes a whole number from 1 to 9999, not \"0\""},
         {"ports", {"map", "1", "ttyUSB0", "--force"}, ""},
     };
     for (const auto& row : rows) {
