@@ -12,7 +12,7 @@ using namespace cli_test;
 
 TEST(ShowCommand, ListsAWindowSavedFileByCaption) {
     Folder folder;
-    const auto file = folder.save("busy.prg", windowAfter(busyWindow));
+    const auto file = folder.save("busy.prg", windowAfter(kBusyWindow));
     const CommandRun shown = run(showCommand, {file.string()});
     ASSERT_EQ(shown.status, ExitStatus::Done) << shown.err;
     for (const char* line :
@@ -70,12 +70,8 @@ TEST(ShowCommand, RefusesWhatTheWindowRefusesWithItsReason) {
 TEST(DiffCommand, NamesOnlyTheDifferingParametersWithBothValues) {
     Folder folder;
     const auto a = folder.save("a.prg", windowAfter());
-    const auto b = folder.save("b.prg", windowAfter([](FormModel& form) {
-                                   form.setText("Txtnumero"_control, "7");
-                                   form.setComboRow(1);
-                                   form.setText("Text2(0)"_control, "5");
-                                   form.setText("Text3(0)"_control, "9");
-                               }));
+    const auto b = folder.save(
+        "b.prg", windowAfter({"Txtnumero=7", "Combotono=1", "Text2(0)=5", "Text3(0)=9"}));
     const CommandRun equal = run(diffCommand, {a.string(), folder.save("a2.prg", windowAfter())});
     EXPECT_EQ(equal.status, ExitStatus::Done);
     EXPECT_EQ(equal.out, "");
