@@ -34,11 +34,5 @@ TEST(TextValue, MoreDigitsThanADoubleHoldsIsInfinite) {
     EXPECT_EQ(textValue("0." + std::string(400, '0') + "1"), 0.0);
 }
 
-TEST(Rounding, HalvesGoToTheEvenNeighbour) {
-    const double rows[][2] = {{2.5, 2}, {3.5, 4}, {0.5, 0}, {2.6, 3}, {-2.5, -2}, {255.5, 256}};
-    for (const auto& row : rows)
-        EXPECT_EQ(roundHalfEven(row[0]), row[1]) << row[0];
-}
-
 } // namespace
 } // namespace velmora
