@@ -136,8 +136,8 @@ TEST(DeviceCommands, AUnitThatDoesNotAnswerEndsInATimeOut) {
     EXPECT_FALSE(std::filesystem::exists(folder / "out.prg"));
 }
 
-// How --timeout is read (rounding to 0 ms refused) and the refusal's words are the
-// bench's option test; here each command's status.
+// How each option is read and the refusal's words are the verb table's test; here each
+// command's status.
 TEST(DeviceCommands, PortProblemsAndBadArgumentsHaveTheirOwnStatus) {
     Folder folder;
     const QString input = pathText(folder.save("unit.prg", windowAfter()));
@@ -145,16 +145,14 @@ TEST(DeviceCommands, PortProblemsAndBadArgumentsHaveTheirOwnStatus) {
     const std::vector<std::pair<QStringList, int>> cases{
         {{"program", "--port", "1", input}, 4},
         {{"batch", input, "--port", "1", "--number-from", "1", "--count", "1"}, 4},
-        {{"program", "--port", "9", input}, 2},
         {{"program", input}, 2},
         {{"program", "--port", "1", "--timeout", "0,5", input}, 2},
         {{"read", "--port", "1", "--timeout", "3601", "-o", input}, 2},
-        {{"read", "--port", "1"}, 2},
     };
     for (const auto& [arguments, status] : cases) {
         const CliRun run = runCli(arguments, absent);
         EXPECT_EQ(run.exitCode, status) << arguments.join(' ').toStdString() << run.err;
-        EXPECT_FALSE(run.err.empty());
+        EXPECT_EQ(run.err.substr(0, 13), "velmora-cli: ") << run.err;
         if (status == 4) { // the window's advice on a port number that leads nowhere
             EXPECT_TRUE(holds(run.err, "velmora-cli ports map 1 "));
         }
