@@ -1,16 +1,13 @@
 #include "app/qt_operator_dialogs.h"
 #include "app/qt_translations.h"
-#include "simulated_unit.h"
-#include "ui/form1.h"
 
-#include <QAbstractButton>
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QInputDialog>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -74,18 +71,6 @@ private slots:
         QDialogButtonBox buttons(QDialogButtonBox::Cancel | QDialogButtonBox::Yes);
         QCOMPARE(buttons.button(QDialogButtonBox::Cancel)->text(), italian ? "Annulla" : "Cancel");
         QCOMPARE(buttons.button(QDialogButtonBox::Yes)->text().remove('&'), italian ? "Sì" : "Yes");
-    }
-
-    void programmaClickedInTheWindowReachesTheUnit() {
-        Rig rig;
-        QVERIFY(rig.startOnPort1());
-        velmora::Form1 window(rig.model);
-        connect(&window, &velmora::Form1::commandRequested, &rig.controller,
-                &velmora::Controller::runCommand);
-        window.show();
-        QTest::mouseClick(window.findChild<QAbstractButton*>("Command1"), Qt::LeftButton);
-        QTRY_COMPARE_WITH_TIMEOUT(window.findChild<QLabel*>("Label19")->text(), "Programmato", 800);
-        QVERIFY(window.findChild<QAbstractButton*>("Command5")->isEnabled());
     }
 };
 

@@ -2,7 +2,6 @@
 #include "harness/line_reader.h"
 #include "unit_sim/presence_script.h"
 #include "unit_sim/reply_pacer.h"
-#include "unit_sim/sim_options.h"
 
 #include "tests/common/text_checks.h"
 
@@ -54,9 +53,6 @@ TEST(PresenceScript, StepsInlineOrOneALineAndEveryWrongStepNamed) {
         }
         EXPECT_EQ(spelled(*parsed), test.steps) << test.text;
     }
-    const Result<SimOptions> options = parseOptions({"--presence", "absent 5, present"});
-    ASSERT_TRUE(options) << describe(options.problems());
-    EXPECT_EQ(spelled(options->presence), "A5,P");
 }
 
 // One 96-byte acknowledgement, the pacer woken exactly when it asks: the bytes handed
@@ -100,15 +96,13 @@ TEST(ReplyPacer, GapIsASilenceOfAtLeastTheTimeAsked) {
 }
 
 // Every program refuses a bad value of an option before it starts anything: the
-// message names the option and its limits, and the program exits 2.
+// message names the option and its limits, and the program exits 2 (velmora-cli's
+// refusals are its own tests').
 TEST(ProgramOptions, ABadValueIsRefusedWithItsLimits) {
     const struct {
         std::vector<std::string> words;
         const char* says;
     } rows[] = {
-        {{VELMORA_CLI, "read", "--port", "1", "--timeout", "0.0004", "-o", "x.prg"},
-         "velmora-cli: --timeout takes seconds from 0.001 to 3600 (whole milliseconds), not "
-         "\"0.0004\""},
         {{VELMORA_UNIT_SIM, "--chunk-ms", "0"},
          "velmora-unit-sim: --chunk-ms takes a whole number from 1 to 60000, not \"0\""},
         {{VELMORA_UNIT_SIM, "--presence-file", "/nonexistent/steps"}, "cannot read"},

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -77,22 +78,39 @@ inline FormModel windowAfter(const WindowChanges& changes = {}) {
     return form;
 }
 
-// A control-panel configuration on UHF with positions, tone, direct inputs and a range.
-inline void busyWindow(FormModel& form) {
-    form.setText("Txtnumero"_control, "0101");
-    form.setComboRow(18); // "123"
-    form.setValue("Option2"_control, true);
-    form.setText("txttx"_control, "433.5");
-    form.setValue("Check1"_control, true);
-    form.setValue("Option3"_control, true);
-    form.setValue("Optrete(3)"_control, true);
-    form.setValue("Optbatt(1)"_control, true);
-    form.setValue("Check3(5)"_control, true);
-    form.setValue("Check3(4)"_control, true);
-    form.setText("Txtsir"_control, "30");
-    form.setText("Text2(9)"_control, "300");
-    form.setText("Text3(9)"_control, "1200");
+// What an operator does at the window, one control at a time: "Txtnumero=0101" types
+// into a box, "Check1=1" ticks a box or selects an option ("=0" unticks), "Combotono=18"
+// picks the list's row, "Command2" presses the button.
+using OperatorActions = std::vector<std::string>;
+
+inline void act(FormModel& form, const OperatorActions& actions) {
+    for (const std::string& action : actions) {
+        const std::size_t equals = action.find('=');
+        const ControlId id = findControl(action.substr(0, equals)).value();
+        const std::string value = equals == std::string::npos ? "" : action.substr(equals + 1);
+        int row = 0;
+        std::from_chars(value.data(), value.data() + value.size(), row);
+        const ControlKind kind = kindOf(id);
+        if (kind == ControlKind::TextBox)
+            form.setText(id, value);
+        else if (kind == ControlKind::ComboBox)
+            form.setComboRow(row);
+        else if (kind == ControlKind::CommandButton)
+            form.press(id);
+        else
+            form.setValue(id, value == "1");
+    }
 }
+
+inline FormModel windowAfter(const OperatorActions& actions) {
+    return windowAfter([&](FormModel& form) { act(form, actions); });
+}
+
+// A control-panel configuration on UHF with positions, tone, direct inputs and a range.
+inline const OperatorActions kBusyWindow{
+    "Txtnumero=0101", "Combotono=18", "Option2=1",    "txttx=433.5", "Check1=1",
+    "Option3=1",      "Optrete(3)=1", "Optbatt(1)=1", "Check3(5)=1", "Check3(4)=1",
+    "Txtsir=30",      "Text2(9)=300", "Text3(9)=1200"};
 
 struct CommandRun {
     cli::ExitStatus status;

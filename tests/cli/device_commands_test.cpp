@@ -53,22 +53,13 @@ QString serialLockOf(const QString& link) {
     return {};
 }
 
-void numberedPanel(FormModel& form) {
-    form.setText("Txtnumero"_control, "101");
-    form.setValue("Check1"_control, true);
-    form.setValue("Optrete(2)"_control, true);
-    form.setText("Text2(4)"_control, "10");
-    form.setText("Text3(4)"_control, "20");
-}
+const OperatorActions kNumberedPanel{"Txtnumero=101", "Check1=1", "Optrete(2)=1", "Text2(4)=10",
+                                     "Text3(4)=20"};
 
 TEST(DeviceCommands, ReadThenProgramThenVerifyFindsNoDifference) {
     Folder folder;
-    const FormModel held = windowAfter(numberedPanel);
-    const FormModel wanted = windowAfter([](FormModel& form) {
-        form.setValue("Option2"_control, true);
-        form.setComboRow(5);
-        form.setText("Txtnumero"_control, "2024");
-    });
+    const FormModel held = windowAfter(kNumberedPanel);
+    const FormModel wanted = windowAfter({"Option2=1", "Combotono=5", "Txtnumero=2024"});
     const auto heldFile = folder.save("held.prg", held);
     const auto wantedFile = folder.save("wanted.prg", wanted);
     SimulatedUnit unit({"--image", pathText(heldFile)});
@@ -145,8 +136,8 @@ TEST(DeviceCommands, AUnitThatDoesNotAnswerEndsInATimeOut) {
     EXPECT_FALSE(std::filesystem::exists(folder / "out.prg"));
 }
 
-// How --timeout is read (rounding to 0 ms refused) and the refusal's words are the
-// bench's option test; here each command's status.
+// How each option is read and the refusal's words are the verb table's test; here each
+// command's status.
 TEST(DeviceCommands, PortProblemsAndBadArgumentsHaveTheirOwnStatus) {
     Folder folder;
     const QString input = pathText(folder.save("unit.prg", windowAfter()));
@@ -154,16 +145,14 @@ TEST(DeviceCommands, PortProblemsAndBadArgumentsHaveTheirOwnStatus) {
     const std::vector<std::pair<QStringList, int>> cases{
         {{"program", "--port", "1", input}, 4},
         {{"batch", input, "--port", "1", "--number-from", "1", "--count", "1"}, 4},
-        {{"program", "--port", "9", input}, 2},
         {{"program", input}, 2},
         {{"program", "--port", "1", "--timeout", "0,5", input}, 2},
         {{"read", "--port", "1", "--timeout", "3601", "-o", input}, 2},
-        {{"read", "--port", "1"}, 2},
     };
     for (const auto& [arguments, status] : cases) {
         const CliRun run = runCli(arguments, absent);
         EXPECT_EQ(run.exitCode, status) << arguments.join(' ').toStdString() << run.err;
-        EXPECT_FALSE(run.err.empty());
+        EXPECT_EQ(run.err.substr(0, 13), "velmora-cli: ") << run.err;
         if (status == 4) { // the window's advice on a port number that leads nowhere
             EXPECT_TRUE(holds(run.err, "velmora-cli ports map 1 "));
         }
@@ -207,7 +196,7 @@ speed_t lineSpeed(const QString& device, std::optional<speed_t> speed = std::nul
 // interruption is what the operator did.
 TEST(DeviceCommands, AnInterruptedExchangeEndsWithItsSummary) {
     Folder folder;
-    const QString input = pathText(folder.save("unit.prg", windowAfter(numberedPanel)));
+    const QString input = pathText(folder.save("unit.prg", windowAfter(kNumberedPanel)));
     const QString record = pathText(folder / "record.csv");
     struct Case {
         QStringList command;
@@ -260,7 +249,7 @@ TEST(DeviceCommands, AnInterruptedExchangeEndsWithItsSummary) {
 TEST(DeviceCommands, TheSimulatedCradleHandsOverANewUnitAfterAnAbsence) {
     Folder folder;
     const auto fresh = folder.save("fresh.prg", windowAfter());
-    const auto wanted = folder.save("wanted.prg", windowAfter(numberedPanel));
+    const auto wanted = folder.save("wanted.prg", windowAfter(kNumberedPanel));
     SimulatedUnit unit(
         {"--image", pathText(fresh), "--presence", "present 1500, absent 1500, present"});
     ASSERT_TRUE(unit.started());

@@ -12,7 +12,7 @@ using namespace cli_test;
 
 TEST(ShowCommand, ListsAWindowSavedFileByCaption) {
     Folder folder;
-    const auto file = folder.save("busy.prg", windowAfter(busyWindow));
+    const auto file = folder.save("busy.prg", windowAfter(kBusyWindow));
     const CommandRun shown = run(showCommand, {file.string()});
     ASSERT_EQ(shown.status, ExitStatus::Done) << shown.err;
     for (const char* line :
@@ -30,52 +30,38 @@ TEST(ShowCommand, ListsAWindowSavedFileByCaption) {
     EXPECT_TRUE(holds(json.out, R"("image": [0, 1, 0, 1, 0, 0, 0, 17, )"));
 }
 
-TEST(ShowCommand, RefusesWhatTheWindowRefusesWithItsReason) {
+// Every command that reads a file takes it as the window's import does and refuses what
+// the import refuses, with its reason; which files those are is the core's to prove.
+TEST(FileCommands, RefuseWhatTheWindowRefusesWithItsReason) {
     Folder folder;
     const std::string good = windowFileText(windowAfter());
-    struct Case {
-        const char* name;
-        std::string text;
-        const char* reason;
-    } cases[] = {
-        {"short.prg", good.substr(0, good.rfind(" 85 ")), "ne servono 98"},
-        {"tone.prg", std::string(good).replace(good.find(" 255 "), 5, " 40 "),
-         "Tono subaudio: codice 40 sconosciuto"},
-    };
-    for (const Case& broken : cases) {
-        writeText(folder / broken.name, broken.text);
-        const CommandRun shown = run(showCommand, {(folder / broken.name).string()});
-        EXPECT_EQ(shown.status, ExitStatus::BadInput) << broken.name;
-        EXPECT_TRUE(shown.out.empty());
-        EXPECT_TRUE(holds(shown.err, broken.reason)) << broken.name;
-    }
-    EXPECT_EQ(run(showCommand, {(folder / "missing.prg").string()}).status, ExitStatus::BadInput);
-
-    // Every command that reads a file refuses one that is not a regular file, at once.
+    writeText(folder / "short.prg", good.substr(0, good.rfind(" 85 ")));
+    writeText(folder / "tone.prg", std::string(good).replace(good.find(" 255 "), 5, " 254 "));
     std::filesystem::create_directory(folder / "folder.prg");
     const std::string goodFile = folder.save("good.prg", windowAfter()).string();
-    for (const std::string& path : {(folder / "folder.prg").string(), std::string("/dev/zero")}) {
-        const CommandRun runs[] = {
-            run(showCommand, {path}),
-            run(diffCommand, {goodFile, path}),
-            run(setCommand, {path, "Txtgruppo=3"}, {{"-o", (folder / "out.prg").string()}}),
-        };
-        for (const CommandRun& refused : runs) {
-            EXPECT_EQ(refused.status, ExitStatus::BadInput) << path;
-            EXPECT_TRUE(holds(refused.err, "\": è un"));
-        }
+    const std::pair<CommandRun, const char*> runs[] = {
+        {run(showCommand, {(folder / "short.prg").string()}), "ne servono 98"},
+        {run(showCommand, {(folder / "tone.prg").string()}),
+         "Tono subaudio: codice 254 sconosciuto"},
+        {run(showCommand, {(folder / "missing.prg").string()}), "inesistente"},
+        {run(diffCommand, {goodFile, "/dev/zero"}), "\": è un dispositivo"},
+        {run(setCommand, {(folder / "folder.prg").string(), "Txtgruppo=3"},
+             {{"-o", (folder / "out.prg").string()}}),
+         "\": è una cartella"},
+    };
+    for (const auto& [refused, reason] : runs) {
+        EXPECT_EQ(refused.status, ExitStatus::BadInput) << reason;
+        EXPECT_TRUE(refused.out.empty()) << reason;
+        EXPECT_TRUE(holds(refused.err, reason));
     }
+    EXPECT_FALSE(std::filesystem::exists(folder / "out.prg"));
 }
 
 TEST(DiffCommand, NamesOnlyTheDifferingParametersWithBothValues) {
     Folder folder;
     const auto a = folder.save("a.prg", windowAfter());
-    const auto b = folder.save("b.prg", windowAfter([](FormModel& form) {
-                                   form.setText("Txtnumero"_control, "7");
-                                   form.setComboRow(1);
-                                   form.setText("Text2(0)"_control, "5");
-                                   form.setText("Text3(0)"_control, "9");
-                               }));
+    const auto b = folder.save(
+        "b.prg", windowAfter({"Txtnumero=7", "Combotono=1", "Text2(0)=5", "Text3(0)=9"}));
     const CommandRun equal = run(diffCommand, {a.string(), folder.save("a2.prg", windowAfter())});
     EXPECT_EQ(equal.status, ExitStatus::Done);
     EXPECT_EQ(equal.out, "");

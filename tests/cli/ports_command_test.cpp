@@ -37,6 +37,13 @@ struct PortsSetting {
     const std::filesystem::path locks = folder / "locks";
 };
 
+// The setting with one simulated unit.
+struct PortsWithAUnit : testing::Test {
+    void SetUp() override { ASSERT_TRUE(unit.started()); }
+    PortsSetting setting;
+    SimulatedUnit unit;
+};
+
 QString deviceOf(const SimulatedUnit& unit) {
     return QFileInfo(unit.link()).canonicalFilePath();
 }
@@ -45,10 +52,7 @@ testing::AssertionResult has(const std::string& text, const QString& part) {
     return holds(text, part.toStdString());
 }
 
-TEST(Ports, MapUnmapResolutionOrderAndRefusals) {
-    PortsSetting setting;
-    SimulatedUnit unit;
-    ASSERT_TRUE(unit.started());
+TEST_F(PortsWithAUnit, MapUnmapResolutionOrderAndRefusals) {
     const QString stable = pathText(setting.byId / "usb-FTDI_FT232R_A50285BI-if00-port0");
     ASSERT_TRUE(QFile::link(deviceOf(unit), stable));
     const QString absent = pathText(setting.folder / "ttyUSB7");
@@ -230,10 +234,7 @@ TEST(Ports, ABrokenMapIsNamedAndNoNumberFallsBackToTheDefault) {
 
 // A device whose name is not UTF-8 ("unità" written in Latin-1) is found, mapped by its
 // stable name, listed and opened by its real name.
-TEST(Ports, ANameThatIsNotUtf8IsTheDevicesRealName) {
-    PortsSetting setting;
-    SimulatedUnit unit;
-    ASSERT_TRUE(unit.started());
+TEST_F(PortsWithAUnit, ANameThatIsNotUtf8IsTheDevicesRealName) {
     const std::string device = deviceOf(unit).toStdString();
     const auto given = setting.folder / "unit\xe0";
     const auto stable = setting.byId / "usb-Velmora_unit\xe0-if00";
@@ -258,10 +259,7 @@ TEST(Ports, ANameThatIsNotUtf8IsTheDevicesRealName) {
 
 // A lock file that names a live process blocks the port; the refusal names the file, the
 // process and how to check it really uses the port, and the listing shows the lock.
-TEST(Ports, ALockNamesItsFileItsOwnerAndHowToCheckIt) {
-    PortsSetting setting;
-    SimulatedUnit unit;
-    ASSERT_TRUE(unit.started());
+TEST_F(PortsWithAUnit, ALockNamesItsFileItsOwnerAndHowToCheckIt) {
     const QString device = deviceOf(unit);
     const QString lockFile = "/var/lock/LCK.." + device.mid(5).replace('/', '_');
     QFile lock(lockFile);
@@ -290,16 +288,13 @@ TEST(Ports, ALockNamesItsFileItsOwnerAndHowToCheckIt) {
 
 // Another user's open of a device without rights: the advice names a group only when
 // that group may read and write the device.
-TEST(Ports, NoRightsAdviceNamesOnlyAGroupThatMayUseTheDevice) {
+TEST_F(PortsWithAUnit, NoRightsAdviceNamesOnlyAGroupThatMayUseTheDevice) {
     if (::geteuid() != 0)
         GTEST_SKIP() << "needs root, to hand the device to root and open it as user 65534";
     if (!std::filesystem::exists("/usr/bin/setpriv"))
         GTEST_SKIP() << "needs setpriv (util-linux) to open the device as user 65534";
     if (runCli({"--version"}, {}, 5000, kAsOrdinaryUser).exitCode != 0)
         GTEST_SKIP() << "user 65534 cannot run " << VELMORA_CLI;
-    PortsSetting setting;
-    SimulatedUnit unit;
-    ASSERT_TRUE(unit.started());
     const QByteArray device = QFile::encodeName(deviceOf(unit));
     const std::tuple<const char*, mode_t, QString, QString> cases[] = {
         {"dialout", 0660, "l'utente deve far parte del gruppo \"dialout\"", {}},

@@ -32,65 +32,34 @@ CommandRun runSet(const std::filesystem::path& file, std::vector<std::string> as
 TEST(SetCommand, WritesTheFrameTheWindowBuildsForTheSameChanges) {
     struct Case {
         const char* name;
-        WindowChanges start; // the window that saved the input file
+        OperatorActions start; // the window that saved the input file
         std::vector<std::string> assignments;
-        WindowChanges operatorDoes;
+        OperatorActions operatorDoes;
         const char* firstChangePrinted;
     };
     const std::vector<Case> cases{
         {"identity and tone",
-         [](FormModel& form) { // the panel switched off after setting its times
-             form.setValue("Check1"_control, true);
-             form.setValue("Option3"_control, true);
-             form.setValue("Check3(5)"_control, true);
-             form.setText("Txtsir"_control, "99");
-             form.setText("txtin"_control, "17");
-             form.setText("Txtout"_control, "240");
-             form.setValue("Check1"_control, false);
-             form.setValue("Optrete(0)"_control, true);
-             form.setValue("Check2"_control, true);
-         },
+         // the panel switched off after setting its times
+         {"Check1=1", "Option3=1", "Check3(5)=1", "Txtsir=99", "txtin=17", "Txtout=240", "Check1=0",
+          "Optrete(0)=1", "Check2=1"},
          {"Txtnumero=0101", "Txtgruppo=3", "Txtmodif2=255", "Combotono=123", "Textintert=20"},
-         [](FormModel& form) {
-             form.setText("Txtnumero"_control, "0101");
-             form.setText("Txtgruppo"_control, "3");
-             form.setText("Txtmodif2"_control, "255");
-             form.setComboRow(18);
-             form.setText("Textintert"_control, "20");
-         },
+         {"Txtnumero=0101", "Txtgruppo=3", "Txtmodif2=255", "Combotono=18", "Textintert=20"},
          "Numero periferico: 1 -> 101\n"},
         {"control panel and positions",
-         [](FormModel&) {},
+         {},
          {"Optbatt(2)=1", "Check1=1", "Optrete(3)=1", "Check3(2)=1", "Txtsir=240", "Check4=0"},
-         [](FormModel& form) {
-             form.setValue("Optbatt(2)"_control, true);
-             form.setValue("Check1"_control, true);
-             form.setValue("Optrete(3)"_control, true);
-             form.setValue("Check3(2)"_control, true);
-             form.setText("Txtsir"_control, "240");
-             form.setValue("Check4"_control, false);
-         },
+         {"Optbatt(2)=1", "Check1=1", "Optrete(3)=1", "Check3(2)=1", "Txtsir=240", "Check4=0"},
          "Posizione manca rete: nessuna -> 3\n"},
         {"a frequency of a busy UHF file",
-         busyWindow,
+         kBusyWindow,
          {"txttx=401.0125"},
-         [](FormModel& form) { form.setText("txttx"_control, "401.0125"); },
+         {"txttx=401.0125"},
          "Frequenza TX: 433.5000 -> 401.0125\n"},
         {"ranges and a cancelled position",
-         [](FormModel& form) { // panel on, Ins/DIS 1, positions, no beep
-             form.setValue("Check1"_control, true);
-             form.setValue("Optrete(1)"_control, true);
-             form.setValue("Optbatt(4)"_control, true);
-             form.setValue("Check3(0)"_control, true);
-             form.setValue("Check4"_control, false);
-         },
+         // panel on, Ins/DIS 1, positions, no beep
+         {"Check1=1", "Optrete(1)=1", "Optbatt(4)=1", "Check3(0)=1", "Check4=0"},
          {"Text2(3)=300", "Text3(3)=1200", "Optrete(1)=0", "Optbatt(1)=1"},
-         [](FormModel& form) {
-             form.setText("Text2(3)"_control, "300");
-             form.setText("Text3(3)"_control, "1200");
-             form.press("Command2"_control);
-             form.setValue("Optbatt(1)"_control, true);
-         },
+         {"Text2(3)=300", "Text3(3)=1200", "Command2", "Optbatt(1)=1"},
          "Posizione manca rete: 5 -> nessuna\n"},
     };
     for (const Case& test : cases) {
@@ -100,7 +69,7 @@ TEST(SetCommand, WritesTheFrameTheWindowBuildsForTheSameChanges) {
         const CommandRun done = runSet(input, test.assignments, folder / "out.prg");
         ASSERT_EQ(done.status, ExitStatus::Done) << test.name << ": " << done.err;
         EXPECT_EQ(done.out.substr(0, done.out.find('\n') + 1), test.firstChangePrinted);
-        test.operatorDoes(window);
+        act(window, test.operatorDoes);
         EXPECT_EQ(fileText(folder / "out.prg"), windowFileText(window)) << test.name;
     }
 }
@@ -202,8 +171,7 @@ void makeDevice(const std::filesystem::path& path) {
 TEST(SetCommand, SavesWhatWasNamedAndOnlyThat) {
     using std::filesystem::perms;
     namespace fs = std::filesystem;
-    const std::string expected = windowFileText(
-        windowAfter([](FormModel& form) { form.setText("Txtgruppo"_control, "3"); }));
+    const std::string expected = windowFileText(windowAfter(OperatorActions{"Txtgruppo=3"}));
     const std::string old = "old\r\n";
     if (::geteuid() == 0 && !std::filesystem::exists("/usr/bin/setpriv"))
         GTEST_SKIP() << "needs setpriv (util-linux) to save as user 65534";

@@ -1,5 +1,4 @@
 #include "protocol/config_image.h"
-#include "protocol/frames.h"
 #include "protocol/range_check.h"
 
 #include <gtest/gtest.h>
@@ -175,15 +174,6 @@ TEST(RangeCheck, FindsTheFirstInconsistentPair) {
         }
         EXPECT_EQ(firstFailingRangePair(parameters), row.failing) << row.name;
     }
-}
-
-// The programming frame is pinned byte for byte by the programming file test, the image
-// taken back out of a frame by the show command's listing and the window's import.
-TEST(Frames, ReadRequestIsAnEmptyFrame) {
-    Frame request{};
-    request.front() = 0xAA;
-    request.back() = 0x55;
-    EXPECT_EQ(readRequest(), request);
 }
 
 } // namespace

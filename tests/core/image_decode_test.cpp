@@ -53,6 +53,8 @@ TEST(DecodeImage, FrequencyTexts) {
         {{{25, 0}, {11, 218}, {12, 96}}, "175.0000", nullptr, true},
         {{{25, 0}, {11, 218}, {12, 94}}, "174.9875", nullptr, false},
         {{{11, 0}, {13, 0}, {14, 0}}, "0.00001", "-21.3999", false},
+        // A UHF receive frequency under a VHF transmit one: 460 - 45 out, - 21.4 back.
+        {{{26, 2}, {13, 6}, {14, 96}}, "160.0000", "393.6000", false},
     };
     for (const Row& row : rows) {
         const ParameterSet image = decoded(row.bytes).values;

@@ -93,7 +93,7 @@ TEST(ProgrammingFile, AcceptedShapes) {
         {"no line end after the last value", valuesText(0, 97) + "97", counting()},
         {"blank line shifts the rest", valuesText(0, 3) + "\r\n" + valuesText(3, 100), shifted},
         {"empty field between commas", "0,1,2,," + valuesText(3, 100, ","), shifted},
-        {"rounding half to even", "12.5\n13.5\n-0.4\n255.4\n+7\n.4\n" + valuesText(6, 98),
+        {"rounding half to even", "12.5\n13.5\n-0.5\n255.4\n+7\n.5\n" + valuesText(6, 98),
          counting({{0, 12}, {1, 14}, {2, 0}, {3, 255}, {4, 7}, {5, 0}})},
         {"byte-order mark", "\xEF\xBB\xBF" + kStartUpFile, startUpFrame()},
         {"33 zeros", std::string(33, '0') + "\r\n" + valuesText(1, 98), counting()},

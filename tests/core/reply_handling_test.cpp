@@ -63,18 +63,5 @@ TEST(ReplyAssembler, ClassifiesChunksInArrivalOrder) {
     }
 }
 
-TEST(ReplyAssembler, ImageIsTheFirst96BytesInOrderAndClearDropsAPart) {
-    ReplyAssembler assembler;
-    assembler.append(counting(40, 200));
-    assembler.clear();
-    assembler.append(counting(30, 0));
-    assembler.append(counting(30, 30));
-    const ChunkOutcome outcome = assembler.append(counting(40, 60));
-    ASSERT_EQ(outcome.kind, ChunkKind::Image);
-    for (int n = 1; n <= kImageSize; ++n)
-        EXPECT_EQ(imageByte(outcome.image, n), n - 1) << n;
-    EXPECT_TRUE(assembler.buffer().empty());
-}
-
 } // namespace
 } // namespace velmora

@@ -99,13 +99,5 @@ TEST(RoundTrip, DecodingGivesBackWhatWasEncoded) {
     }
 }
 
-TEST(RoundTrip, MixedBandsDoNotComeBack) {
-    ParameterSet form;
-    form.receiveFrequency = "460";
-    const Result<DecodedImage> decoded = decodeImage(*encodeImage(form), ImageSource::FileImport);
-    ASSERT_TRUE(decoded.ok());
-    EXPECT_EQ(decoded->values.receiveFrequency, "393.6000"); // 460 - 45 on the way out, - 21.4 back
-}
-
 } // namespace
 } // namespace velmora

@@ -1,5 +1,4 @@
 #include "values/text_value.h"
-#include "values/tone_table.h"
 
 #include <cmath>
 #include <gtest/gtest.h>
@@ -33,19 +32,6 @@ TEST(TextValue, MoreDigitsThanADoubleHoldsIsInfinite) {
     EXPECT_TRUE(std::isinf(textValue(std::string(400, '9'))));
     EXPECT_LT(textValue("-" + std::string(400, '9')), 0);
     EXPECT_EQ(textValue("0." + std::string(400, '0') + "1"), 0.0);
-}
-
-TEST(Rounding, HalvesGoToTheEvenNeighbour) {
-    const double rows[][2] = {{2.5, 2}, {3.5, 4}, {0.5, 0}, {2.6, 3}, {-2.5, -2}, {255.5, 256}};
-    for (const auto& row : rows)
-        EXPECT_EQ(roundHalfEven(row[0]), row[1]) << row[0];
-}
-
-// Every row's code comes back to its row in the round trip; here the codes of no row.
-TEST(ToneTable, RowForCode) {
-    const std::pair<int, std::optional<int>> rows[] = {{32, std::nullopt}, {254, std::nullopt}};
-    for (const auto& [code, row] : rows)
-        EXPECT_EQ(toneRowForCode(code), row) << code;
 }
 
 } // namespace

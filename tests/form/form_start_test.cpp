@@ -28,8 +28,7 @@ TEST(FormStart, ControlsAreCreatedWithTheirStartStates) {
                       "|" + state,
                   line);
     }
-    EXPECT_EQ(form.background("Label20"_control), Background::Red);
-    EXPECT_EQ(form.background("Label19"_control), Background::ButtonFace);
+    // The status labels' start colours are the window test's, which sees them drawn.
     EXPECT_EQ(form.text(kRangeRowCaptions[8]), "Range 1");
     // Names that arrive at run time: only the window's own, written as the window writes them.
     for (const char* name :
