@@ -5,9 +5,12 @@
 #include "cli/form_loading.h"
 #include "cli/interruption.h"
 #include "cli/production_line.h"
+#include "cli/production_record.h"
 #include "link/port_mapping.h"
+#include "store/store_location.h"
 
 #include <QFileInfo>
+#include <QSysInfo>
 
 #include <sstream>
 #include <string>
@@ -18,20 +21,40 @@ namespace {
 
 constexpr long kHighestNumber = 9999;
 constexpr const char* kUsage =
-    "usage: velmora-cli batch FILE.prg (--port N[,N...] | --device PATH ...) --number-from N "
-    "--count C [--verify] [--log FILE.csv] [--resume FILE.csv]";
+    "usage: velmora-cli batch (FILE.prg --number-from N --count C [--job NAME] | --job NAME) "
+    "(--port N[,N...] | --device PATH ...) [--verify] [--store URL|FILE.sqlite] "
+    "[--station NAME] [--operator NAME] [--log FILE.csv]";
 
-struct BatchPlan {
-    long first = 0;
-    long count = 0;
-    std::map<long, Frame> frames;
-};
+std::string optionOr(const Arguments& arguments, const char* option, std::string otherwise) {
+    const auto found = arguments.options.find(option);
+    return found == arguments.options.end() ? otherwise : found->second;
+}
 
-// Every frame of the batch, built as the window builds it after typing the number into
-// `Txtnumero`; a number the window would not take stops the batch before it starts.
-Step<BatchPlan> planOf(const Arguments& arguments) {
+Failure storeFailure(const store::StoreError& error) {
+    return {error.refused ? ExitStatus::BadInput : ExitStatus::RecordFailed, error.message};
+}
+
+// The job the batch works on: the one named, or the open job with the file's image and
+// the range given, created when there is none.
+Step<store::Job> jobOf(const Arguments& arguments, store::StoreThread& store,
+                       const std::string& station, const std::string& operatorName) {
+    const auto named = arguments.options.find("--job");
     const auto from = arguments.options.find("--number-from");
     const auto count = arguments.options.find("--count");
+    if (arguments.plain.empty()) {
+        if (named == arguments.options.end() || from != arguments.options.end() ||
+            count != arguments.options.end())
+            return Failure{ExitStatus::BadInput, kUsage};
+        auto found = store.run<store::StoreResult<std::optional<store::Job>>>(
+            [&named](store::ProductionStore& s) { return s.findJob(named->second); });
+        if (!found)
+            return storeFailure(found.error());
+        if (!*found)
+            return Failure{ExitStatus::BadInput, "no job is named \"" + named->second + "\""};
+        if ((*found)->closedAt)
+            return Failure{ExitStatus::BadInput, "the job \"" + named->second + "\" is closed"};
+        return **found;
+    }
     if (arguments.plain.size() != 1 || from == arguments.options.end() ||
         count == arguments.options.end())
         return Failure{ExitStatus::BadInput, kUsage};
@@ -44,18 +67,49 @@ Step<BatchPlan> planOf(const Arguments& arguments) {
     Result<LoadedFile> loaded = loadConfiguration(path);
     if (!loaded)
         return Failure{ExitStatus::BadInput, path + ": " + describe(loaded.problems())};
-    FormModel& form = loaded.value().form;
-    BatchPlan plan{*first, *units, {}};
-    for (long number = *first; number < *first + *units; ++number) {
-        if (const Status typed = applyAssignment(form, "Txtnumero=" + std::to_string(number));
+    auto digest = sha256OfFile(QString::fromLocal8Bit(path.c_str()));
+    if (!digest)
+        return digest.error();
+    store::JobSpec spec;
+    spec.configurationFile = path;
+    spec.configurationSha256 = digest->toStdString();
+    spec.image = hexOf(imageOfFrame(loaded.value().frame));
+    spec.firstNumber = *first;
+    spec.lastNumber = *first + *units - 1;
+    spec.name =
+        named != arguments.options.end()
+            ? named->second
+            : QFileInfo(QString::fromLocal8Bit(path.c_str())).completeBaseName().toStdString() +
+                  " " + std::to_string(spec.firstNumber) + "-" + std::to_string(spec.lastNumber);
+    auto joined = store.run<store::StoreResult<store::Job>>(
+        [&](store::ProductionStore& s) { return s.joinOrCreateJob(spec, station, operatorName); });
+    if (!joined)
+        return storeFailure(joined.error());
+    return *joined;
+}
+
+// Every frame of the job, built as the window builds it after typing the number into
+// `Txtnumero`; a number the window would not take stops the batch before it starts.
+Step<std::map<long, Frame>> framesOf(const store::Job& job) {
+    const QByteArray bytes = QByteArray::fromHex(QByteArray::fromStdString(job.image));
+    Image image{};
+    if (static_cast<std::size_t>(bytes.size()) != image.size())
+        return Failure{ExitStatus::BadInput, "the job \"" + job.name + "\" holds no image"};
+    std::copy(bytes.begin(), bytes.end(), image.begin());
+    Result<FormModel> form = formFromImage(image);
+    if (!form)
+        return Failure{ExitStatus::BadInput, job.name + ": " + describe(form.problems())};
+    std::map<long, Frame> frames;
+    for (long number = job.firstNumber; number <= job.lastNumber; ++number) {
+        if (const Status typed = applyAssignment(*form, "Txtnumero=" + std::to_string(number));
             !typed)
             return Failure{ExitStatus::BadInput, describe(typed.problems())};
-        const Result<Frame> frame = frameOfForm(form);
+        const Result<Frame> frame = frameOfForm(*form);
         if (!frame)
-            return Failure{ExitStatus::BadInput, path + ": " + describe(frame.problems())};
-        plan.frames.emplace(number, *frame);
+            return Failure{ExitStatus::BadInput, job.name + ": " + describe(frame.problems())};
+        frames.emplace(number, *frame);
     }
-    return plan;
+    return frames;
 }
 
 struct JigPlace {
@@ -101,41 +155,77 @@ Step<std::vector<JigPlace>> placesOf(const Arguments& arguments) {
 } // namespace
 
 ExitStatus batchCommand(const Arguments& arguments) {
-    auto planned = planOf(arguments);
-    if (!planned)
-        return report(planned.error());
+    if (arguments.options.contains("--resume"))
+        return report({ExitStatus::BadInput,
+                       "--resume is gone: the production store knows which numbers are free; "
+                       "bring an old record in once with \"velmora-cli record import\""});
     const auto placed = placesOf(arguments);
     if (!placed)
         return report(placed.error());
     const auto timeout = timeoutOption(arguments, kDefaultTimeout);
     if (!timeout)
         return report({ExitStatus::BadInput, describe(timeout.problems())});
-    BatchPlan& plan = *planned;
+    const auto location = store::storeLocationOf(optionOr(arguments, "--store", {}));
+    if (!location)
+        return report(storeFailure(location.error()));
+    auto started = store::StoreThread::start(*location);
+    if (!started)
+        return report(storeFailure(started.error()));
+    store::StoreThread& store = **started;
+    const std::string station =
+        optionOr(arguments, "--station", QSysInfo::machineHostName().toStdString());
+    const std::string who = optionOr(arguments, "--operator", operatorName().toStdString());
+    auto job = jobOf(arguments, store, station, who);
+    if (!job)
+        return report(job.error());
+    auto frames = framesOf(*job);
+    if (!frames)
+        return report(frames.error());
     const auto& places = *placed;
     // Ctrl-C from here on ends the batch in order, whatever it is doing.
     Interruption interruption;
-    // The record is held before any port is touched: a second batch on it stops here.
-    auto recorded = openBatchRecord(arguments, arguments.plain[0], [&places](int position) {
-        return places[static_cast<std::size_t>(position - 1)].label;
-    });
-    if (!recorded)
-        return report(recorded.error());
-    BatchRecord& record = *recorded;
+    // The CSV copy is held before any port is touched: a second batch on it stops here.
+    auto mirror = openBatchMirror(
+        arguments, job->configurationFile, job->configurationSha256,
+        [&places](int position) { return places[static_cast<std::size_t>(position - 1)].label; });
+    if (!mirror)
+        return report(mirror.error());
 
     std::vector<ProductionLine::Position> positions;
+    std::vector<std::string> devices;
     for (const JigPlace& place : places) {
         auto jig = std::make_unique<JigPosition>(static_cast<int>(positions.size() + 1), *timeout,
                                                  arguments.has("--verify"));
         if (const auto opened = jig->open(place.device); !opened)
             return report({ExitStatus::PortUnusable, opened.error().text().toStdString()});
+        devices.push_back(jig->device().toStdString());
         positions.push_back({place.label, std::move(jig)});
     }
-    ProductionLine line(std::move(positions), std::move(plan.frames),
-                        NumberDispenser(plan.first, plan.count, record.alreadySent),
-                        BatchSummary(plan.first, plan.count, record.alreadySent, record.path),
-                        std::move(record.recorder));
+    // This station's numbers left in flight on the devices it now holds went out with no
+    // outcome (a batch killed or a power cut): their units are to be checked.
+    auto swept = store.run<store::StoreResult<std::vector<std::pair<std::string, long>>>>(
+        [&](store::ProductionStore& s) { return s.markInFlightToCheck(station, devices); });
+    if (!swept)
+        return report(storeFailure(swept.error()));
+    for (const auto& [name, number] : *swept)
+        std::printf("left in flight by an earlier batch, now to check: job %s, number %ld\n",
+                    name.c_str(), number);
+    auto counts = store.run<store::StoreResult<std::vector<store::StateCount>>>(
+        [&](store::ProductionStore& s) { return s.counts(job->name); });
+    if (!counts)
+        return report(storeFailure(counts.error()));
+    long free = 0;
+    for (const store::StateCount& count : *counts)
+        free += count.state == store::kFree ? count.count : 0;
+    ProductionLine line(
+        std::move(positions), std::move(*frames), LineStore{&store, job->name, station, who, free},
+        BatchSummary(job->name, job->firstNumber, job->lastNumber), std::move(*mirror));
     QObject::connect(&interruption, &Interruption::interrupted, &line, &ProductionLine::interrupt);
-    return line.run();
+    const ExitStatus status = line.run();
+    if (line.storeBusy())
+        // A frozen server holds the store's thread: the process ends without waiting on it.
+        (void)started->release();
+    return status;
 }
 
 } // namespace velmora::cli

@@ -8,6 +8,7 @@
 #include <QCoreApplication>
 
 #include <algorithm>
+#include <csignal>
 #include <cstdio>
 #include <iostream>
 #include <string>
@@ -34,11 +35,13 @@ constexpr const char* kUsage =
     "3600, default 2; --log FILE.csv appends one row per unit to a traceability record):\n"
     "  read -o FILE.prg                  save the unit's configuration\n"
     "  program FILE.prg [--verify]       program the unit; --verify reads it back\n"
-    "  batch FILE.prg --number-from N --count C [--verify] [--log FILE.csv]\n"
-    "        [--resume FILE.csv]         program unit after unit, numbers counting up,\n"
-    "                                    on every port of the jig at once (--port 1,2,3\n"
-    "                                    or --device repeated); --log records each unit,\n"
-    "                                    --resume skips the numbers a record shows as sent\n"
+    "  batch FILE.prg --number-from N --count C [--job NAME] [--verify]\n"
+    "  batch --job NAME [--verify]       program unit after unit on every port of the jig\n"
+    "        [--store URL|FILE.sqlite]   at once (--port 1,2,3 or --device repeated), each\n"
+    "        [--station NAME]            taking the lowest free number of the job from the\n"
+    "        [--operator NAME]           production store (default ~/.local/share/velmora/\n"
+    "        [--log FILE.csv]            production.sqlite; postgresql://... for a line of\n"
+    "                                    several PCs); --log keeps a CSV copy\n"
     "\n"
     "Ports (port N is VELMORA_COM<N> when set, else the saved map, else /dev/ttyS<N-1>):\n"
     "  ports [--json]                    the serial ports and what ports 1 to 8 open\n"
@@ -48,7 +51,8 @@ constexpr const char* kUsage =
     "\n"
     "Exit status: 0 done, 1 a difference or a failed verify, 2 bad input,\n"
     "3 no answer from the unit (or not a configuration), 4 the port could not be\n"
-    "opened, 5 the --log record could not be written, 130 interrupted (Ctrl-C).\n";
+    "opened, 5 the --log record or the production store could not be written,\n"
+    "130 interrupted (Ctrl-C).\n";
 
 using ConsoleCommand = ExitStatus (*)(const Arguments&, std::ostream&, std::ostream&);
 
@@ -75,7 +79,8 @@ const std::vector<Command>& commands() {
          true,
          programCommand},
         {"batch",
-         {{"--port", "--device", "--timeout", "--number-from", "--count", "--log", "--resume"},
+         {{"--port", "--device", "--timeout", "--number-from", "--count", "--log", "--resume",
+           "--job", "--store", "--station", "--operator"},
           {"--verify"},
           {"--device"}},
          true,
@@ -88,6 +93,11 @@ const std::vector<Command>& commands() {
 } // namespace
 
 int main(int argc, char** argv) {
+#ifndef _WIN32
+    // A reader that went away (| head, a killed tee) makes writes fail, never ends the
+    // program in the middle of its store work.
+    std::signal(SIGPIPE, SIG_IGN);
+#endif
     const std::vector<std::string> words(argv + 1, argv + argc);
     if (words.empty()) {
         std::fputs(kUsage, stderr);

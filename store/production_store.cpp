@@ -191,16 +191,17 @@ StoreResult<void> ProductionStore::closeJob(const std::string& name) {
     });
 }
 
-StoreResult<std::optional<long>> ProductionStore::take(const std::string& job, const Taker& taker) {
+StoreResult<std::optional<Taken>> ProductionStore::take(const std::string& job,
+                                                        const Taker& taker) {
     return attempt([&](StoreConnection& db) {
-        return inTransaction(db, [&]() -> StoreResult<std::optional<long>> {
+        return inTransaction(db, [&]() -> StoreResult<std::optional<Taken>> {
             auto open = db.run("SELECT closed_at FROM jobs WHERE name = ?", {text(job)});
             if (!open)
                 return open.error();
             if (!open->next())
                 return StoreError{"no job is named \"" + job + "\"", true};
             if (!open->value(0).isNull())
-                return std::optional<long>();
+                return std::optional<Taken>();
             auto free = db.run(QStringLiteral("SELECT number FROM numbers WHERE job = ? AND "
                                               "state = 'free' ORDER BY number LIMIT 1") +
                                    QString::fromLatin1(db.sql().skipTaken),
@@ -208,7 +209,7 @@ StoreResult<std::optional<long>> ProductionStore::take(const std::string& job, c
             if (!free)
                 return free.error();
             if (!free->next())
-                return std::optional<long>();
+                return std::optional<Taken>();
             const long taken = free->value(0).toLongLong();
             auto sent =
                 db.run("UPDATE numbers SET state = 'sent', station = ?, position = ?, "
@@ -220,7 +221,11 @@ StoreResult<std::optional<long>> ProductionStore::take(const std::string& job, c
                 return sent.error();
             if (sent->numRowsAffected() != 1)
                 return StoreError{"number " + std::to_string(taken) + " was taken meanwhile"};
-            return std::optional<long>(taken);
+            auto left = db.count("SELECT count(*) FROM numbers WHERE job = ? AND state = 'free'",
+                                 {text(job)});
+            if (!left)
+                return left.error();
+            return std::optional<Taken>(Taken{taken, *left});
         });
     });
 }

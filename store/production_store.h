@@ -31,7 +31,7 @@ public:
 
     // The lowest free number of the job, committed as sent by the taker before it is
     // returned (write-ahead); none when the job is used up or closed.
-    StoreResult<std::optional<long>> take(const std::string& job, const Taker& taker);
+    StoreResult<std::optional<Taken>> take(const std::string& job, const Taker& taker);
     // What became of a number this store handed out.
     StoreResult<void> record(const std::string& job, long number, const Outcome& outcome);
     // A station starting again on these devices: its numbers still "sent" on them may be

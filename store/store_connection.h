@@ -38,6 +38,8 @@ public:
 
     // One statement with its values bound in order to its '?'.
     StoreResult<QSqlQuery> run(const QString& statement, const std::vector<QVariant>& values = {});
+    // The first column of the first row of a query; -1 when it gives no row.
+    StoreResult<long> count(const char* statement, const std::vector<QVariant>& values = {});
     StoreResult<void> begin() { return exec(sql_->beginWrite); }
     StoreResult<void> commit() { return exec("COMMIT"); }
     void rollback();
@@ -46,8 +48,6 @@ private:
     StoreConnection(StoreLocation location, const EngineSql& sql);
     StoreResult<void> exec(const char* statement);
     StoreResult<void> openDatabase();
-    // The first column of the first row of a query; -1 when it gives no row.
-    StoreResult<long> count(const char* statement, const std::vector<QVariant>& values = {});
     StoreResult<int> schemaVersion();
     StoreResult<void> checkBeforeWriting();
     StoreResult<void> migrate();

@@ -43,6 +43,16 @@ public:
             Qt::QueuedConnection);
     }
 
+    // Runs `work` on the store's thread and waits for it: only for setting up, before
+    // any serial line is driven.
+    template <typename Answer> Answer run(std::function<Answer(ProductionStore&)> work) {
+        std::optional<Answer> answer;
+        QMetaObject::invokeMethod(
+            host_.get(), [this, &work, &answer]() { answer.emplace(work(*store_)); },
+            Qt::BlockingQueuedConnection);
+        return std::move(*answer);
+    }
+
 private:
     StoreThread() = default;
 

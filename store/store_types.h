@@ -45,6 +45,12 @@ struct Taker {
     std::string device;
 };
 
+// A number taken, and how many of its job are still free after it.
+struct Taken {
+    long number = 0;
+    long freeLeft = 0;
+};
+
 // The state of one number of a job. A number leaves Free only once; every state after
 // Sent means that a unit may hold it.
 inline constexpr const char* kFree = "free";

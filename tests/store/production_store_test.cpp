@@ -58,7 +58,7 @@ TEST_P(ProductionStoreTest, NumbersOfAJobGoOnceWhateverTakesThemAtOnce) {
                 ASSERT_TRUE(number.ok()) << number.error().message;
                 if (!*number)
                     return;
-                taken[static_cast<std::size_t>(s)].push_back(**number);
+                taken[static_cast<std::size_t>(s)].push_back((*number)->number);
             }
         });
     for (std::thread& station : stations)
@@ -85,7 +85,8 @@ TEST_P(ProductionStoreTest, ANumberIsOnRecordAsSentBeforeTakeReturns) {
     const Taker taker{"pc-1", "port 2", "anna", "/dev/serial/by-id/usb-jig-2"};
     const auto first = station->take(kJob.name, taker);
     ASSERT_TRUE(first.ok() && *first);
-    EXPECT_EQ(**first, 101);
+    EXPECT_EQ((*first)->number, 101);
+    EXPECT_EQ((*first)->freeLeft, 59);
     auto seen = rowsOf(*other, kJob.name);
     ASSERT_TRUE(seen.contains(101));
     EXPECT_EQ(seen[101].state, "sent");
@@ -109,7 +110,7 @@ TEST_P(ProductionStoreTest, ANumberIsOnRecordAsSentBeforeTakeReturns) {
         if (expected != 101) {
             const auto next = station->take(kJob.name, taker);
             ASSERT_TRUE(next.ok() && *next);
-            EXPECT_EQ(**next, expected);
+            EXPECT_EQ((*next)->number, expected);
         }
         ASSERT_TRUE(station->record(kJob.name, expected, c.outcome).ok());
         seen = rowsOf(*other, kJob.name);
@@ -124,7 +125,7 @@ TEST_P(ProductionStoreTest, ANumberIsOnRecordAsSentBeforeTakeReturns) {
     // The number whose frame never left is the next one handed out.
     const auto again = station->take(kJob.name, taker);
     ASSERT_TRUE(again.ok() && *again);
-    EXPECT_EQ(**again, 103);
+    EXPECT_EQ((*again)->number, 103);
     // An outcome for a number not in flight is refused, and changes nothing.
     const auto late = station->record(kJob.name, 101, {store::kFree, "interrupted", "", false, ""});
     ASSERT_FALSE(late.ok());
