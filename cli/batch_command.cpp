@@ -158,7 +158,7 @@ ExitStatus batchCommand(const Arguments& arguments) {
     if (arguments.options.contains("--resume"))
         return report({ExitStatus::BadInput,
                        "--resume is gone: the production store knows which numbers are free; "
-                       "bring an old record in once with \"velmora-cli record import\""});
+                       "give a job a range that starts after the numbers an old record holds"});
     const auto placed = placesOf(arguments);
     if (!placed)
         return report(placed.error());

@@ -4,6 +4,7 @@
 #include "cli/exit_status.h"
 #include "cli/file_commands.h"
 #include "cli/ports_command.h"
+#include "cli/store_commands.h"
 
 #include <QCoreApplication>
 
@@ -42,6 +43,15 @@ constexpr const char* kUsage =
     "        [--operator NAME]           production store (default ~/.local/share/velmora/\n"
     "        [--log FILE.csv]            production.sqlite; postgresql://... for a line of\n"
     "                                    several PCs); --log keeps a CSV copy\n"
+    "\n"
+    "The production store (--store URL|FILE.sqlite, as for batch):\n"
+    "  job create NAME FILE.prg --numbers FIRST-LAST\n"
+    "                                    a job: the file's image and a range of numbers\n"
+    "  job list | job show NAME | job close NAME\n"
+    "                                    the jobs; one job's numbers by state and station\n"
+    "  record export [--job NAME] [-o FILE.csv]\n"
+    "                                    every number handed out, as a CSV record\n"
+    "  record show NUMBER [--job NAME]   what went into the unit holding the number\n"
     "\n"
     "Ports (port N is VELMORA_COM<N> when set, else the saved map, else /dev/ttyS<N-1>):\n"
     "  ports [--json]                    the serial ports and what ports 1 to 8 open\n"
@@ -86,6 +96,8 @@ const std::vector<Command>& commands() {
          true,
          batchCommand},
         {"ports", {{}, {"--json", "--force"}}, true, onConsole<portsCommand>},
+        {"job", {{"--numbers", "--store", "--station", "--operator"}, {}}, true, jobCommand},
+        {"record", {{"--job", "-o", "--store"}, {}}, true, recordCommand},
     };
     return kCommands;
 }

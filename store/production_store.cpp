@@ -3,6 +3,7 @@
 #include <QDateTime>
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace velmora::store {
 namespace {
@@ -55,10 +56,15 @@ auto inTransaction(StoreConnection& db, Steps steps) -> decltype(steps()) {
 } // namespace
 
 std::string storeTimestamp() {
-    return QDateTime::currentDateTime()
-        .toOffsetFromUtc(QDateTime::currentDateTime().offsetFromUtc())
-        .toString(Qt::ISODateWithMs)
-        .toStdString();
+    const QDateTime now = QDateTime::currentDateTime();
+    const int offset = now.offsetFromUtc() / 60;
+    // The offset always spelt out, "+00:00" included, where Qt would write "Z".
+    return now.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzz")).toStdString() +
+           QStringLiteral("%1%2:%3")
+               .arg(offset < 0 ? '-' : '+')
+               .arg(std::abs(offset) / 60, 2, 10, QLatin1Char('0'))
+               .arg(std::abs(offset) % 60, 2, 10, QLatin1Char('0'))
+               .toStdString();
 }
 
 StoreResult<std::unique_ptr<ProductionStore>> ProductionStore::open(const StoreLocation& location) {

@@ -1,4 +1,5 @@
 #include "cli_process.h"
+#include "tests/store/store_under_test.h"
 
 #include <QRegularExpression>
 
@@ -88,6 +89,7 @@ public:
         return cli_.exitStatus() == QProcess::NormalExit ? cli_.exitCode() : -1;
     }
     void interrupt() { ::kill(static_cast<pid_t>(cli_.processId()), SIGINT); }
+    qint64 processId() const { return cli_.processId(); }
     const std::string& out() const { return out_; }
     const std::string& err() const { return err_; }
     // How many units were put into the position's cradle, the first one included.
@@ -311,6 +313,114 @@ TEST(BatchCommand, AnInterruptedBatchGoesOnFromTheStoreWithoutRepeat) {
     ASSERT_EQ(again.finish(30000), 0) << again.err();
     EXPECT_EQ(numbersSent(jig, 101, 8), range(101, 8));
 }
+
+// The production store of a line of stations: the test server's own database, or one
+// SQLite file that every station opens.
+class LineOnStore : public testing::TestWithParam<store_test::Engine> {
+protected:
+    void SetUp() override {
+        SimulatedUnit::ensureApplication();
+        if (GetParam() == store_test::Engine::Postgresql && !store_test::serverSocket())
+            GTEST_SKIP() << "no test server: run through ctest, which starts one";
+        store_.emplace(GetParam());
+    }
+    QStringList storeArguments() const {
+        return {"--store", QString::fromStdString(store_->argument())};
+    }
+    // The store's rows by number: state and station.
+    std::map<long, std::pair<std::string, std::string>> onRecord(const std::string& job) const {
+        std::map<long, std::pair<std::string, std::string>> rows;
+        auto opened = store::ProductionStore::open(store_->location());
+        EXPECT_TRUE(opened.ok());
+        auto all = (*opened)->rows(job);
+        EXPECT_TRUE(all.ok());
+        for (const store::NumberRow& row : *all)
+            rows[row.number] = {row.state, row.taker.station};
+        return rows;
+    }
+    std::optional<store_test::StoreUnderTest> store_;
+};
+
+// Three stations of four positions share one job of 60 numbers: every number reaches
+// exactly one simulated unit, and every one is on record by the station that sent it.
+TEST_P(LineOnStore, ThreeStationsShareOneJobWithoutANumberTwice) {
+    Folder folder;
+    const auto file = folder.save("site.prg", site(1));
+    ASSERT_EQ(runCli(QStringList{"job", "create", "line", pathText(file), "--numbers", "101-160"} +
+                     storeArguments())
+                  .exitCode,
+              0);
+    std::vector<std::unique_ptr<SimulatedJig>> jigs;
+    std::vector<std::unique_ptr<JigOperator>> stations;
+    for (int s = 0; s < 3; ++s) {
+        jigs.push_back(std::make_unique<SimulatedJig>(std::vector<QStringList>(4)));
+        ASSERT_TRUE(jigs.back()->started());
+        stations.push_back(std::make_unique<JigOperator>(
+            *jigs.back(),
+            QStringList{"batch", "--job", "line", "--station", "pc-" + QString::number(s)} +
+                storeArguments() + jigs.back()->deviceArguments()));
+    }
+    QElapsedTimer clock;
+    clock.start();
+    std::vector<bool> ended(3, false);
+    while (std::find(ended.begin(), ended.end(), false) != ended.end() && clock.elapsed() < 90000)
+        for (std::size_t s = 0; s < 3; ++s)
+            if (!ended[s])
+                ended[s] = stations[s]->serve(20);
+    std::multiset<long> sent;
+    for (std::size_t s = 0; s < 3; ++s) {
+        ASSERT_EQ(stations[s]->finish(5000), 0) << stations[s]->err();
+        const std::multiset<long> here = numbersSent(*jigs[s], 101, 60);
+        sent.insert(here.begin(), here.end());
+        for (const long number : here)
+            EXPECT_EQ(onRecord("line")[number].second, "pc-" + std::to_string(s)) << number;
+    }
+    EXPECT_EQ(sent, range(101, 60));
+    const auto rows = onRecord("line");
+    EXPECT_EQ(rows.size(), 60u);
+    for (const auto& [number, row] : rows)
+        EXPECT_EQ(row.first, "programmed") << number;
+}
+
+// A station killed while a unit's acknowledgement is awaited: the number is on record as
+// sent before its frame left; the station started again marks it "to check", never sends
+// it again, and hands out every other number once.
+TEST_P(LineOnStore, AStationKilledMidExchangeLosesNoNumberAndRepeatsNone) {
+    Folder folder;
+    const auto file = folder.save("site.prg", site(1));
+    SimulatedJig jig(std::vector<QStringList>(2));
+    ASSERT_TRUE(jig.started());
+    const QStringList batch =
+        QStringList{"batch", pathText(file), "--number-from", "101",       "--count",
+                    "8",     "--station",    "pc-1",          "--timeout", "10"} +
+        storeArguments() + jig.deviceArguments();
+    const std::string job = "site 101-108";
+    long killed = 0;
+    {
+        JigOperator line(jig, batch, {{1, 2, "noack on", {}}});
+        static const QRegularExpression second(R"(position 1 (\d+): programming)");
+        ASSERT_TRUE(line.serve(20000, second, 2)) << line.err();
+        ::kill(static_cast<pid_t>(line.processId()), SIGKILL);
+        line.finish(5000);
+        const auto match = second.globalMatch(QString::fromStdString(line.err()));
+        for (auto it = match; it.hasNext();)
+            killed = it.next().captured(1).toLong();
+        EXPECT_EQ(onRecord(job)[killed].first, "sent") << line.err();
+    }
+    jig[0].control("noack off");
+    JigOperator again(jig, batch);
+    ASSERT_EQ(again.finish(30000), 0) << again.err();
+    EXPECT_TRUE(holds(again.out(), "left in flight by an earlier batch, now to check: job site "
+                                   "101-108, number "));
+    EXPECT_EQ(numbersSent(jig, 101, 8), range(101, 8));
+    // Position 2 may have had a number in flight too.
+    EXPECT_EQ(onRecord(job)[killed].first, "to-check");
+}
+
+INSTANTIATE_TEST_SUITE_P(BothEngines, LineOnStore,
+                         testing::Values(store_test::Engine::Sqlite,
+                                         store_test::Engine::Postgresql),
+                         store_test::engineName);
 
 } // namespace
 } // namespace velmora::cli_test
