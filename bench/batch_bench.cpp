@@ -3,15 +3,17 @@
 // unit away as soon as its position says so and puts the next one in after a fixed
 // hand-over time. Prints, per run and as medians: units per minute for each number of
 // positions, the ratio of 8 positions to 8 times one, and the batch's processor use
-// while every position waits for a unit.
+// while every position waits for a unit. Each batch takes its numbers from a production
+// store of its own: a fresh SQLite file, or a fresh job on the PostgreSQL database that
+// --store names.
 //
 //   velmora-batch-bench [--runs N] [--units U] [--absent-ms MS] [--idle-seconds S]
-//                       [--verify 0|1] [--cli PATH] [--unit PATH]
+//                       [--verify 0|1] [--store URL] [--cli PATH] [--unit PATH]
 #include "harness/child_process.h"
 #include "harness/line_reader.h"
-#include "harness/session.h"
 #include "harness/process_stats.h"
 #include "harness/repeated_runs.h"
+#include "harness/session.h"
 #include "harness/statistics.h"
 #include "progfile/programming_file.h"
 #include "protocol/config_image.h"
@@ -45,19 +47,21 @@ struct Options {
     int absentMs = 600;
     int idleSeconds = 10;
     bool verify = false;
+    std::string store; // empty: an SQLite file in the run's folder
     std::string cli = VELMORA_CLI;
     std::string unit = VELMORA_UNIT_SIM;
 };
 
 constexpr const char* kUsage = "usage: velmora-batch-bench [--runs N] [--units U] [--absent-ms MS]"
-                               " [--idle-seconds S] [--verify 0|1] [--cli PATH] [--unit PATH]\n";
+                               " [--idle-seconds S] [--verify 0|1] [--store URL] [--cli PATH]"
+                               " [--unit PATH]\n";
 
 Result<Options> parseOptions(int argc, char** argv) {
-    const Accepted accepted{
-        {"--runs", "--units", "--absent-ms", "--idle-seconds", "--verify", "--cli", "--unit"},
-        {},
-        {},
-        0};
+    const Accepted accepted{{"--runs", "--units", "--absent-ms", "--idle-seconds", "--verify",
+                             "--store", "--cli", "--unit"},
+                            {},
+                            {},
+                            0};
     return readOptions({argv + 1, argv + argc}, accepted, Options{},
                        [](OptionValues& values, Options& options) {
                            values.whole("--runs", options.runs, 1, 100);
@@ -65,6 +69,7 @@ Result<Options> parseOptions(int argc, char** argv) {
                            values.whole("--absent-ms", options.absentMs, 0, 60000);
                            values.whole("--idle-seconds", options.idleSeconds, 1, 3600);
                            values.whole("--verify", options.verify, 0, 1);
+                           values.text("--store", options.store);
                            values.text("--cli", options.cli);
                            values.text("--unit", options.unit);
                        });
@@ -92,10 +97,16 @@ struct Cradles {
     }
 };
 
-bool startBatch(ChildProcess& batch, const Options& options, const std::string& file,
-                const Cradles& cradles, int count) {
+bool startBatch(ChildProcess& batch, const Options& options, const std::string& folder,
+                const std::string& file, const Cradles& cradles, int count) {
     std::vector<std::string> arguments{
         options.cli, "batch", file, "--number-from", "1", "--count", std::to_string(count)};
+    if (options.store.empty()) {
+        arguments.insert(arguments.end(), {"--store", folder + "/production.sqlite"});
+    } else {
+        // The folder is new for every batch; so is the job named after it.
+        arguments.insert(arguments.end(), {"--store", options.store, "--job", folder});
+    }
     if (options.verify)
         arguments.push_back("--verify");
     for (const std::string& link : cradles.links) {
@@ -145,7 +156,7 @@ std::optional<double> unitsPerMinute(const Options& options, const std::string& 
         return std::nullopt;
     ChildProcess batch;
     const double startMs = monotonicMs();
-    if (!startBatch(batch, options, file, cradles, options.units))
+    if (!startBatch(batch, options, folder, file, cradles, options.units))
         return std::nullopt;
     LineReader events(batch.errorFd());
     std::map<int, double> backAt; // position -> when its next unit goes in
@@ -185,7 +196,7 @@ std::optional<double> idleProcessor(const Options& options, const std::string& f
     if (!cradles.start(options, folder, 8, true))
         return std::nullopt;
     ChildProcess batch;
-    if (!startBatch(batch, options, file, cradles, options.units))
+    if (!startBatch(batch, options, folder, file, cradles, options.units))
         return std::nullopt;
     LineReader events(batch.errorFd());
     const double settleUntil = monotonicMs() + kSettleMs;

@@ -81,10 +81,13 @@ Step<store::Job> jobOf(const Arguments& arguments, store::StoreThread& store,
             ? named->second
             : QFileInfo(QString::fromLocal8Bit(path.c_str())).completeBaseName().toStdString() +
                   " " + std::to_string(spec.firstNumber) + "-" + std::to_string(spec.lastNumber);
-    auto joined = store.run<store::StoreResult<store::Job>>(
-        [&](store::ProductionStore& s) { return s.joinOrCreateJob(spec, station, operatorName); });
+    auto joined = store.run<store::StoreResult<store::Job>>([&](store::ProductionStore& s) {
+        return s.joinOrCreateJob(spec, named != arguments.options.end(), station, operatorName);
+    });
     if (!joined)
         return storeFailure(joined.error());
+    if (joined->closedAt)
+        return Failure{ExitStatus::BadInput, "the job \"" + joined->name + "\" is closed"};
     return *joined;
 }
 

@@ -135,28 +135,40 @@ StoreResult<Job> ProductionStore::createJob(const JobSpec& spec, const std::stri
     });
 }
 
-StoreResult<Job> ProductionStore::joinOrCreateJob(const JobSpec& spec, const std::string& station,
+StoreResult<Job> ProductionStore::joinOrCreateJob(const JobSpec& spec, bool byName,
+                                                  const std::string& station,
                                                   const std::string& operatorName) {
     return attempt([&](StoreConnection& db) {
         return inTransaction(db, [&]() -> StoreResult<Job> {
             if (auto locked = db.run(db.sql().lockSchema); !locked)
                 return locked.error();
-            auto same =
-                db.run(QString::fromLatin1(kJobColumns) +
-                           " WHERE image = ? AND first_number = ? AND last_number = ?"
-                           " AND closed_at IS NULL ORDER BY created_at",
-                       {text(spec.image), number(spec.firstNumber), number(spec.lastNumber)});
-            if (!same)
-                return same.error();
-            if (same->next())
-                return jobOf(*same);
-            auto named =
-                db.run(QString::fromLatin1(kJobColumns) + " WHERE name = ?", {text(spec.name)});
-            if (!named)
-                return named.error();
-            if (named->next())
-                return StoreError{
-                    "the job \"" + spec.name + "\" has another configuration or range", true};
+            auto found =
+                byName
+                    ? db.run(QString::fromLatin1(kJobColumns) + " WHERE name = ?",
+                             {text(spec.name)})
+                    : db.run(QString::fromLatin1(kJobColumns) +
+                                 " WHERE image = ? AND first_number = ? AND last_number = ?"
+                                 " AND closed_at IS NULL ORDER BY created_at",
+                             {text(spec.image), number(spec.firstNumber), number(spec.lastNumber)});
+            if (!found)
+                return found.error();
+            if (found->next()) {
+                Job job = jobOf(*found);
+                if (job.image != spec.image || job.firstNumber != spec.firstNumber ||
+                    job.lastNumber != spec.lastNumber)
+                    return StoreError{
+                        "the job \"" + spec.name + "\" has another configuration or range", true};
+                return job;
+            }
+            if (!byName) {
+                auto named =
+                    db.count("SELECT count(*) FROM jobs WHERE name = ?", {text(spec.name)});
+                if (!named)
+                    return named.error();
+                if (*named > 0)
+                    return StoreError{
+                        "the job \"" + spec.name + "\" has another configuration or range", true};
+            }
             return addJob(db, spec, station, operatorName);
         });
     });

@@ -22,8 +22,9 @@ public:
     // A new job with every number of its range free; a job of that name is refused.
     StoreResult<Job> createJob(const JobSpec& spec, const std::string& station,
                                const std::string& operatorName);
-    // The open job with this image and range, or a new one named `spec.name`.
-    StoreResult<Job> joinOrCreateJob(const JobSpec& spec, const std::string& station,
+    // The open job with this image and range (`byName`: the job named `spec.name`, which
+    // must have this image and range), or a new one named `spec.name`.
+    StoreResult<Job> joinOrCreateJob(const JobSpec& spec, bool byName, const std::string& station,
                                      const std::string& operatorName);
     StoreResult<std::optional<Job>> findJob(const std::string& name);
     StoreResult<std::vector<Job>> jobs();
