@@ -87,6 +87,7 @@ auto ProductionStore::attempt(Work work) -> decltype(work(std::declval<StoreConn
         connection_ = std::move(*connection);
     }
     auto done = work(*connection_);
+    connection_->finishAll();
     if (!done && !done.error().refused)
         connection_.reset();
     return done;
@@ -128,7 +129,7 @@ StoreResult<Job> ProductionStore::createJob(const JobSpec& spec, const std::stri
                 db.run(QString::fromLatin1(kJobColumns) + " WHERE name = ?", {text(spec.name)});
             if (!existing)
                 return existing.error();
-            if (existing->next())
+            if ((*existing)->next())
                 return StoreError{"a job named \"" + spec.name + "\" exists already", true};
             return addJob(db, spec, station, operatorName);
         });
@@ -152,8 +153,8 @@ StoreResult<Job> ProductionStore::joinOrCreateJob(const JobSpec& spec, bool byNa
                              {text(spec.image), number(spec.firstNumber), number(spec.lastNumber)});
             if (!found)
                 return found.error();
-            if (found->next()) {
-                Job job = jobOf(*found);
+            if ((*found)->next()) {
+                Job job = jobOf(**found);
                 if (job.image != spec.image || job.firstNumber != spec.firstNumber ||
                     job.lastNumber != spec.lastNumber)
                     return StoreError{
@@ -179,9 +180,9 @@ StoreResult<std::optional<Job>> ProductionStore::findJob(const std::string& name
         auto found = db.run(QString::fromLatin1(kJobColumns) + " WHERE name = ?", {text(name)});
         if (!found)
             return found.error();
-        if (!found->next())
+        if (!(*found)->next())
             return std::optional<Job>();
-        return std::optional<Job>(jobOf(*found));
+        return std::optional<Job>(jobOf(**found));
     });
 }
 
@@ -191,8 +192,8 @@ StoreResult<std::vector<Job>> ProductionStore::jobs() {
         if (!found)
             return found.error();
         std::vector<Job> all;
-        while (found->next())
-            all.push_back(jobOf(*found));
+        while ((*found)->next())
+            all.push_back(jobOf(**found));
         return all;
     });
 }
@@ -203,7 +204,7 @@ StoreResult<void> ProductionStore::closeJob(const std::string& name) {
                              {text(storeTimestamp()), text(name)});
         if (!closed)
             return closed.error();
-        if (closed->numRowsAffected() != 1)
+        if ((*closed)->numRowsAffected() != 1)
             return StoreError{"no open job is named \"" + name + "\"", true};
         return {};
     });
@@ -216,9 +217,9 @@ StoreResult<std::optional<Taken>> ProductionStore::take(const std::string& job,
             auto open = db.run("SELECT closed_at FROM jobs WHERE name = ?", {text(job)});
             if (!open)
                 return open.error();
-            if (!open->next())
+            if (!(*open)->next())
                 return StoreError{"no job is named \"" + job + "\"", true};
-            if (!open->value(0).isNull())
+            if (!(*open)->value(0).isNull())
                 return std::optional<Taken>();
             auto free = db.run(QStringLiteral("SELECT number FROM numbers WHERE job = ? AND "
                                               "state = 'free' ORDER BY number LIMIT 1") +
@@ -226,9 +227,9 @@ StoreResult<std::optional<Taken>> ProductionStore::take(const std::string& job,
                                {text(job)});
             if (!free)
                 return free.error();
-            if (!free->next())
+            if (!(*free)->next())
                 return std::optional<Taken>();
-            const long taken = free->value(0).toLongLong();
+            const long taken = (*free)->value(0).toLongLong();
             auto sent =
                 db.run("UPDATE numbers SET state = 'sent', station = ?, position = ?, "
                        "operator = ?, device = ?, sent_at = ? "
@@ -237,7 +238,7 @@ StoreResult<std::optional<Taken>> ProductionStore::take(const std::string& job,
                         text(taker.device), text(storeTimestamp()), text(job), number(taken)});
             if (!sent)
                 return sent.error();
-            if (sent->numRowsAffected() != 1)
+            if ((*sent)->numRowsAffected() != 1)
                 return StoreError{"number " + std::to_string(taken) + " was taken meanwhile"};
             auto left = db.count("SELECT count(*) FROM numbers WHERE job = ? AND state = 'free'",
                                  {text(job)});
@@ -266,7 +267,7 @@ StoreResult<void> ProductionStore::record(const std::string& job, long taken,
                           text(storeTimestamp()), text(job), number(taken)});
         if (!done)
             return done.error();
-        if (done->numRowsAffected() != 1)
+        if ((*done)->numRowsAffected() != 1)
             return StoreError{"number " + std::to_string(taken) + " of job \"" + job +
                                   "\" is not in flight",
                               true};
@@ -287,9 +288,9 @@ ProductionStore::markInFlightToCheck(const std::string& station,
                                     {text(station), text(device)});
                 if (!found)
                     return found.error();
-                while (found->next())
-                    marked.emplace_back(found->value(0).toString().toStdString(),
-                                        found->value(1).toLongLong());
+                while ((*found)->next())
+                    marked.emplace_back((*found)->value(0).toString().toStdString(),
+                                        (*found)->value(1).toLongLong());
                 auto changed =
                     db.run("UPDATE numbers SET state = 'to-check', result = 'interrupted', "
                            "detail = 'in flight when its station stopped; the unit may hold it', "
@@ -312,10 +313,10 @@ StoreResult<std::vector<StateCount>> ProductionStore::counts(const std::string& 
         if (!counted)
             return counted.error();
         std::vector<StateCount> all;
-        while (counted->next())
-            all.push_back({counted->value(0).toString().toStdString(),
-                           counted->value(1).toString().toStdString(),
-                           static_cast<long>(counted->value(2).toLongLong())});
+        while ((*counted)->next())
+            all.push_back({(*counted)->value(0).toString().toStdString(),
+                           (*counted)->value(1).toString().toStdString(),
+                           static_cast<long>((*counted)->value(2).toLongLong())});
         return all;
     });
 }
@@ -337,18 +338,18 @@ StoreResult<std::vector<NumberRow>> ProductionStore::rows(const std::string& job
             return found.error();
         std::vector<NumberRow> all;
         const auto textAt = [&found](int column) {
-            return found->value(column).toString().toStdString();
+            return (*found)->value(column).toString().toStdString();
         };
-        while (found->next()) {
+        while ((*found)->next()) {
             NumberRow row;
             row.job = textAt(0);
-            row.number = static_cast<long>(found->value(1).toLongLong());
+            row.number = static_cast<long>((*found)->value(1).toLongLong());
             row.state = textAt(2);
             row.taker = {textAt(3), textAt(4), textAt(5), textAt(6)};
             row.sentAt = textAt(7);
             row.result = textAt(8);
             row.detail = textAt(9);
-            row.frameSent = found->value(10).toLongLong() != 0;
+            row.frameSent = (*found)->value(10).toLongLong() != 0;
             row.image = textAt(11);
             row.finishedAt = textAt(12);
             row.configurationFile = textAt(13);

@@ -73,6 +73,7 @@ StoreConnection::StoreConnection(StoreLocation location, const EngineSql& sql)
       name_(QStringLiteral("velmora-store-%1").arg(++connections)) {}
 
 StoreConnection::~StoreConnection() {
+    prepared_.clear();
     db_.close();
     db_ = QSqlDatabase();
     QSqlDatabase::removeDatabase(name_);
@@ -158,8 +159,8 @@ StoreResult<long> StoreConnection::count(const char* statement,
     if (!read)
         return read.error();
     // A statement left open would keep SQLite from changing its journal or committing.
-    const long value = read->next() ? read->value(0).toLongLong() : -1;
-    read->finish();
+    const long value = (*read)->next() ? (*read)->value(0).toLongLong() : -1;
+    (*read)->finish();
     return value;
 }
 
@@ -213,23 +214,38 @@ StoreResult<void> StoreConnection::migrate() {
     return commit();
 }
 
-StoreResult<QSqlQuery> StoreConnection::run(const QString& statement,
-                                            const std::vector<QVariant>& values) {
-    QSqlQuery query(db_);
-    query.setForwardOnly(true);
+StoreResult<std::shared_ptr<QSqlQuery>> StoreConnection::run(const QString& statement,
+                                                             const std::vector<QVariant>& values) {
     // PostgreSQL prepares no schema statements; those carry no values anyway.
     if (values.empty()) {
-        if (!query.exec(statement))
-            return failure(QStringLiteral("cannot write to"), query.lastError());
+        auto query = std::make_shared<QSqlQuery>(db_);
+        query->setForwardOnly(true);
+        if (!query->exec(statement))
+            return failure(QStringLiteral("cannot write to"), query->lastError());
         return query;
     }
-    if (!query.prepare(statement))
-        return failure(QStringLiteral("cannot prepare a statement on"), query.lastError());
-    for (const QVariant& value : values)
-        query.addBindValue(value);
-    if (!query.exec())
-        return failure(QStringLiteral("cannot write to"), query.lastError());
+    auto kept = prepared_.find(statement);
+    if (kept == prepared_.end()) {
+        auto query = std::make_shared<QSqlQuery>(db_);
+        query->setForwardOnly(true);
+        if (!query->prepare(statement))
+            return failure(QStringLiteral("cannot prepare a statement on"), query->lastError());
+        kept = prepared_.emplace(statement, std::move(query)).first;
+    }
+    std::shared_ptr<QSqlQuery> query = kept->second;
+    for (std::size_t i = 0; i < values.size(); ++i)
+        query->bindValue(static_cast<int>(i), values[i]);
+    if (!query->exec()) {
+        const StoreError error = failure(QStringLiteral("cannot write to"), query->lastError());
+        prepared_.erase(kept);
+        return error;
+    }
     return query;
+}
+
+void StoreConnection::finishAll() {
+    for (auto& [statement, query] : prepared_)
+        query->finish();
 }
 
 StoreResult<void> StoreConnection::exec(const char* statement) {
@@ -240,6 +256,7 @@ StoreResult<void> StoreConnection::exec(const char* statement) {
 }
 
 void StoreConnection::rollback() {
+    finishAll();
     QSqlQuery(db_).exec(QStringLiteral("ROLLBACK"));
 }
 

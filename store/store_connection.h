@@ -7,6 +7,7 @@
 #include <QSqlQuery>
 #include <QVariant>
 
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -36,12 +37,19 @@ public:
     const EngineSql& sql() const { return *sql_; }
     const StoreLocation& location() const { return location_; }
 
-    // One statement with its values bound in order to its '?'.
-    StoreResult<QSqlQuery> run(const QString& statement, const std::vector<QVariant>& values = {});
+    // One statement with its values bound in order to its '?'. A statement with values is
+    // prepared once per connection and kept: PostgreSQL then takes one round trip for it.
+    StoreResult<std::shared_ptr<QSqlQuery>> run(const QString& statement, const std::vector<QVariant>& values = {});
+    // Lets go of every result still open, so that no read holds an old snapshot; after
+    // each verb and before each commit.
+    void finishAll();
     // The first column of the first row of a query; -1 when it gives no row.
     StoreResult<long> count(const char* statement, const std::vector<QVariant>& values = {});
     StoreResult<void> begin() { return exec(sql_->beginWrite); }
-    StoreResult<void> commit() { return exec("COMMIT"); }
+    StoreResult<void> commit() {
+        finishAll();
+        return exec("COMMIT");
+    }
     void rollback();
 
 private:
@@ -57,6 +65,7 @@ private:
     const EngineSql* sql_;
     QString name_;
     QSqlDatabase db_;
+    std::map<QString, std::shared_ptr<QSqlQuery>> prepared_;
 };
 
 // The schema version this program writes; a database of a later one is refused.
