@@ -24,9 +24,9 @@ StoreResult<std::unique_ptr<StoreThread>> StoreThread::start(const StoreLocation
 }
 
 StoreThread::~StoreThread() {
-    // The store's connection belongs to the worker thread and is closed there.
+    // The work posted before runs first; the store's connection is closed on its thread.
     QMetaObject::invokeMethod(
-        host_.get(), [this]() { store_.reset(); }, Qt::QueuedConnection);
+        host_.get(), [this]() { store_.reset(); }, Qt::BlockingQueuedConnection);
     thread_.quit();
     thread_.wait();
     host_.reset();

@@ -20,7 +20,8 @@ public:
     // Opens the store on the worker thread and waits for the outcome: a batch does not
     // start on a store it cannot open.
     static StoreResult<std::unique_ptr<StoreThread>> start(const StoreLocation& location);
-    // Lets the work already posted finish, then ends the thread.
+    // Lets the work already posted finish, then ends the thread (waiting for it: a caller
+    // whose store does not answer lets go of the object instead).
     ~StoreThread();
     StoreThread(const StoreThread&) = delete;
     StoreThread& operator=(const StoreThread&) = delete;

@@ -427,6 +427,40 @@ TEST_P(LineOnStore, AStationKilledMidExchangeLosesNoNumberAndRepeatsNone) {
     EXPECT_EQ(rows.at(killed).first, "to-check");
 }
 
+// The database server crashes in the middle of a batch and comes back: the positions
+// finish their units, take no new one while it is away, the display says why, and the
+// batch goes on by itself; every number still reaches exactly one unit.
+TEST(BatchCommand, AStoreThatGoesAwayStallsTheLineUntilItIsBack) {
+    SimulatedUnit::ensureApplication();
+    const QString server = QStringLiteral("/tmp/velmora-pg-crash-%1").arg(::getpid());
+    const auto control = [&server](const char* action) {
+        return QProcess::execute(QStringLiteral(VELMORA_PG_SERVER), {action, server}) == 0;
+    };
+    ASSERT_TRUE(control("start"));
+    Folder folder;
+    const auto file = folder.save("site.prg", site(1));
+    SimulatedJig jig(std::vector<QStringList>(2));
+    ASSERT_TRUE(jig.started());
+    JigOperator line(jig,
+                     QStringList{"batch", pathText(file), "--number-from", "101", "--count", "8",
+                                 "--store", "host=" + server + " user=velmora dbname=postgres"} +
+                         jig.deviceArguments());
+    ASSERT_TRUE(line.serve(20000, QRegularExpression("position \\d \\d+: done"), 2)) << line.err();
+    ASSERT_TRUE(control("crash"));
+    const bool stalled = QTest::qWaitFor(
+        [&line] { return line.serve(50) || holds(line.out(), "the store cannot be written"); },
+        20000);
+    const int handled = static_cast<int>(numbersSent(jig, 101, 8).size());
+    QTest::qWait(1500);
+    EXPECT_EQ(static_cast<int>(numbersSent(jig, 101, 8).size()), handled);
+    ASSERT_TRUE(control("restart"));
+    EXPECT_TRUE(stalled) << line.err();
+    EXPECT_EQ(line.finish(30000), 0) << line.err();
+    EXPECT_TRUE(holds(line.out(), "the store answers again; the batch goes on"));
+    EXPECT_EQ(numbersSent(jig, 101, 8), range(101, 8));
+    control("stop");
+}
+
 INSTANTIATE_TEST_SUITE_P(BothEngines, LineOnStore,
                          testing::Values(store_test::Engine::Sqlite,
                                          store_test::Engine::Postgresql),
