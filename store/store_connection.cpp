@@ -73,9 +73,8 @@ StoreConnection::StoreConnection(StoreLocation location, const EngineSql& sql)
       name_(QStringLiteral("velmora-store-%1").arg(++connections)) {}
 
 StoreConnection::~StoreConnection() {
-    // Closed first: a statement of a connection the server dropped is not freed there.
-    db_.close();
     prepared_.clear();
+    db_.close();
     db_ = QSqlDatabase();
     QSqlDatabase::removeDatabase(name_);
 }

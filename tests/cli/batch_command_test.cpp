@@ -90,6 +90,8 @@ public:
     }
     void interrupt() { ::kill(static_cast<pid_t>(cli_.processId()), SIGINT); }
     qint64 processId() const { return cli_.processId(); }
+    // The reader of standard output goes away, as `| head` does.
+    void closeOutput() { cli_.closeReadChannel(QProcess::StandardOutput); }
     const std::string& out() const { return out_; }
     const std::string& err() const { return err_; }
     // How many units were put into the position's cradle, the first one included.
@@ -459,6 +461,26 @@ TEST(BatchCommand, AStoreThatGoesAwayStallsTheLineUntilItIsBack) {
     EXPECT_TRUE(holds(line.out(), "the store answers again; the batch goes on"));
     EXPECT_EQ(numbersSent(jig, 101, 8), range(101, 8));
     control("stop");
+}
+
+// A reader of the results that goes away (`| head -n 3`, a killed `tee`) does not end
+// the batch: every unit is still programmed and its outcome on record.
+TEST_P(LineOnStore, AClosedOutputNeverEndsABatch) {
+    Folder folder;
+    const auto file = folder.save("site.prg", site(1));
+    SimulatedJig jig(std::vector<QStringList>(2));
+    ASSERT_TRUE(jig.started());
+    JigOperator line(jig, QStringList{"batch", pathText(file), "--number-from", "101", "--count",
+                                      "6", "--job", "piped"} +
+                              storeArguments() + jig.deviceArguments());
+    ASSERT_TRUE(line.serve(20000, QRegularExpression("position \\d \\d+: programming")));
+    line.closeOutput();
+    ASSERT_EQ(line.finish(30000), 0) << line.err();
+    EXPECT_EQ(numbersSent(jig, 101, 6), range(101, 6));
+    const auto rows = onRecord("piped");
+    EXPECT_EQ(rows.size(), 6u);
+    for (const auto& [number, row] : rows)
+        EXPECT_EQ(row.first, "programmed") << number;
 }
 
 INSTANTIATE_TEST_SUITE_P(BothEngines, LineOnStore,
