@@ -4,6 +4,8 @@
 // hand-over time. Prints, per run and as medians: units per minute for each number of
 // positions, the ratio of 8 positions to 8 times one, the ratio of 1 position to the
 // line's limit, and the batch's processor use while every position waits for a unit.
+// Each batch takes its numbers from a production store of its own: a fresh SQLite file,
+// or a fresh job on the PostgreSQL database that --store names.
 //
 // The line's limit is one unit per hand-over plus the bytes the unit's exchange puts on
 // a 9600 baud 8N1 line: the frame and its acknowledgement, and with --verify the read
@@ -11,7 +13,7 @@
 // the last one's, so that each unit counted had its hand-over, as the limit has.
 //
 //   velmora-batch-bench [--runs N] [--units U] [--absent-ms MS] [--idle-seconds S]
-//                       [--verify 0|1] [--cli PATH] [--unit PATH]
+//                       [--verify 0|1] [--store URL] [--cli PATH] [--unit PATH]
 #include "harness/child_process.h"
 #include "harness/line_reader.h"
 #include "harness/process_stats.h"
@@ -52,19 +54,21 @@ struct Options {
     int absentMs = 600;
     int idleSeconds = 10;
     bool verify = false;
+    std::string store; // empty: an SQLite file in the run's folder
     std::string cli = VELMORA_CLI;
     std::string unit = VELMORA_UNIT_SIM;
 };
 
 constexpr const char* kUsage = "usage: velmora-batch-bench [--runs N] [--units U] [--absent-ms MS]"
-                               " [--idle-seconds S] [--verify 0|1] [--cli PATH] [--unit PATH]\n";
+                               " [--idle-seconds S] [--verify 0|1] [--store URL] [--cli PATH]"
+                               " [--unit PATH]\n";
 
 Result<Options> parseOptions(int argc, char** argv) {
-    const Accepted accepted{
-        {"--runs", "--units", "--absent-ms", "--idle-seconds", "--verify", "--cli", "--unit"},
-        {},
-        {},
-        0};
+    const Accepted accepted{{"--runs", "--units", "--absent-ms", "--idle-seconds", "--verify",
+                             "--store", "--cli", "--unit"},
+                            {},
+                            {},
+                            0};
     return readOptions({argv + 1, argv + argc}, accepted, Options{},
                        [](OptionValues& values, Options& options) {
                            values.whole("--runs", options.runs, 1, 100);
@@ -72,6 +76,7 @@ Result<Options> parseOptions(int argc, char** argv) {
                            values.whole("--absent-ms", options.absentMs, 0, 60000);
                            values.whole("--idle-seconds", options.idleSeconds, 1, 3600);
                            values.whole("--verify", options.verify, 0, 1);
+                           values.text("--store", options.store);
                            values.text("--cli", options.cli);
                            values.text("--unit", options.unit);
                        });
@@ -99,10 +104,16 @@ struct Cradles {
     }
 };
 
-bool startBatch(ChildProcess& batch, const Options& options, const std::string& file,
-                const Cradles& cradles, int count) {
+bool startBatch(ChildProcess& batch, const Options& options, const std::string& folder,
+                const std::string& file, const Cradles& cradles, int count) {
     std::vector<std::string> arguments{
         options.cli, "batch", file, "--number-from", "1", "--count", std::to_string(count)};
+    if (options.store.empty()) {
+        arguments.insert(arguments.end(), {"--store", folder + "/production.sqlite"});
+    } else {
+        // The folder is new for every batch; so is the job named after it.
+        arguments.insert(arguments.end(), {"--store", options.store, "--job", folder});
+    }
     if (options.verify)
         arguments.push_back("--verify");
     for (const std::string& link : cradles.links) {
@@ -162,7 +173,7 @@ std::optional<Rates> unitsPerMinute(const Options& options, const std::string& f
         return std::nullopt;
     ChildProcess batch;
     const double startMs = monotonicMs();
-    if (!startBatch(batch, options, file, cradles, options.units))
+    if (!startBatch(batch, options, folder, file, cradles, options.units))
         return std::nullopt;
     LineReader events(batch.errorFd());
     std::map<int, double> backAt; // position -> when its next unit goes in
@@ -207,7 +218,7 @@ std::optional<double> idleProcessor(const Options& options, const std::string& f
     if (!cradles.start(options, folder, 8, true))
         return std::nullopt;
     ChildProcess batch;
-    if (!startBatch(batch, options, file, cradles, options.units))
+    if (!startBatch(batch, options, folder, file, cradles, options.units))
         return std::nullopt;
     LineReader events(batch.errorFd());
     const double settleUntil = monotonicMs() + kSettleMs;

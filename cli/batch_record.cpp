@@ -5,38 +5,20 @@
 #include <memory>
 
 namespace velmora::cli {
-namespace {
 
-QString pathOf(const std::string& text) {
-    return QString::fromLocal8Bit(text.c_str());
-}
-
-} // namespace
-
-Step<BatchRecord> openBatchRecord(const Arguments& arguments, const std::string& configurationFile,
-                                  std::function<std::string(int)> labelOf) {
-    BatchRecord batch{{}, [](const UnitReport&) { return Step<void>{}; }, {}};
-    const auto resume = arguments.options.find("--resume");
+Step<UnitRecorder> openBatchMirror(const Arguments& arguments, const std::string& configurationFile,
+                                   const std::string& sha256,
+                                   std::function<std::string(int)> labelOf) {
     const auto log = arguments.options.find("--log");
-    if (resume != arguments.options.end()) {
-        auto sent = sentNumbers(pathOf(resume->second));
-        if (!sent)
-            return sent.error();
-        batch.alreadySent = std::move(*sent);
-    }
-    const auto target = log != arguments.options.end() ? log : resume;
-    if (target == arguments.options.end())
-        return batch;
-    auto digest = sha256OfFile(pathOf(configurationFile));
-    if (!digest)
-        return digest.error();
-    auto opened = ProductionRecord::open(pathOf(target->second));
+    if (log == arguments.options.end())
+        return UnitRecorder{};
+    auto opened = ProductionRecord::open(QString::fromLocal8Bit(log->second.c_str()));
     if (!opened)
         return opened.error();
-    batch.path = target->second;
     std::shared_ptr<ProductionRecord> record = std::move(*opened);
-    batch.recorder = [record, labelOf = std::move(labelOf), file = pathOf(configurationFile),
-                      sha256 = *digest](const UnitReport& unit) -> Step<void> {
+    return UnitRecorder{[record, labelOf = std::move(labelOf),
+                         file = QString::fromStdString(configurationFile),
+                         sha256 = QString::fromStdString(sha256)](const UnitReport& unit) {
         RecordRow row;
         row.position = labelOf(unit.position);
         row.device = stableDeviceName(unit.device);
@@ -48,8 +30,7 @@ Step<BatchRecord> openBatchRecord(const Arguments& arguments, const std::string&
         row.frameSent = unit.frameSent;
         row.image = unit.image;
         return record->append(row);
-    };
-    return batch;
+    }};
 }
 
 } // namespace velmora::cli

@@ -16,9 +16,8 @@ std::string numberList(const std::set<long>& numbers) {
     return text;
 }
 
-BatchSummary::BatchSummary(long first, long count, std::set<long> alreadySent, std::string record)
-    : first_(first), count_(count), alreadySent_(std::move(alreadySent)),
-      record_(std::move(record)) {}
+BatchSummary::BatchSummary(std::string job, long first, long last)
+    : job_(std::move(job)), first_(first), last_(last) {}
 
 long BatchSummary::failed() const {
     long failed = 0;
@@ -27,7 +26,7 @@ long BatchSummary::failed() const {
     return failed;
 }
 
-std::vector<std::string> BatchSummary::lines(const std::set<long>& notReached) const {
+std::vector<std::string> BatchSummary::lines(std::optional<long> freeLeft, bool exhausted) const {
     std::set<long> verified;
     std::set<long> programmed;
     std::string spent;
@@ -45,9 +44,9 @@ std::vector<std::string> BatchSummary::lines(const std::set<long>& notReached) c
         }
     }
     const long handled = static_cast<long>(units_.size());
-    std::vector<std::string> lines{"numbers " + std::to_string(first_) + "-" +
-                                   std::to_string(first_ + count_ - 1) + ": " +
-                                   std::to_string(handled) + " unit(s) handled, " +
+    std::vector<std::string> lines{"job " + job_ + ", numbers " + std::to_string(first_) + "-" +
+                                   std::to_string(last_) + ": " + std::to_string(handled) +
+                                   " unit(s) handled, " +
                                    std::to_string(verified.size() + programmed.size()) +
                                    " programmed, " + std::to_string(failed()) + " failed"};
     const auto list = [&](const std::string& what, const std::string& numbers) {
@@ -58,17 +57,16 @@ std::vector<std::string> BatchSummary::lines(const std::set<long>& notReached) c
     list("programmed", numberList(programmed));
     list("spent, units to check", spent);
     list("failed before the frame was sent", freedAgain);
-    list("not reached", numberList(notReached));
-    list("skipped, already sent by an earlier batch", numberList(alreadySent_));
     for (const UnitReport& unit : units_)
         if (unit.outcome == UnitOutcome::Interrupted)
             lines.push_back("interrupted: " + std::to_string(unit.number) + " at position " +
                             std::to_string(unit.position) +
                             (unit.frameSent ? ", frame sent: the unit may hold it, check it"
                                             : ", frame not sent"));
-    if (!notReached.empty())
-        lines.push_back("to go on, resume from " + std::to_string(*notReached.begin()) +
-                        (record_.empty() ? "" : ": the same command with --resume " + record_));
+    if (!exhausted)
+        lines.push_back((freeLeft ? std::to_string(*freeLeft) + " number(s) of the job still free"
+                                  : std::string("the job was not used up")) +
+                        "; to go on, run the batch again: the store hands out the free ones");
     return lines;
 }
 

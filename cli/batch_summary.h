@@ -2,33 +2,34 @@
 
 #include "cli/unit_outcome.h"
 
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
 
 namespace velmora::cli {
 
-// What became of every number of a batch, told to the operator when it ends: the units
-// handled, counted honestly, and each number as verified, programmed, spent (a unit may
-// hold it although its attempt failed: never handed out again, the unit to check), not
-// reached, or skipped because a record showed it as sent before.
+// What became of every number this batch handled, told to the operator when it ends:
+// the units handled, counted honestly, and each number as verified, programmed or spent
+// (a unit may hold it although its attempt failed: never handed out again, the unit to
+// check).
 class BatchSummary {
 public:
-    // `record` is the record the batch writes, named in the advice on how to go on.
-    BatchSummary(long first, long count, std::set<long> alreadySent, std::string record = {});
+    // The job's name and range.
+    BatchSummary(std::string job, long first, long last);
 
     void add(const UnitReport& unit) { units_.push_back(unit); }
     const std::vector<UnitReport>& units() const { return units_; }
     long failed() const;
 
-    // The closing lines; `notReached` are the numbers still free.
-    std::vector<std::string> lines(const std::set<long>& notReached) const;
+    // The closing lines; `freeLeft` is how many numbers of the job the store last said
+    // were free, `exhausted` whether the job has none left.
+    std::vector<std::string> lines(std::optional<long> freeLeft, bool exhausted) const;
 
 private:
+    std::string job_;
     long first_;
-    long count_;
-    std::set<long> alreadySent_;
-    std::string record_;
+    long last_;
     std::vector<UnitReport> units_;
 };
 

@@ -1,8 +1,6 @@
 #include "cli/jig_display.h"
 
-#include <QDateTime>
-
-#include <cstdlib>
+#include "store/production_store.h"
 
 #ifdef Q_OS_WIN
 #include <io.h>
@@ -38,15 +36,7 @@ bool isTerminal(std::FILE* stream) {
 } // namespace
 
 std::string localTimestamp() {
-    const QDateTime now = QDateTime::currentDateTime();
-    const int offset = now.offsetFromUtc() / 60;
-    // The offset always spelt out, "+00:00" included, where Qt would write "Z".
-    return now.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzz")).toStdString() +
-           QStringLiteral("%1%2:%3")
-               .arg(offset < 0 ? '-' : '+')
-               .arg(std::abs(offset) / 60, 2, 10, QLatin1Char('0'))
-               .arg(std::abs(offset) % 60, 2, 10, QLatin1Char('0'))
-               .toStdString();
+    return store::storeTimestamp();
 }
 
 JigDisplay::JigDisplay(std::FILE* progress, std::FILE* results, std::size_t positions)

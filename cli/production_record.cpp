@@ -37,19 +37,6 @@ bool syncToDisk(QFile& file) {
 #endif
 }
 
-QString operatorName() {
-    for (const char* variable : {"USER", "LOGNAME", "USERNAME"})
-        if (const QString name = qEnvironmentVariable(variable); !name.isEmpty())
-            return name;
-    return {};
-}
-
-std::string hexOf(const Image& image) {
-    const QByteArray bytes(reinterpret_cast<const char*>(image.data()),
-                           static_cast<qsizetype>(image.size()));
-    return bytes.toHex().toUpper().toStdString();
-}
-
 // The rows of an RFC 4180 text; also takes bare LF line ends. A row cut short inside a
 // quoted field ends at the end of the text.
 std::vector<std::vector<std::string>> csvRows(std::string_view text) {
@@ -250,6 +237,19 @@ Step<std::set<long>> sentNumbers(const QString& path) {
             numbers.insert(*value);
     }
     return numbers;
+}
+
+QString operatorName() {
+    for (const char* variable : {"USER", "LOGNAME", "USERNAME"})
+        if (const QString name = qEnvironmentVariable(variable); !name.isEmpty())
+            return name;
+    return {};
+}
+
+std::string hexOf(const Image& image) {
+    const QByteArray bytes(reinterpret_cast<const char*>(image.data()),
+                           static_cast<qsizetype>(image.size()));
+    return bytes.toHex().toUpper().toStdString();
 }
 
 } // namespace velmora::cli

@@ -90,6 +90,12 @@ Step<QString> sha256OfFile(const QString& path);
 // is readable: a number that might be in a unit is never handed out again.
 Step<std::set<long>> sentNumbers(const QString& path);
 
+// The operator: $USER (or $LOGNAME, $USERNAME); empty when none is set.
+QString operatorName();
+
+// The 96 image bytes as 192 upper-case hexadecimal digits.
+std::string hexOf(const Image& image);
+
 // One field as RFC 4180 writes it: quoted when it holds a comma, a quote, CR or LF
 // (or starts or ends with a blank), quotes doubled.
 std::string csvField(std::string_view text);

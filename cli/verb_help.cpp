@@ -17,6 +17,7 @@ constexpr SectionText kSections[] = {
     {Section::Unit,
      "The unit (--port N for port 1 to 8, or --device PATH; --timeout SECONDS, 0.001 to\n"
      "3600, default 2; --log FILE.csv appends one row per unit to a traceability record):"},
+    {Section::Store, "The production store (--store URL|FILE.sqlite, as for batch):"},
     {Section::Ports,
      "Ports (port N is VELMORA_COM<N> when set, else the saved map, else /dev/ttyS<N-1>):"},
 };
@@ -24,7 +25,8 @@ constexpr SectionText kSections[] = {
 constexpr std::string_view kExitStatus =
     "Exit status: 0 done, 1 a difference or a failed verify, 2 bad input,\n"
     "3 no answer from the unit (or not a configuration), 4 the port could not be\n"
-    "opened, 5 the --log record could not be written, 130 interrupted (Ctrl-C).\n";
+    "opened, 5 the --log record or the production store could not be written,\n"
+    "130 interrupted (Ctrl-C).\n";
 
 std::string helpLine(const HelpLine& line) {
     std::string text(kIndent, ' ');

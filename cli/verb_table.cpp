@@ -3,6 +3,7 @@
 #include "cli/device_commands.h"
 #include "cli/file_commands.h"
 #include "cli/ports_command.h"
+#include "cli/store_commands.h"
 #include "link/port_mapping.h"
 
 namespace velmora::cli {
@@ -16,6 +17,10 @@ constexpr VerbOption kLog{"--log", Takes::Text};
 constexpr VerbOption kVerify{"--verify", Takes::Switch};
 constexpr VerbOption kJson{"--json", Takes::Switch};
 constexpr VerbOption kOutput{"-o", Takes::Text};
+// The production store and who works on it.
+constexpr VerbOption kStore{"--store", Takes::Text};
+constexpr VerbOption kStation{"--station", Takes::Text};
+constexpr VerbOption kOperator{"--operator", Takes::Text};
 
 constexpr std::string_view kShow = "show FILE.prg [--json]";
 constexpr std::string_view kDiff = "diff A.prg B.prg";
@@ -71,26 +76,56 @@ const std::vector<Verb>& verbs() {
          .handler = programCommand},
         {.name = "batch",
          .section = Section::Unit,
-         .synopsis = "batch FILE.prg (--port N[,N...] | --device PATH ...) --number-from N "
-                     "--count C [--verify] [--log FILE.csv] [--resume FILE.csv]",
-         .help = {{"batch FILE.prg --number-from N --count C [--verify] [--log FILE.csv]"},
-                  {"      [--resume FILE.csv]", "program unit after unit, numbers counting up,"},
-                  {"", "on every port of the jig at once (--port 1,2,3"},
-                  {"", "or --device repeated); --log records each unit,"},
-                  {"", "--resume skips the numbers a record shows as sent"}},
+         .synopsis = "batch (FILE.prg --number-from N --count C [--job NAME] | --job NAME) "
+                     "(--port N[,N...] | --device PATH ...) [--verify] [--store URL|FILE.sqlite] "
+                     "[--station NAME] [--operator NAME] [--log FILE.csv]",
+         .help = {{"batch FILE.prg --number-from N --count C [--job NAME] [--verify]"},
+                  {"batch --job NAME [--verify]",
+                   "program unit after unit on every port of the jig"},
+                  {"      [--store URL|FILE.sqlite]",
+                   "at once (--port 1,2,3 or --device repeated), each"},
+                  {"      [--station NAME]", "taking the lowest free number of the job from the"},
+                  {"      [--operator NAME]", "production store (default ~/.local/share/velmora/"},
+                  {"      [--log FILE.csv]", "production.sqlite; postgresql://... for a line of"},
+                  {"", "several PCs); --log keeps a CSV copy"}},
          .options = {{"--port", Takes::WholeList, kFirstPort, kLastPort, "port numbers"},
                      {"--device", Takes::Repeated},
                      kTimeout,
                      {"--number-from", Takes::Whole, 0, kHighestPeripheralNumber, "a whole number"},
                      {"--count", Takes::Whole, 1, kHighestPeripheralNumber, "a whole number"},
+                     {"--job", Takes::Text},
+                     kStore,
+                     kStation,
+                     kOperator,
                      kLog,
-                     {"--resume", Takes::Text},
                      kVerify},
-         .fewestWords = 1,
          .mostWords = 1,
-         .needs = {{"--number-from"}, {"--count"}},
          .needsEventLoop = true,
          .handler = batchCommand},
+        {.name = "job",
+         .section = Section::Store,
+         .synopsis = "job (create NAME FILE.prg --numbers FIRST-LAST | list | show NAME | "
+                     "close NAME) [--store URL|FILE.sqlite] [--station NAME] [--operator NAME]",
+         .help = {{"job create NAME FILE.prg --numbers FIRST-LAST"},
+                  {"", "a job: the file's image and a range of numbers"},
+                  {"job list | job show NAME | job close NAME"},
+                  {"", "the jobs; one job's numbers by state and station"}},
+         .options = {{"--numbers", Takes::Text}, kStore, kStation, kOperator},
+         .fewestWords = 1,
+         .needsEventLoop = true,
+         .handler = jobCommand},
+        {.name = "record",
+         .section = Section::Store,
+         .synopsis = "record (export [--job NAME] [-o FILE.csv] | show NUMBER [--job NAME]) "
+                     "[--store URL|FILE.sqlite]",
+         .help = {{"record export [--job NAME] [-o FILE.csv]"},
+                  {"", "every number handed out, as a CSV record"},
+                  {"record show NUMBER [--job NAME]",
+                   "what went into the unit holding the number"}},
+         .options = {{"--job", Takes::Text}, kOutput, kStore},
+         .fewestWords = 1,
+         .needsEventLoop = true,
+         .handler = recordCommand},
         {.name = "ports",
          .section = Section::Ports,
          .synopsis = "ports [--json] | ports map N DEVICE [--force] | ports unmap N | "

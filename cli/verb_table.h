@@ -40,7 +40,7 @@ struct HelpLine {
     std::string_view text = {};
 };
 
-enum class Section { Files, Unit, Ports };
+enum class Section { Files, Unit, Store, Ports };
 
 // A verb of velmora-cli, all that the program and its help say about it.
 struct Verb {

@@ -5,6 +5,7 @@
 VELMORA_PACKAGES=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev qt6-serialport-dev qt6-translations-l10n libgl-dev
+    libqt6sql6-sqlite libqt6sql6-psql postgresql
     libgtest-dev libbenchmark-dev
     clang libclang-rt-dev clang-format
     locales fonts-dejavu-core xvfb xauth

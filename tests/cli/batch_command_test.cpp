@@ -1,4 +1,5 @@
 #include "cli_process.h"
+#include "tests/store/store_under_test.h"
 
 #include <QRegularExpression>
 
@@ -110,6 +111,9 @@ public:
         return cli_.exitStatus() == QProcess::NormalExit ? cli_.exitCode() : -1;
     }
     bool interrupt() { return signalChild(cli_, SIGINT); }
+    bool killNow() { return signalChild(cli_, SIGKILL); }
+    // The reader of standard output goes away, as `| head` does.
+    void closeOutput() { cli_.closeReadChannel(QProcess::StandardOutput); }
     const std::string& out() const { return out_; }
     const std::string& err() const { return err_; }
     // How many units were put into the position's cradle, the first one included.
@@ -231,8 +235,8 @@ TEST(BatchCommand, FourPositionsProgramTwelveUnitsEachOnceWithItsOwnNumber) {
             EXPECT_LT(*(after - 1) - *(after - 2), 150.0) << "position " << p + 1;
         }
     }
-    EXPECT_TRUE(holds(line.out(), "numbers 101-112: 12 unit(s) handled, 12 programmed, 0 failed\n"
-                                  "verified: 101-112\n"));
+    EXPECT_TRUE(holds(line.out(), "job site 101-112, numbers 101-112: 12 unit(s) handled, "
+                                  "12 programmed, 0 failed\nverified: 101-112\n"));
     // The first line about the first unit carries its counter and its number; every
     // counter names the unit it is about.
     const std::size_t first = line.err().find("[1/12]");
@@ -316,7 +320,7 @@ TEST(BatchCommand, RefusesWhatWouldMisplaceANumber) {
          "Impossibile aprire la porta",
          4},
         {{"--port", "1", "--timeout", "0.0004"}, "--timeout takes seconds from 0.001"},
-        {{"--port", "1", "--resume", pathText(folder / "none.csv")}, "none.csv cannot be read"},
+        {{"--port", "1", "--resume", pathText(folder / "none.csv")}, "unknown option --resume"},
     };
     for (const auto& [arguments, message, exitCode] : cases) {
         QStringList words{"batch", file};
@@ -330,41 +334,12 @@ TEST(BatchCommand, RefusesWhatWouldMisplaceANumber) {
     }
 }
 
-// A record that stops taking rows (here: the file may not grow past 800 bytes, room for
-// the header and about one row) stops the batch: no unit starts after the failed row.
-TEST(BatchCommand, ARecordThatCannotBeWrittenStopsTheBatchBeforeTheNextUnit) {
+// Ctrl-C in the middle of a unit's exchange, then the same batch again on the same store:
+// it joins the job, the interrupted unit's number stays spent, and every other number of
+// the range goes out exactly once.
+TEST(BatchCommand, AnInterruptedBatchGoesOnFromTheStoreWithoutRepeat) {
     Folder folder;
     const auto file = folder.save("site.prg", site(1));
-    SimulatedJig jig(std::vector<QStringList>(2));
-    ASSERT_TRUE(jig.started());
-    JigOperator line(jig,
-                     QStringList{"batch", pathText(file), "--number-from", "101", "--count", "6",
-                                 "--log", pathText(folder / "line.csv")} +
-                         jig.deviceArguments(),
-                     {}, fileSizeLimit(800));
-    ASSERT_EQ(line.finish(20000), 5) << line.err();
-    EXPECT_TRUE(holds(line.err(), "velmora-cli: the batch stopped: "));
-    EXPECT_EQ(numbersSent(jig, 101, 6), range(101, 2)) << line.out();
-    EXPECT_TRUE(holds(line.out(), "not reached: 103-106\n"));
-    EXPECT_TRUE(holds(line.out(), "to go on, resume from 103: "));
-    EXPECT_TRUE(holds(line.out(), "missing from the record, note them by hand: 10"));
-}
-
-// How many rows the record holds after its header, and how many of them say their
-// unit was interrupted after its frame was sent. The record's shape as a spreadsheet
-// reads it is the production record's test.
-std::pair<long, long> recordRows(const std::filesystem::path& record) {
-    const QString text = QString::fromStdString(fileText(record));
-    static const QRegularExpression interrupted(R"(,interrupted,("([^"]|"")*"|[^,"\r\n]*),yes,)");
-    return {text.count("\r\n") - 1, text.count(interrupted)};
-}
-
-// Ctrl-C in the middle of a unit's exchange, a second batch on the same record, then the
-// same batch resumed from the record: every number of the range goes out exactly once.
-TEST(BatchCommand, AnInterruptedBatchResumesFromItsRecordWithoutGapOrRepeat) {
-    Folder folder;
-    const auto file = folder.save("site.prg", site(1));
-    const auto record = folder / "line.csv";
     SimulatedJig jig(std::vector<QStringList>(2));
     ASSERT_TRUE(jig.started());
     const QStringList batch =
@@ -374,31 +349,194 @@ TEST(BatchCommand, AnInterruptedBatchResumesFromItsRecordWithoutGapOrRepeat) {
     {
         // The second unit at position 1 never acknowledges: it is in its exchange when
         // the operator presses Ctrl-C.
-        JigOperator line(jig, batch + QStringList{"--log", pathText(record)},
-                         {{1, 2, "noack on", {}}});
+        JigOperator line(jig, batch, {{1, 2, "noack on", {}}});
         ASSERT_TRUE(line.serve(20000, QRegularExpression(R"(position 1 \d+: programming)"), 2))
             << line.err();
-        const CliRun second = runCli(batch + QStringList{"--log", pathText(record)});
-        EXPECT_EQ(second.exitCode, 5) << second.err;
-        EXPECT_TRUE(holds(second.err, "line.csv is in use by another run"));
-
         ASSERT_TRUE(line.interrupt());
         ASSERT_EQ(line.finish(10000), 130) << line.err();
         // Position 2 may be in the middle of an exchange too.
         EXPECT_TRUE(
             holds(line.out(), " at position 1, frame sent: the unit may hold it, check it\n"));
-        EXPECT_TRUE(holds(line.out(), "to go on, resume from "));
+        EXPECT_TRUE(holds(line.out(), "to go on, run the batch again"));
+        EXPECT_FALSE(holds(line.out(), "in doubt")) << line.out();
     }
-    EXPECT_GE(recordRows(record).second, 1) << fileText(record);
-
     jig[0].control("noack off");
-    JigOperator resumed(jig, batch + QStringList{"--resume", pathText(record)});
-    ASSERT_EQ(resumed.finish(30000), 0) << resumed.err();
-    EXPECT_TRUE(holds(resumed.out(), "skipped, already sent by an earlier batch: 101-"));
+    JigOperator again(jig, batch);
+    ASSERT_EQ(again.finish(30000), 0) << again.err();
     EXPECT_EQ(numbersSent(jig, 101, 8), range(101, 8));
-    // One row per number: the header came once, every attempt has its row.
-    EXPECT_EQ(recordRows(record).first, 8) << fileText(record);
 }
+
+// The production store of a line of stations: the test server's own database, or one
+// SQLite file that every station opens.
+class LineOnStore : public testing::TestWithParam<store_test::Engine> {
+protected:
+    void SetUp() override {
+        SimulatedUnit::ensureApplication();
+        if (GetParam() == store_test::Engine::Postgresql && !store_test::serverSocket())
+            GTEST_SKIP() << "no test server: run through ctest, which starts one";
+        store_.emplace(GetParam());
+    }
+    QStringList storeArguments() const {
+        return {"--store", QString::fromStdString(store_->argument())};
+    }
+    // The store's rows by number: state and station.
+    std::map<long, std::pair<std::string, std::string>> onRecord(const std::string& job) const {
+        std::map<long, std::pair<std::string, std::string>> rows;
+        auto opened = store::ProductionStore::open(store_->location());
+        EXPECT_TRUE(opened.ok());
+        auto all = (*opened)->rows(job);
+        EXPECT_TRUE(all.ok());
+        for (const store::NumberRow& row : *all)
+            rows[row.number] = {row.state, row.taker.station};
+        return rows;
+    }
+    std::optional<store_test::StoreUnderTest> store_;
+};
+
+// Three stations of four positions share one job of 60 numbers: every number reaches
+// exactly one simulated unit, and every one is on record by the station that sent it.
+TEST_P(LineOnStore, ThreeStationsShareOneJobWithoutANumberTwice) {
+    Folder folder;
+    const auto file = folder.save("site.prg", site(1));
+    ASSERT_EQ(runCli(QStringList{"job", "create", "line", pathText(file), "--numbers", "101-160"} +
+                     storeArguments())
+                  .exitCode,
+              0);
+    std::vector<std::unique_ptr<SimulatedJig>> jigs;
+    std::vector<std::unique_ptr<JigOperator>> stations;
+    for (int s = 0; s < 3; ++s) {
+        jigs.push_back(std::make_unique<SimulatedJig>(std::vector<QStringList>(4)));
+        ASSERT_TRUE(jigs.back()->started());
+        stations.push_back(std::make_unique<JigOperator>(
+            *jigs.back(),
+            QStringList{"batch", "--job", "line", "--station", "pc-" + QString::number(s)} +
+                storeArguments() + jigs.back()->deviceArguments()));
+    }
+    QElapsedTimer clock;
+    clock.start();
+    std::vector<bool> ended(3, false);
+    while (std::find(ended.begin(), ended.end(), false) != ended.end() && clock.elapsed() < 90000)
+        for (std::size_t s = 0; s < 3; ++s)
+            if (!ended[s])
+                ended[s] = stations[s]->serve(20);
+    std::multiset<long> sent;
+    for (std::size_t s = 0; s < 3; ++s) {
+        ASSERT_EQ(stations[s]->finish(5000), 0) << stations[s]->err();
+        const std::multiset<long> here = numbersSent(*jigs[s], 101, 60);
+        sent.insert(here.begin(), here.end());
+        for (const long number : here)
+            EXPECT_EQ(onRecord("line")[number].second, "pc-" + std::to_string(s)) << number;
+    }
+    EXPECT_EQ(sent, range(101, 60));
+    const auto rows = onRecord("line");
+    EXPECT_EQ(rows.size(), 60u);
+    for (const auto& [number, row] : rows)
+        EXPECT_EQ(row.first, "programmed") << number;
+}
+
+// A station killed while a unit's acknowledgement is awaited: the number is on record as
+// sent before its frame left; the station started again marks it "to check", never sends
+// it again, and hands out every other number once.
+TEST_P(LineOnStore, AStationKilledMidExchangeLosesNoNumberAndRepeatsNone) {
+    Folder folder;
+    const auto file = folder.save("site.prg", site(1));
+    SimulatedJig jig(std::vector<QStringList>(2));
+    ASSERT_TRUE(jig.started());
+    const QStringList batch =
+        QStringList{"batch", pathText(file), "--number-from", "101",       "--count",
+                    "8",     "--station",    "pc-1",          "--timeout", "10"} +
+        storeArguments() + jig.deviceArguments();
+    const std::string job = "site 101-108";
+    long killed = 0;
+    {
+        JigOperator line(jig, batch, {{1, 2, "noack on", {}}});
+        static const QRegularExpression second(R"(position 1 (\d+): programming)");
+        ASSERT_TRUE(line.serve(20000, second, 2)) << line.err();
+        ASSERT_TRUE(line.killNow());
+        line.finish(5000);
+        const auto match = second.globalMatch(QString::fromStdString(line.err()));
+        for (auto it = match; it.hasNext();)
+            killed = it.next().captured(1).toLong();
+        EXPECT_EQ(onRecord(job)[killed].first, "sent") << line.err();
+    }
+    jig[0].control("noack off");
+    JigOperator again(jig, batch);
+    ASSERT_EQ(again.finish(30000), 0) << again.err();
+    EXPECT_TRUE(holds(again.out(), "left in flight by an earlier batch, now to check: job site "
+                                   "101-108, number "));
+    // No unit got a number twice; a number committed but killed before its frame left is
+    // lost, never handed out again: "to check" with every number that may be in a unit.
+    const std::multiset<long> sent = numbersSent(jig, 101, 8);
+    EXPECT_EQ(sent.count(-1), 0u);
+    const auto rows = onRecord(job);
+    EXPECT_EQ(rows.size(), 8u);
+    for (const auto& [number, row] : rows) {
+        EXPECT_LE(sent.count(number), 1u) << number;
+        if (sent.count(number) == 0) {
+            EXPECT_EQ(row.first, "to-check") << number;
+        }
+    }
+    EXPECT_EQ(rows.at(killed).first, "to-check");
+}
+
+// The database server crashes in the middle of a batch and comes back: the positions
+// finish their units, take no new one while it is away, the display says why, and the
+// batch goes on by itself; every number still reaches exactly one unit.
+TEST(BatchCommand, AStoreThatGoesAwayStallsTheLineUntilItIsBack) {
+    SimulatedUnit::ensureApplication();
+    const QString server = QStringLiteral("/tmp/velmora-pg-crash-%1").arg(::getpid());
+    const auto control = [&server](const char* action) {
+        return QProcess::execute(QStringLiteral(VELMORA_PG_SERVER), {action, server}) == 0;
+    };
+    ASSERT_TRUE(control("start"));
+    Folder folder;
+    const auto file = folder.save("site.prg", site(1));
+    SimulatedJig jig(std::vector<QStringList>(2));
+    ASSERT_TRUE(jig.started());
+    JigOperator line(jig,
+                     QStringList{"batch", pathText(file), "--number-from", "101", "--count", "8",
+                                 "--store", "host=" + server + " user=velmora dbname=postgres"} +
+                         jig.deviceArguments());
+    ASSERT_TRUE(line.serve(20000, QRegularExpression("position \\d \\d+: done"), 2)) << line.err();
+    ASSERT_TRUE(control("crash"));
+    const bool stalled = QTest::qWaitFor(
+        [&line] { return line.serve(50) || holds(line.out(), "the store cannot be written"); },
+        20000);
+    const int handled = static_cast<int>(numbersSent(jig, 101, 8).size());
+    QTest::qWait(1500);
+    EXPECT_EQ(static_cast<int>(numbersSent(jig, 101, 8).size()), handled);
+    ASSERT_TRUE(control("restart"));
+    EXPECT_TRUE(stalled) << line.err();
+    EXPECT_EQ(line.finish(30000), 0) << line.err();
+    EXPECT_TRUE(holds(line.out(), "the store answers again; the batch goes on"));
+    EXPECT_EQ(numbersSent(jig, 101, 8), range(101, 8));
+    control("stop");
+}
+
+// A reader of the results that goes away (`| head -n 3`, a killed `tee`) does not end
+// the batch: every unit is still programmed and its outcome on record.
+TEST_P(LineOnStore, AClosedOutputNeverEndsABatch) {
+    Folder folder;
+    const auto file = folder.save("site.prg", site(1));
+    SimulatedJig jig(std::vector<QStringList>(2));
+    ASSERT_TRUE(jig.started());
+    JigOperator line(jig, QStringList{"batch", pathText(file), "--number-from", "101", "--count",
+                                      "6", "--job", "piped"} +
+                              storeArguments() + jig.deviceArguments());
+    ASSERT_TRUE(line.serve(20000, QRegularExpression("position \\d \\d+: programming")));
+    line.closeOutput();
+    ASSERT_EQ(line.finish(30000), 0) << line.err();
+    EXPECT_EQ(numbersSent(jig, 101, 6), range(101, 6));
+    const auto rows = onRecord("piped");
+    EXPECT_EQ(rows.size(), 6u);
+    for (const auto& [number, row] : rows)
+        EXPECT_EQ(row.first, "programmed") << number;
+}
+
+INSTANTIATE_TEST_SUITE_P(BothEngines, LineOnStore,
+                         testing::Values(store_test::Engine::Sqlite,
+                                         store_test::Engine::Postgresql),
+                         store_test::engineName);
 
 } // namespace
 } // namespace velmora::cli_test

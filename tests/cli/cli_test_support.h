@@ -53,6 +53,8 @@ public:
                 ("velmora-cli-" + std::string(test->name()) + "-" + std::to_string(::getpid()));
         std::filesystem::remove_all(path_);
         std::filesystem::create_directories(path_);
+        // The production store of the programs a test starts lives in the folder too.
+        ::setenv("XDG_DATA_HOME", path_.c_str(), 1);
     }
     ~Folder() { std::filesystem::remove_all(path_); }
     std::filesystem::path operator/(const std::string& name) const { return path_ / name; }

@@ -90,7 +90,7 @@ TEST(VerbTable, ArgumentsAreCheckedAgainstTheVerbsRow) {
          {"a.prg", "--port", "8", "--timeout", "0.0004"},
          "--timeout takes seconds from 0.001 to 3600 (whole milliseconds), not \"0.0004\""},
         {"program", {"a.prg", "--device", "x", "--device", "y"}, "--device given twice"},
-        {"batch", {"a.prg", "--device", "x", "--device", "y", "--number-from", "1"}, "usage:"},
+        {"batch", {"a.prg", "b.prg", "--device", "x", "--device", "y"}, "usage:"},
         {"batch",
          {"a.prg", "--port", "1,9", "--number-from", "1", "--count", "2"},
          "--port takes port numbers from 1 to 8 separated by commas, not \"1,9\""},
