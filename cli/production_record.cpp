@@ -8,9 +8,6 @@
 #include <QFileInfo>
 #include <QSysInfo>
 
-#include <algorithm>
-#include <vector>
-
 #if defined(Q_OS_WIN)
 #include <io.h>
 #else
@@ -35,50 +32,6 @@ bool syncToDisk(QFile& file) {
 #else
     return ::fsync(file.handle()) == 0;
 #endif
-}
-
-// The rows of an RFC 4180 text; also takes bare LF line ends. A row cut short inside a
-// quoted field ends at the end of the text.
-std::vector<std::vector<std::string>> csvRows(std::string_view text) {
-    std::vector<std::vector<std::string>> rows;
-    std::vector<std::string> row;
-    std::string field;
-    bool quoted = false;
-    bool rowStarted = false;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (quoted) {
-            if (c != '"')
-                field += c;
-            else if (i + 1 < text.size() && text[i + 1] == '"')
-                field += text[++i];
-            else
-                quoted = false;
-            continue;
-        }
-        rowStarted = true;
-        if (c == '"') {
-            quoted = true;
-        } else if (c == ',') {
-            row.push_back(std::move(field));
-            field.clear();
-        } else if (c == '\n' || c == '\r') {
-            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
-                ++i;
-            row.push_back(std::move(field));
-            field.clear();
-            rows.push_back(std::move(row));
-            row.clear();
-            rowStarted = false;
-        } else {
-            field += c;
-        }
-    }
-    if (rowStarted || quoted) {
-        row.push_back(std::move(field));
-        rows.push_back(std::move(row));
-    }
-    return rows;
 }
 
 } // namespace
@@ -197,46 +150,6 @@ Step<QString> sha256OfFile(const QString& path) {
         return Failure{ExitStatus::BadInput, path.toStdString() + ": cannot be read: " +
                                                  file.errorString().toStdString()};
     return QString::fromLatin1(hash.result().toHex());
-}
-
-Step<std::set<long>> sentNumbers(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return Failure{ExitStatus::BadInput,
-                       "the record " + path.toStdString() +
-                           " cannot be read: " + file.errorString().toStdString()};
-    const std::string text = file.readAll().toStdString();
-    const auto rows = csvRows(text);
-    const auto columnOf = [&](std::string_view name) -> std::optional<std::size_t> {
-        if (rows.empty())
-            return std::nullopt;
-        const auto found = std::find(rows[0].begin(), rows[0].end(), name);
-        if (found == rows[0].end())
-            return std::nullopt;
-        return static_cast<std::size_t>(found - rows[0].begin());
-    };
-    const auto number = columnOf("number");
-    const auto result = columnOf("result");
-    const auto sent = columnOf("frame_sent");
-    if (!number || !result || !sent)
-        return Failure{ExitStatus::BadInput, "the record " + path.toStdString() +
-                                                 " is not a record of velmora-cli: its header "
-                                                 "lacks number, result or frame_sent"};
-    std::set<long> numbers;
-    for (std::size_t i = 1; i < rows.size(); ++i) {
-        const auto& row = rows[i];
-        if (row.size() <= *number)
-            continue;
-        const auto value = wholeNumber(row[*number], 0, 9999);
-        if (!value)
-            continue;
-        const bool complete = row.size() == kRecordColumns.size();
-        const bool frameSent = row.size() > *sent && row[*sent] == "yes";
-        const bool tookFrame = row.size() > *result && unitTookFrame(row[*result]);
-        if (!complete || frameSent || tookFrame)
-            numbers.insert(*value);
-    }
-    return numbers;
 }
 
 QString operatorName() {

@@ -11,7 +11,6 @@
 #include <array>
 #include <memory>
 #include <optional>
-#include <set>
 #include <string>
 #include <string_view>
 #include <variant>
@@ -83,12 +82,6 @@ QString stableDeviceName(const QString& device);
 
 // The SHA-256 of the file's bytes in lower-case hexadecimal; a sentence when unreadable.
 Step<QString> sha256OfFile(const QString& path);
-
-// Every number that a record shows as sent to a unit: rows with frame_sent "yes", and
-// rows whose result says a unit took a frame (programmed, verified, verify-failed,
-// spent). A row cut short (a record written up to a power cut) counts when its number
-// is readable: a number that might be in a unit is never handed out again.
-Step<std::set<long>> sentNumbers(const QString& path);
 
 // The operator: $USER (or $LOGNAME, $USERNAME); empty when none is set.
 QString operatorName();

@@ -4,6 +4,7 @@
 #include "cli/device_line.h"
 #include "cli/form_loading.h"
 #include "cli/production_record.h"
+#include "cli/record_reading.h"
 #include "store/production_store.h"
 #include "support/number_text.h"
 
@@ -24,8 +25,8 @@ constexpr const char* kJobUsage =
     "usage: velmora-cli job (create NAME FILE.prg --numbers FIRST-LAST | list | show NAME | "
     "close NAME) [--store URL|FILE.sqlite] [--station NAME] [--operator NAME]";
 constexpr const char* kRecordUsage =
-    "usage: velmora-cli record (export [--job NAME] [-o FILE.csv] | show NUMBER [--job NAME]) "
-    "[--store URL|FILE.sqlite]";
+    "usage: velmora-cli record (export [--job NAME] [-o FILE.csv] | show NUMBER [--job NAME] | "
+    "import FILE.csv --job NAME) [--store URL|FILE.sqlite]";
 
 // printf's formats, onto a stream: the listing's columns stay as they were designed.
 template <typename... Values>
@@ -184,16 +185,83 @@ std::string exportText(const std::vector<store::NumberRow>& rows) {
     return text;
 }
 
+// A number an older record shows as sent, as the store keeps it: the outcome of its last
+// row, but "to check" when the unit was not seen to take it whole or when the record
+// sent it in more than one row (two units may hold it).
+store::ImportedNumber importedOf(const std::vector<const RecordEntry*>& rows) {
+    const RecordEntry& last = *rows.back();
+    const bool once = rows.size() == 1;
+    const char* state = once && last.result == "verified"     ? store::kVerified
+                        : once && last.result == "programmed" ? store::kProgrammed
+                                                              : store::kToCheck;
+    std::string detail = last.detail;
+    if (!once)
+        detail = "sent in " + std::to_string(rows.size()) + " rows of the imported record" +
+                 (detail.empty() ? "" : "; " + detail);
+    return {last.number,
+            {last.host, last.position, last.operatorName, last.device},
+            last.time,
+            {state, last.result, detail, true, last.image}};
+}
+
+Step<void> importRecord(const Arguments& arguments, store::ProductionStore& store,
+                        std::ostream& out) {
+    const std::string name = optionOr(arguments, "--job", {});
+    if (name.empty())
+        return Failure{ExitStatus::BadInput, kRecordUsage};
+    auto job = store.findJob(name);
+    if (!job)
+        return storeFailure(job.error());
+    if (!*job)
+        return Failure{ExitStatus::BadInput, "no job is named \"" + name + "\""};
+    const std::string& path = arguments.plain[1];
+    auto entries = readRecord(QString::fromLocal8Bit(path.c_str()));
+    if (!entries)
+        return entries.error();
+    std::map<long, std::vector<const RecordEntry*>> sent;
+    long unsent = 0;
+    for (const RecordEntry& entry : *entries) {
+        if (!entry.frameSent) {
+            ++unsent;
+            continue;
+        }
+        if (entry.number < (*job)->firstNumber || entry.number > (*job)->lastNumber)
+            return Failure{ExitStatus::BadInput, path + ": line " + std::to_string(entry.line) +
+                                                     ": number " + std::to_string(entry.number) +
+                                                     " is outside job \"" + name + "\" (" +
+                                                     std::to_string((*job)->firstNumber) + "-" +
+                                                     std::to_string((*job)->lastNumber) + ")"};
+        sent[entry.number].push_back(&entry);
+    }
+    std::vector<store::ImportedNumber> numbers;
+    for (const auto& [number, rows] : sent)
+        numbers.push_back(importedOf(rows));
+    auto kept = store.importSpent(name, numbers);
+    if (!kept)
+        return storeFailure(kept.error());
+    print(out, "job %s: %zu numbers imported as spent, %ld rows sent no frame\n", name.c_str(),
+          numbers.size() - kept->size(), unsent);
+    if (!kept->empty()) {
+        out << "already on record, kept as the store has them:";
+        for (const long number : *kept)
+            out << ' ' << number;
+        out << '\n';
+    }
+    return {};
+}
+
 Step<void> runRecord(const Arguments& arguments, std::ostream& out) {
     if (arguments.plain.empty())
         return Failure{ExitStatus::BadInput, kRecordUsage};
     auto opened = openStore(arguments);
     if (!opened)
         return opened.error();
+    const std::string& verb = arguments.plain[0];
+    if (verb == "import" && arguments.plain.size() == 2)
+        return importRecord(arguments, **opened, out);
     auto rows = (*opened)->rows(optionOr(arguments, "--job", {}));
     if (!rows)
         return storeFailure(rows.error());
-    const std::string& verb = arguments.plain[0];
     if (verb == "export" && arguments.plain.size() == 1) {
         const std::string text = exportText(*rows);
         const auto target = arguments.options.find("-o");

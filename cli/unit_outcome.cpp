@@ -9,27 +9,24 @@ namespace {
 struct OutcomeRow {
     UnitOutcome outcome;
     const char* word;
-    bool unitTookFrame; // the word alone says a unit may hold the number
     ExitStatus status;
     std::optional<ExchangeOutcome> exchange; // the link's outcome that comes to this
 };
 
 constexpr std::array kOutcomes{
-    OutcomeRow{UnitOutcome::Programmed, "programmed", true, ExitStatus::Done,
+    OutcomeRow{UnitOutcome::Programmed, "programmed", ExitStatus::Done,
                ExchangeOutcome::Acknowledged},
-    OutcomeRow{UnitOutcome::Verified, "verified", true, ExitStatus::Done, std::nullopt},
-    OutcomeRow{UnitOutcome::VerifyFailed, "verify-failed", true, ExitStatus::Differs, std::nullopt},
-    OutcomeRow{UnitOutcome::NoAnswer, "no-answer", false, ExitStatus::NoAnswer,
-               ExchangeOutcome::NoAnswer},
-    OutcomeRow{UnitOutcome::WrongAnswer, "wrong-answer", false, ExitStatus::NoAnswer,
+    OutcomeRow{UnitOutcome::Verified, "verified", ExitStatus::Done, std::nullopt},
+    OutcomeRow{UnitOutcome::VerifyFailed, "verify-failed", ExitStatus::Differs, std::nullopt},
+    OutcomeRow{UnitOutcome::NoAnswer, "no-answer", ExitStatus::NoAnswer, ExchangeOutcome::NoAnswer},
+    OutcomeRow{UnitOutcome::WrongAnswer, "wrong-answer", ExitStatus::NoAnswer,
                ExchangeOutcome::WrongAnswer},
-    OutcomeRow{UnitOutcome::PortLost, "port-lost", false, ExitStatus::PortUnusable,
+    OutcomeRow{UnitOutcome::PortLost, "port-lost", ExitStatus::PortUnusable,
                ExchangeOutcome::PortLost},
-    OutcomeRow{UnitOutcome::Interrupted, "interrupted", false, ExitStatus::Interrupted,
-               std::nullopt},
-    OutcomeRow{UnitOutcome::Spent, "spent", true, ExitStatus::Differs, std::nullopt},
-    OutcomeRow{UnitOutcome::Read, "read", false, ExitStatus::Done, ExchangeOutcome::ImageReceived},
-    OutcomeRow{UnitOutcome::Unloadable, "unloadable", false, ExitStatus::NoAnswer, std::nullopt},
+    OutcomeRow{UnitOutcome::Interrupted, "interrupted", ExitStatus::Interrupted, std::nullopt},
+    OutcomeRow{UnitOutcome::Spent, "spent", ExitStatus::Differs, std::nullopt},
+    OutcomeRow{UnitOutcome::Read, "read", ExitStatus::Done, ExchangeOutcome::ImageReceived},
+    OutcomeRow{UnitOutcome::Unloadable, "unloadable", ExitStatus::NoAnswer, std::nullopt},
 };
 
 const OutcomeRow& rowOf(UnitOutcome outcome) {
@@ -43,10 +40,10 @@ const char* outcomeWord(UnitOutcome outcome) {
     return rowOf(outcome).word;
 }
 
-bool unitTookFrame(std::string_view word) {
-    return std::any_of(kOutcomes.begin(), kOutcomes.end(), [&](const OutcomeRow& row) {
-        return row.unitTookFrame && word == row.word;
-    });
+std::optional<UnitOutcome> outcomeNamed(std::string_view word) {
+    const auto found = std::find_if(kOutcomes.begin(), kOutcomes.end(),
+                                    [&](const OutcomeRow& row) { return word == row.word; });
+    return found == kOutcomes.end() ? std::nullopt : std::optional(found->outcome);
 }
 
 ExitStatus exitStatusOf(UnitOutcome outcome) {

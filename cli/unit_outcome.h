@@ -30,8 +30,8 @@ enum class UnitOutcome {
 
 // "verified", "no-answer": the word the record and the summary use.
 const char* outcomeWord(UnitOutcome outcome);
-// The word alone says that a unit may hold the number.
-bool unitTookFrame(std::string_view word);
+// The outcome this word names, if any.
+std::optional<UnitOutcome> outcomeNamed(std::string_view word);
 // The command line's exit status for an attempt that ended so.
 ExitStatus exitStatusOf(UnitOutcome outcome);
 // What an exchange on the link comes to.

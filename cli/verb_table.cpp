@@ -116,12 +116,13 @@ const std::vector<Verb>& verbs() {
          .handler = jobCommand},
         {.name = "record",
          .section = Section::Store,
-         .synopsis = "record (export [--job NAME] [-o FILE.csv] | show NUMBER [--job NAME]) "
-                     "[--store URL|FILE.sqlite]",
+         .synopsis = "record (export [--job NAME] [-o FILE.csv] | show NUMBER [--job NAME] | "
+                     "import FILE.csv --job NAME) [--store URL|FILE.sqlite]",
          .help = {{"record export [--job NAME] [-o FILE.csv]"},
                   {"", "every number handed out, as a CSV record"},
-                  {"record show NUMBER [--job NAME]",
-                   "what went into the unit holding the number"}},
+                  {"record show NUMBER [--job NAME]", "what went into the unit holding the number"},
+                  {"record import FILE.csv --job NAME"},
+                  {"", "an older record's sent numbers, spent in the job"}},
          .options = {{"--job", Takes::Text}, kOutput, kStore},
          .fewestWords = 1,
          .needsEventLoop = true,

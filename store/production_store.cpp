@@ -275,6 +275,42 @@ StoreResult<void> ProductionStore::record(const std::string& job, long taken,
     });
 }
 
+StoreResult<std::vector<long>>
+ProductionStore::importSpent(const std::string& job, const std::vector<ImportedNumber>& numbers) {
+    return attempt([&](StoreConnection& db) {
+        return inTransaction(db, [&]() -> StoreResult<std::vector<long>> {
+            std::vector<long> kept;
+            for (const ImportedNumber& imported : numbers) {
+                const Outcome& outcome = imported.outcome;
+                const Taker& taker = imported.taker;
+                auto spent = db.run(
+                    "UPDATE numbers SET state = ?, station = ?, position = ?, operator = ?, "
+                    "device = ?, sent_at = ?, result = ?, detail = ?, frame_sent = ?, image = ?, "
+                    "finished_at = ? WHERE job = ? AND number = ? AND state = 'free'",
+                    {text(outcome.state), text(taker.station), text(taker.position),
+                     text(taker.operatorName), text(taker.device), text(imported.sentAt),
+                     text(outcome.result), text(outcome.detail), number(outcome.frameSent ? 1 : 0),
+                     text(outcome.image), text(imported.sentAt), text(job),
+                     number(imported.number)});
+                if (!spent)
+                    return spent.error();
+                if ((*spent)->numRowsAffected() == 1)
+                    continue;
+                auto known = db.count("SELECT count(*) FROM numbers WHERE job = ? AND number = ?",
+                                      {text(job), number(imported.number)});
+                if (!known)
+                    return known.error();
+                if (*known == 0)
+                    return StoreError{"number " + std::to_string(imported.number) +
+                                          " is not in the range of job \"" + job + "\"",
+                                      true};
+                kept.push_back(imported.number);
+            }
+            return kept;
+        });
+    });
+}
+
 StoreResult<std::vector<std::pair<std::string, long>>>
 ProductionStore::markInFlightToCheck(const std::string& station,
                                      const std::vector<std::string>& devices) {

@@ -35,6 +35,12 @@ public:
     StoreResult<std::optional<Taken>> take(const std::string& job, const Taker& taker);
     // What became of a number this store handed out.
     StoreResult<void> record(const std::string& job, long number, const Outcome& outcome);
+    // Marks the numbers spent, all or none (one transaction). A number that is no longer
+    // free keeps what the store has of it and is returned: the store's own record,
+    // written ahead of the frame, is the better witness. A number outside the job's range
+    // refuses the whole import.
+    StoreResult<std::vector<long>> importSpent(const std::string& job,
+                                               const std::vector<ImportedNumber>& numbers);
     // A station starting again on these devices: its numbers still "sent" on them may be
     // in a unit; they become "to check". Only the devices the caller holds are swept (a
     // device is held by one process at a time), so a batch of the same station still

@@ -68,6 +68,14 @@ struct Outcome {
     std::string image; // the image sent, hexadecimal
 };
 
+// A number that an older record shows in a unit, brought into a job as spent.
+struct ImportedNumber {
+    long number = 0;
+    Taker taker;
+    std::string sentAt;
+    Outcome outcome; // its state is never kFree
+};
+
 // One number that left Free, with everything the record knows of it.
 struct NumberRow {
     std::string job;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "cli/record_reading.h"
 #include "cli_test_support.h"
 #include "tests/common/simulated_unit.h"
 
@@ -33,6 +34,17 @@ inline std::vector<Bytes> framesIn(const std::vector<Bytes>& chunks) {
 
 inline QString pathText(const std::filesystem::path& path) {
     return QString::fromStdString(path.string());
+}
+
+// The numbers a record shows as sent to a unit, read as record import reads them.
+inline std::set<long> sentNumbersIn(const QString& record) {
+    const auto entries = cli::readRecord(record);
+    EXPECT_TRUE(entries) << (entries ? "" : entries.error().message);
+    std::set<long> sent;
+    for (const cli::RecordEntry& entry : entries ? *entries : std::vector<cli::RecordEntry>{})
+        if (entry.frameSent)
+            sent.insert(entry.number);
+    return sent;
 }
 
 inline Bytes bytesOf(const Frame& frame) {

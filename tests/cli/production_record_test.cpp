@@ -83,33 +83,57 @@ TEST(ProductionRecord, ARowPerAttemptThatASpreadsheetOpensAndResumeReadsBack) {
     EXPECT_TRUE(
         holds(fileText(folder / "record.csv"), "Numero periferico: sent 102, unit holds 103"));
 
-    const auto numbers = cli::sentNumbers(record);
-    ASSERT_TRUE(numbers);
-    EXPECT_EQ(*numbers, (std::set<long>{101, 102}));
+    EXPECT_EQ(sentNumbersIn(record), (std::set<long>{101, 102}));
 }
 
-// Resume reads the record as a spreadsheet may have saved it (bare line ends, quoted
-// fields) and as a power cut may have left it (a last row cut short).
-TEST(ProductionRecord, ResumeNumbersAreEveryNumberAUnitMayHoldAndNoOtherFileIsARecord) {
+// An older record is read strictly: each row whole, or the line that cannot be read is
+// named. Good rows as a spreadsheet may have saved them (bare line ends, quoted fields),
+// then rows that must stop an import.
+TEST(ProductionRecord, ARecordIsReadWholeOrItsFirstBadLineIsNamed) {
     Folder folder;
     const std::string header = "time,host,operator,position,device,number,configuration_file,"
                                "configuration_sha256,result,detail,frame_sent,image\n";
     const std::string row = "t,h,o,1,/dev/ttyUSB0,";
-    writeText(folder / "record.csv",
-              header + row + "7,\"a,\"\"b\"\"\nc.prg\",x,verified,,yes,AA\n" + // quoted name
-                  row + "8,f,x,no-answer,,no,AA\n" +                           // never sent: free
-                  row + "9,f,x,no-answer,,yes,AA\r\n" + // sent, no answer: spent
-                  row + "\"10\",f,x,interrupted,\"the frame, sent\",yes,AA\n" + row +
-                  "11,f,x,spent,,,AA\n" +        // spent by its word
-                  row + "12,f,x,read,,no,AA\n" + // a read sends no frame
-                  row + "13,f,x,veri");          // cut short: counted
-    const auto numbers = cli::sentNumbers(pathText(folder / "record.csv"));
-    ASSERT_TRUE(numbers) << numbers.error().message;
-    EXPECT_EQ(*numbers, (std::set<long>{7, 9, 10, 11, 13}));
-
-    writeText(folder / "other.csv", "a,b\n1,2\n");
-    EXPECT_TRUE(!cli::sentNumbers(pathText(folder / "other.csv")));
-    EXPECT_TRUE(!cli::sentNumbers(pathText(folder / "none.csv")));
+    const std::string image(192, 'A');
+    const std::string good =
+        header + row + "7,\"a,\"\"b\"\"\nc.prg\",x,verified,,yes," + image + "\n" + // quoted name
+        row + "8,f,x,no-answer,,no,\n" +                                            // never sent
+        row + "\"9\",f,x,interrupted,\"the frame, sent\",yes,\r\n" + "\n" +         // blank line
+        row + "11,f,x,spent,,,"; // no word for frame_sent, no line end: sent
+    const struct {
+        std::string text;
+        std::string says; // empty: read whole
+    } cases[] = {
+        {good, ""},
+        {header + row + "12,f,x,verify-failed,\"differs,\nstill", "line 2: a quoted field is cut"},
+        {good + "\n" + row + " 103,f,x,verified,,yes,\n", "line 8: its number \" 103\""},
+        {header + row + "105.0,f,x,verified,,yes,\n", "line 2: its number \"105.0\""},
+        {header + row + "7,f,x,Verified,,yes,\n", "its result \"Verified\" is not"},
+        {header + row + "7,f\"g,x,verified,,yes,\n", "line 2: a stray quote"},
+        {header + row + "7,\"f\"g,x,verified,,yes,\n", "line 2: text follows a closing quote"},
+        {header + row + "7,f,x,verified,,maybe,\n", "frame_sent \"maybe\""},
+        {header + row + "7,f,x,verified,,yes,AA\n", "its image is not 96 bytes"},
+        {header + row + "7,f,x,verified,,yes\n",
+         "line 2: it has 11 fields where the header has 12"},
+        {"a,b\n1,2\n", "is not a record of velmora-cli"},
+    };
+    for (const auto& [text, says] : cases) {
+        writeText(folder / "record.csv", text);
+        const auto entries = cli::readRecord(pathText(folder / "record.csv"));
+        if (says.empty()) {
+            ASSERT_TRUE(entries) << entries.error().message;
+            std::string seen;
+            for (const cli::RecordEntry& entry : *entries)
+                seen += std::to_string(entry.line) + ":" + std::to_string(entry.number) +
+                        (entry.frameSent ? "+ " : "- ");
+            EXPECT_EQ(seen, "2:7+ 4:8- 5:9+ 7:11+ ");
+            EXPECT_EQ((*entries)[2].detail, "the frame, sent");
+        } else {
+            ASSERT_FALSE(entries) << text;
+            EXPECT_TRUE(holds(entries.error().message, says)) << entries.error().message;
+        }
+    }
+    EXPECT_FALSE(cli::readRecord(pathText(folder / "none.csv")));
 
     // A second writer is refused by the batch's test; a programming file given as the
     // record by mistake stays as it was.

@@ -11,6 +11,17 @@ TEST(StoreCommands, JobsAreMadeShownClosedAndTheirRecordRead) {
     Folder folder;
     const QString file = pathText(folder.save("site.prg", windowAfter()));
     const QString sql = "x'); DROP TABLE jobs; --";
+    // An older record: 103 went out twice (two units may hold it), 102 never left.
+    const std::string header = "time,host,operator,position,device,number,configuration_file,"
+                               "configuration_sha256,result,detail,frame_sent,image\r\n";
+    const std::string row = "2024-05-02T10:00:00.000+02:00,pc1,anna,1,/dev/ttyUSB0,";
+    writeText(folder / "old.csv",
+              header + row + "101,f,x,verified,,yes,\r\n" + row + "102,f,x,no-answer,,no,\r\n" +
+                  row + "103,f,x,verify-failed,differs,yes,\r\n" + row +
+                  "103,f,x,verified,,yes,\r\n" + row + "104,f,x,programmed,,yes,\r\n");
+    writeText(folder / "wide.csv",
+              header + row + "105,f,x,verified,,yes,\r\n" + row + "500,f,x,verified,,yes,\r\n");
+    const QString old = pathText(folder / "old.csv");
     const struct {
         QStringList arguments;
         int status;
@@ -26,6 +37,23 @@ TEST(StoreCommands, JobsAreMadeShownClosedAndTheirRecordRead) {
         {{"job", "show", sql}, 0, "free       300\nsent       0\n"},
         {{"job", "show", "nothing"}, 2, "no job is named \"nothing\""},
         {{"record", "show", "101"}, 2, "no unit holds number 101 on record"},
+        {{"record", "import", old, "--job", sql},
+         0,
+         "3 numbers imported as spent, 1 rows sent no frame\n"},
+        {{"record", "import", old, "--job", sql},
+         0,
+         "0 numbers imported as spent, 1 rows sent no frame\n"
+         "already on record, kept as the store has them: 101 103 104\n"},
+        {{"record", "import", pathText(folder / "wide.csv"), "--job", sql},
+         2,
+         "wide.csv: line 3: number 500 is outside job"},
+        {{"record", "import", old}, 2, "usage: velmora-cli record"},
+        {{"record", "import", old, "--job", "nothing"}, 2, "no job is named \"nothing\""},
+        {{"job", "show", sql},
+         0,
+         "free       297\nsent       0\nprogrammed 1\nverified   1\nto-check   1\n"},
+        {{"record", "show", "103"}, 0, "to-check, verified"},
+        {{"record", "show", "103"}, 0, "sent in 2 rows of the imported record\n"},
         {{"record", "export"},
          0,
          "time,host,operator,position,device,number,configuration_file,configuration_sha256,"
