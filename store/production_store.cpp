@@ -252,15 +252,27 @@ ProductionStore::takeSeveral(const std::string& job, const std::vector<Taker>& t
                     return known.error();
                 if (*known == 0)
                     return StoreError{"no job is named \"" + job + "\"", true};
+                numbers.resize(takers.size());
+                return numbers;
             }
-            // One count for the group: each number is told how many were free after it.
-            auto left = db.count("SELECT count(*) FROM numbers WHERE job = ? AND state = 'free'",
-                                 {text(job)});
+            // How many are free, counted from the highest number taken: above it nearly
+            // all are, below it nearly none, so both counts read only a few rows however
+            // long the job's range.
+            long highest = numbers.front()->number;
+            for (const auto& taken : numbers)
+                highest = std::max(highest, taken->number);
+            auto left = db.count(
+                "SELECT j.last_number - ? - (SELECT count(*) FROM numbers WHERE job = ? AND "
+                "state IN ('sent', 'programmed', 'verified', 'to-check') AND number > ?) + "
+                "(SELECT count(*) FROM numbers WHERE job = ? AND state = 'free' AND number < ?) "
+                "FROM jobs j WHERE j.name = ?",
+                {number(highest), text(job), number(highest), text(job), number(highest),
+                 text(job)});
             if (!left)
                 return left.error();
             long after = *left + static_cast<long>(numbers.size());
-            for (auto& number : numbers)
-                number->freeLeft = --after;
+            for (auto& taken : numbers)
+                taken->freeLeft = --after;
             numbers.resize(takers.size());
             return numbers;
         });
