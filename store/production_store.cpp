@@ -261,16 +261,25 @@ ProductionStore::takeSeveral(const std::string& job, const std::vector<Taker>& t
             long highest = numbers.front()->number;
             for (const auto& taken : numbers)
                 highest = std::max(highest, taken->number);
-            auto left = db.count(
-                "SELECT j.last_number - ? - (SELECT count(*) FROM numbers WHERE job = ? AND "
-                "state IN ('sent', 'programmed', 'verified', 'to-check') AND number > ?) + "
-                "(SELECT count(*) FROM numbers WHERE job = ? AND state = 'free' AND number < ?) "
-                "FROM jobs j WHERE j.name = ?",
-                {number(highest), text(job), number(highest), text(job), number(highest),
-                 text(job)});
-            if (!left)
-                return left.error();
-            long after = *left + static_cast<long>(numbers.size());
+            // Each state counted on its own, so that the index on (job, state, number)
+            // reads only the rows counted.
+            QString left = QStringLiteral("SELECT j.last_number - ?");
+            std::vector<QVariant> values{number(highest)};
+            for (const char* state : {kSent, kProgrammed, kVerified, kToCheck}) {
+                left += QStringLiteral(" - (SELECT count(*) FROM numbers WHERE job = ? AND "
+                                       "state = ? AND number > ?)");
+                values.insert(values.end(), {text(job), text(state), number(highest)});
+            }
+            left += QStringLiteral(" + (SELECT count(*) FROM numbers WHERE job = ? AND state = ? "
+                                   "AND number < ?) FROM jobs j WHERE j.name = ?");
+            values.insert(values.end(), {text(job), text(kFree), number(highest), text(job)});
+            auto counted = db.run(left, values);
+            if (!counted)
+                return counted.error();
+            if (!(*counted)->next())
+                return StoreError{"no job is named \"" + job + "\"", true};
+            long after = static_cast<long>((*counted)->value(0).toLongLong()) +
+                         static_cast<long>(numbers.size());
             for (auto& taken : numbers)
                 taken->freeLeft = --after;
             numbers.resize(takers.size());
