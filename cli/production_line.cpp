@@ -143,12 +143,10 @@ void ProductionLine::unitArrived(JigPosition* jig) {
     waiting_[jig] = clock_.elapsed();
     const store::Taker taker{store_.station, labelOf(*jig), store_.operatorName,
                              jig->device().toStdString()};
-    store_.thread->ask<store::StoreResult<std::optional<store::Taken>>>(
-        [job = store_.job, taker](store::ProductionStore& store) { return store.take(job, taker); },
-        this,
-        [this, jig](store::StoreResult<std::optional<store::Taken>> answer) {
-            taken(jig, answer);
-        });
+    store_.thread->askNumber(store_.job, taker, this,
+                             [this, jig](store::StoreResult<std::optional<store::Taken>> answer) {
+                                 taken(jig, answer);
+                             });
 }
 
 void ProductionLine::taken(JigPosition* jig,

@@ -212,39 +212,78 @@ StoreResult<void> ProductionStore::closeJob(const std::string& name) {
 
 StoreResult<std::optional<Taken>> ProductionStore::take(const std::string& job,
                                                         const Taker& taker) {
+    auto taken = takeSeveral(job, {taker});
+    if (!taken)
+        return taken.error();
+    return taken->front();
+}
+
+StoreResult<std::vector<std::optional<Taken>>>
+ProductionStore::takeSeveral(const std::string& job, const std::vector<Taker>& takers) {
+    using Numbers = std::vector<std::optional<Taken>>;
     return attempt([&](StoreConnection& db) {
-        return inTransaction(db, [&]() -> StoreResult<std::optional<Taken>> {
-            auto open = db.run("SELECT closed_at FROM jobs WHERE name = ?", {text(job)});
-            if (!open)
-                return open.error();
-            if (!(*open)->next())
+        return inTransaction(db, [&]() -> StoreResult<Numbers> {
+            // One statement picks the lowest free number of the open job and marks it
+            // sent: one round trip per number on PostgreSQL.
+            const QString pick =
+                QStringLiteral("UPDATE numbers SET state = 'sent', station = ?, position = ?, "
+                               "operator = ?, device = ?, sent_at = ? "
+                               "WHERE job = ? AND state = 'free' AND number = "
+                               "(SELECT number FROM numbers WHERE job = ? AND state = 'free' "
+                               "ORDER BY number LIMIT 1") +
+                QString::fromLatin1(db.sql().skipTaken) +
+                QStringLiteral(") AND EXISTS (SELECT 1 FROM jobs WHERE name = ? AND "
+                               "closed_at IS NULL) RETURNING number");
+            Numbers numbers;
+            for (const Taker& taker : takers) {
+                auto sent = db.run(pick, {text(taker.station), text(taker.position),
+                                          text(taker.operatorName), text(taker.device),
+                                          text(storeTimestamp()), text(job), text(job), text(job)});
+                if (!sent)
+                    return sent.error();
+                if (!(*sent)->next())
+                    break;
+                numbers.push_back(Taken{static_cast<long>((*sent)->value(0).toLongLong()), 0});
+                (*sent)->finish();
+            }
+            if (numbers.empty()) {
+                auto known = db.count("SELECT count(*) FROM jobs WHERE name = ?", {text(job)});
+                if (!known)
+                    return known.error();
+                if (*known == 0)
+                    return StoreError{"no job is named \"" + job + "\"", true};
+                numbers.resize(takers.size());
+                return numbers;
+            }
+            // How many are free, counted from the highest number taken: above it nearly
+            // all are, below it nearly none, so both counts read only a few rows however
+            // long the job's range.
+            long highest = numbers.front()->number;
+            for (const auto& taken : numbers)
+                highest = std::max(highest, taken->number);
+            // Each state counted on its own, so that the index on (job, state, number)
+            // reads only the rows counted.
+            QString left = QStringLiteral("SELECT j.last_number - ?");
+            std::vector<QVariant> values{number(highest)};
+            for (const char* state : {kSent, kProgrammed, kVerified, kToCheck}) {
+                left += QStringLiteral(" - (SELECT count(*) FROM numbers WHERE job = ? AND "
+                                       "state = ? AND number > ?)");
+                values.insert(values.end(), {text(job), text(state), number(highest)});
+            }
+            left += QStringLiteral(" + (SELECT count(*) FROM numbers WHERE job = ? AND state = ? "
+                                   "AND number < ?) FROM jobs j WHERE j.name = ?");
+            values.insert(values.end(), {text(job), text(kFree), number(highest), text(job)});
+            auto counted = db.run(left, values);
+            if (!counted)
+                return counted.error();
+            if (!(*counted)->next())
                 return StoreError{"no job is named \"" + job + "\"", true};
-            if (!(*open)->value(0).isNull())
-                return std::optional<Taken>();
-            auto free = db.run(QStringLiteral("SELECT number FROM numbers WHERE job = ? AND "
-                                              "state = 'free' ORDER BY number LIMIT 1") +
-                                   QString::fromLatin1(db.sql().skipTaken),
-                               {text(job)});
-            if (!free)
-                return free.error();
-            if (!(*free)->next())
-                return std::optional<Taken>();
-            const long taken = (*free)->value(0).toLongLong();
-            auto sent =
-                db.run("UPDATE numbers SET state = 'sent', station = ?, position = ?, "
-                       "operator = ?, device = ?, sent_at = ? "
-                       "WHERE job = ? AND number = ? AND state = 'free'",
-                       {text(taker.station), text(taker.position), text(taker.operatorName),
-                        text(taker.device), text(storeTimestamp()), text(job), number(taken)});
-            if (!sent)
-                return sent.error();
-            if ((*sent)->numRowsAffected() != 1)
-                return StoreError{"number " + std::to_string(taken) + " was taken meanwhile"};
-            auto left = db.count("SELECT count(*) FROM numbers WHERE job = ? AND state = 'free'",
-                                 {text(job)});
-            if (!left)
-                return left.error();
-            return std::optional<Taken>(Taken{taken, *left});
+            long after = static_cast<long>((*counted)->value(0).toLongLong()) +
+                         static_cast<long>(numbers.size());
+            for (auto& taken : numbers)
+                taken->freeLeft = --after;
+            numbers.resize(takers.size());
+            return numbers;
         });
     });
 }

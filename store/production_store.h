@@ -33,6 +33,10 @@ public:
     // The lowest free number of the job, committed as sent by the taker before it is
     // returned (write-ahead); none when the job is used up or closed.
     StoreResult<std::optional<Taken>> take(const std::string& job, const Taker& taker);
+    // A number for each taker in turn, all committed together (one commit for the
+    // group); the takers after the job ran out get none.
+    StoreResult<std::vector<std::optional<Taken>>> takeSeveral(const std::string& job,
+                                                               const std::vector<Taker>& takers);
     // What became of a number this store handed out.
     StoreResult<void> record(const std::string& job, long number, const Outcome& outcome);
     // Marks the numbers spent, all or none (one transaction). A number that is no longer

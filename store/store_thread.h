@@ -8,7 +8,10 @@
 
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
+#include <string>
+#include <vector>
 
 namespace velmora::store {
 
@@ -44,6 +47,13 @@ public:
             Qt::QueuedConnection);
     }
 
+    using NumberAnswer = std::function<void(StoreResult<std::optional<Taken>>)>;
+    // Takes a number of `job` for `taker`, answered as `ask` answers. The takes of
+    // positions that ask while the store is busy run together when it is free, in one
+    // transaction: one commit to disk for all of them, each answered after that commit.
+    void askNumber(const std::string& job, const Taker& taker, QObject* receiver,
+                   NumberAnswer answer);
+
     // Runs `work` on the store's thread and waits for it: only for setting up, before
     // any serial line is driven.
     template <typename Answer> Answer run(std::function<Answer(ProductionStore&)> work) {
@@ -55,7 +65,18 @@ public:
     }
 
 private:
+    struct NumberWanted {
+        std::string job;
+        Taker taker;
+        QPointer<QObject> receiver;
+        NumberAnswer answer;
+    };
+
     StoreThread() = default;
+    void takeWanted();
+
+    std::mutex wantedGuard_;
+    std::vector<NumberWanted> wanted_;
 
     QThread thread_;
     std::unique_ptr<QObject> host_;

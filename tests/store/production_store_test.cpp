@@ -239,7 +239,7 @@ TEST_P(ProductionStoreTest, WhatIsNotOurStoreIsRefusedAndLeftUntouched) {
 }
 
 // The store's work runs on its own thread; its answer comes back on the asking thread.
-TEST_P(ProductionStoreTest, TheStoreWorksOnItsOwnThread) {
+TEST_P(ProductionStoreTest, TheStoreWorksOnItsOwnThreadAndTakesWaitingNumbersTogether) {
     auto worker = store::StoreThread::start(under_->location());
     ASSERT_TRUE(worker.ok()) << worker.error().message;
     QObject receiver;
@@ -258,6 +258,42 @@ TEST_P(ProductionStoreTest, TheStoreWorksOnItsOwnThread) {
     QTRY_VERIFY(answeredHere.has_value());
     EXPECT_TRUE(elsewhere.value_or(false));
     EXPECT_TRUE(*answeredHere);
+
+    // Takes asked at once are answered in the order asked, lowest number first, each
+    // counting what is left after it (two numbers went back to the job below one still
+    // in flight), each on record as sent when its answer arrives, the last ones with none.
+    auto other = under_->open();
+    ASSERT_TRUE(other);
+    const Taker taker{"pc-2", "port 1", "bea", "/dev/ttyS0"};
+    for (long number = 101; number <= 103; ++number)
+        ASSERT_TRUE(other->take(kJob.name, taker).ok());
+    for (long number : {101, 102})
+        ASSERT_TRUE(other->record(kJob.name, number, {store::kFree, "no-answer", "", false, ""}));
+    std::vector<std::optional<store::Taken>> answers;
+    std::vector<std::string> statesWhenAnswered;
+    for (int asked = 0; asked < 60; ++asked)
+        (*worker)->askNumber(
+            kJob.name, {"pc-1", "port " + std::to_string(asked % 8 + 1), "anna", "/dev/ttyS1"},
+            &receiver, [&](store::StoreResult<std::optional<store::Taken>> answer) {
+                ASSERT_TRUE(answer.ok()) << answer.error().message;
+                answers.push_back(*answer);
+                if (*answer)
+                    statesWhenAnswered.push_back(
+                        rowsOf(*other, kJob.name)[(*answer)->number].state);
+            });
+    QTRY_COMPARE(answers.size(), 60u);
+    std::vector<long> expected{101, 102};
+    for (long number = 104; number <= 160; ++number)
+        expected.push_back(number);
+    for (std::size_t k = 0; k < answers.size(); ++k) {
+        SCOPED_TRACE(k);
+        ASSERT_EQ(answers[k].has_value(), k < expected.size());
+        if (answers[k]) {
+            EXPECT_EQ(answers[k]->number, expected[k]);
+            EXPECT_EQ(answers[k]->freeLeft, static_cast<long>(expected.size() - k - 1));
+        }
+    }
+    EXPECT_EQ(statesWhenAnswered, std::vector<std::string>(expected.size(), "sent"));
 }
 
 INSTANTIATE_TEST_SUITE_P(BothEngines, ProductionStoreTest,
