@@ -11,6 +11,7 @@
 #if defined(Q_OS_WIN)
 #include <io.h>
 #else
+#include <pwd.h>
 #include <unistd.h>
 #endif
 
@@ -156,6 +157,11 @@ QString operatorName() {
     for (const char* variable : {"USER", "LOGNAME", "USERNAME"})
         if (const QString name = qEnvironmentVariable(variable); !name.isEmpty())
             return name;
+#ifndef Q_OS_WIN
+    // A service or a root shell may set none of them; every row still names its operator.
+    if (const passwd* account = ::getpwuid(::geteuid()))
+        return QString::fromLocal8Bit(account->pw_name);
+#endif
     return {};
 }
 

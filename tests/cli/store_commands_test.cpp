@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <pwd.h>
+#include <unistd.h>
+
 namespace velmora::cli_test {
 namespace {
 
@@ -22,6 +25,7 @@ TEST(StoreCommands, JobsAreMadeShownClosedAndTheirRecordRead) {
     writeText(folder / "wide.csv",
               header + row + "105,f,x,verified,,yes,\r\n" + row + "500,f,x,verified,,yes,\r\n");
     const QString old = pathText(folder / "old.csv");
+    const std::string account = ::getpwuid(::geteuid())->pw_name;
     const struct {
         QStringList arguments;
         int status;
@@ -34,6 +38,9 @@ TEST(StoreCommands, JobsAreMadeShownClosedAndTheirRecordRead) {
         {{"job", "create", "b", file, "--numbers", "400-101"}, 2, "--numbers takes FIRST-LAST"},
         {{"job", "create", "b", pathText(folder / "none.prg"), "--numbers", "1-2"}, 2, "none.prg"},
         {{"job", "list"}, 0, "numbers 101-400  site.prg  made "},
+        // With no --operator, nor USER/LOGNAME set (a root shell, CI), the account is named.
+        {{"job", "create", "c", file, "--numbers", "401-402"}, 0, ""},
+        {{"job", "list"}, 0, " by " + account + " on "},
         {{"job", "show", sql}, 0, "free       300\nsent       0\n"},
         {{"job", "show", "nothing"}, 2, "no job is named \"nothing\""},
         {{"record", "show", "101"}, 2, "no unit holds number 101 on record"},
