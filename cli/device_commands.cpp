@@ -2,11 +2,13 @@
 
 #include "cli/device_line.h"
 #include "cli/form_loading.h"
+#include "cli/history_access.h"
 #include "cli/interruption.h"
 #include "cli/production_record.h"
 #include "cli/verification.h"
 #include "progfile/programming_file_saving.h"
 #include "protocol/image_decode.h"
+#include "store/exchange_history.h"
 
 #include <memory>
 
@@ -44,13 +46,27 @@ std::string numberOf(const Image& image) {
     return decoded ? decoded->values.peripheralNumber : std::string{};
 }
 
+// A configuration the history could not keep is said, and the command goes on: the unit
+// has it already.
+void keepInHistory(CommandHistory& history, const std::string& action, const char* direction,
+                   const QString& device, const Image& image, const char* outcome,
+                   std::ostream& err) {
+    if (const auto kept = history.keep(action, direction, device, image, outcome); !kept)
+        err << "velmora-cli: not kept in the history: " << kept.error().message << "\n";
+}
+
 // Programs the unit and reads it back when asked; fills in the row's outcome and gives
 // the failure for the operator, if any.
-Step<void> programUnit(UnitSession& session, const LineChoice& line, const Image& image,
-                       bool verify, RecordRow& row, std::ostream& out) {
+Step<void> programUnit(UnitSession& session, const LineChoice& line, const Programming& job,
+                       CommandHistory& history, RecordRow& row, std::ostream& out,
+                       std::ostream& err) {
     const std::string device = line.device.toStdString();
+    const Image& image = job.image;
     const Result<void, UnitOutcome> programmed = session.program(programmingFrame(image));
     row.frameSent = session.frameSent();
+    if (row.frameSent)
+        keepInHistory(history, job.action, store::kSentToUnit, line.device, image,
+                      programmed ? store::kAcknowledged : store::kUnanswered, err);
     if (!programmed) {
         row.result = programmed.error();
         if (row.result != UnitOutcome::Interrupted)
@@ -66,11 +82,19 @@ Step<void> programUnit(UnitSession& session, const LineChoice& line, const Image
                            "new configuration; read it before trusting it"};
     }
     row.result = UnitOutcome::Programmed;
-    if (!verify) {
+    if (!job.verify) {
         out << "programmed\n" << std::flush;
         return {};
     }
-    const auto checked = readBack(session, image);
+    const Result<Image, UnitOutcome> held = session.read();
+    if (held)
+        keepInHistory(history, "verify", store::kReadFromUnit, line.device, *held,
+                      decodeImage(*held, ImageSource::FileImport) ? store::kDecoded
+                                                                  : store::kRefused,
+                      err);
+    const auto checked = held ? Result<std::vector<Difference>, UnitOutcome>(
+                                    compareReadBack(image, *held))
+                              : Result<std::vector<Difference>, UnitOutcome>(held.error());
     if (!checked) {
         row.result = checked.error();
         row.detail = "acknowledged, not verified";
@@ -95,6 +119,37 @@ Step<void> programUnit(UnitSession& session, const LineChoice& line, const Image
                                             std::to_string(found.size()) + " different value(s)"};
 }
 
+// Reads what the unit holds and keeps it in the history before anything is sent to it;
+// a unit that does not answer, or a history that cannot keep its bytes, is not programmed.
+Step<void> keepBackup(UnitSession& session, const LineChoice& line, CommandHistory& history,
+                      RecordRow& row, std::ostream& out) {
+    const std::string device = line.device.toStdString();
+    const std::string advice = "; nothing was sent: --no-backup programs it without a backup";
+    const Result<Image, UnitOutcome> held = session.read();
+    if (!held) {
+        row.result = held.error();
+        row.detail = "the backup read was not answered; nothing was sent";
+        if (row.result == UnitOutcome::Interrupted)
+            return Failure{ExitStatus::Interrupted,
+                           "interrupted while reading what the unit on " + device +
+                               " holds; nothing was sent"};
+        const Failure trouble = troubleFailure(row.result, line, "the backup read");
+        return Failure{trouble.status, trouble.message + advice};
+    }
+    const bool loadable = decodeImage(*held, ImageSource::FileImport).ok();
+    const auto kept = history.keep("backup", store::kReadFromUnit, line.device, *held,
+                                   loadable ? store::kDecoded : store::kRefused);
+    if (!kept) {
+        row.result = UnitOutcome::Read;
+        row.detail = "the backup could not be kept; nothing was sent";
+        return Failure{ExitStatus::RecordFailed, "what the unit on " + device +
+                                                     " holds could not be kept in the history (" +
+                                                     kept.error().message + ")" + advice};
+    }
+    out << "what the unit held: history entry " << *kept << "\n" << std::flush;
+    return {};
+}
+
 } // namespace
 
 ExitStatus readCommand(const Arguments& arguments, std::ostream&, std::ostream& err) {
@@ -105,6 +160,11 @@ ExitStatus readCommand(const Arguments& arguments, std::ostream&, std::ostream& 
     if (!record)
         return report(err, record.error());
     ProductionRecord* log = record->get();
+    auto history = CommandHistory::open(arguments);
+    if (!history)
+        return report(err, history.error());
+    // A store that cannot be used is named when an entry cannot be kept.
+    (*history)->removeExpired(err);
     const auto opened = openLine(arguments, interruption);
     if (!opened)
         return report(err, opened.error());
@@ -131,6 +191,9 @@ ExitStatus readCommand(const Arguments& arguments, std::ostream&, std::ostream& 
     const Image& image = *held;
     row.image = image;
     row.number = numberOf(image);
+    const Result<DecodedImage> decoded = decodeImage(image, ImageSource::FileImport);
+    keepInHistory(**history, "read", store::kReadFromUnit, choice.device, image,
+                  decoded ? store::kDecoded : store::kRefused, err);
     if (saving) {
         // The file keeps what the unit holds, even bytes the window would not import.
         const Result<SavedFile> saved =
@@ -143,7 +206,6 @@ ExitStatus readCommand(const Arguments& arguments, std::ostream&, std::ostream& 
             std::fprintf(stderr, "velmora-cli: %s: %s\n", target->second.c_str(),
                          describeNotKept(*saved).c_str());
     }
-    const Result<DecodedImage> decoded = decodeImage(image, ImageSource::FileImport);
     if (decoded)
         return finish(log, row, {}, err);
     row.result = UnitOutcome::Unloadable;
@@ -167,13 +229,24 @@ ExitStatus programCommand(const Arguments& arguments, std::ostream& out, std::os
     // The window programs only a form that passes its range check and encodes.
     if (const Result<Frame> checked = frameOfForm(loaded->form); !checked)
         return report(err, {ExitStatus::BadInput, path + ": " + describe(checked.problems())});
+    auto history = CommandHistory::open(arguments);
+    if (!history)
+        return report(err, history.error());
+    // A store that cannot be used is named when an entry cannot be kept.
+    (*history)->removeExpired(err);
     // The file's own image, in a frame with the start and end bytes the unit expects.
-    const Image image = imageOfFrame(loaded->frame);
-    const QString file = QString::fromLocal8Bit(path.c_str());
+    return programImage(arguments,
+                        {imageOfFrame(loaded->frame), QString::fromLocal8Bit(path.c_str()),
+                         "program", arguments.has("--verify")},
+                        **history, out, err);
+}
+
+ExitStatus programImage(const Arguments& arguments, const Programming& job,
+                        CommandHistory& history, std::ostream& out, std::ostream& err) {
     RecordRow row;
-    row.number = numberOf(image);
-    row.configurationFile = file;
-    row.image = image;
+    row.number = numberOf(job.image);
+    row.configurationFile = job.file;
+    row.image = job.image;
 
     Interruption interruption;
     auto record = recordOf(arguments);
@@ -181,7 +254,7 @@ ExitStatus programCommand(const Arguments& arguments, std::ostream& out, std::os
         return report(err, record.error());
     ProductionRecord* log = record->get();
     if (log != nullptr) {
-        const auto digest = sha256OfFile(file);
+        const auto digest = sha256OfFile(job.file);
         if (!digest)
             return report(err, digest.error());
         row.configurationSha256 = *digest;
@@ -192,7 +265,10 @@ ExitStatus programCommand(const Arguments& arguments, std::ostream& out, std::os
     const LineChoice& choice = opened->choice;
     UnitSession& session = *opened->session;
     row.device = stableDeviceName(choice.device);
-    const auto failure = programUnit(session, choice, image, arguments.has("--verify"), row, out);
+    if (!arguments.has("--no-backup"))
+        if (const auto kept = keepBackup(session, choice, history, row, out); !kept)
+            return finish(log, row, kept.error(), err);
+    const auto failure = programUnit(session, choice, job, history, row, out, err);
     return finish(log, row, failure, err);
 }
 
