@@ -122,7 +122,7 @@ Step<void> programUnit(UnitSession& session, const LineChoice& line, const Progr
 // Reads what the unit holds and keeps it in the history before anything is sent to it;
 // a unit that does not answer, or a history that cannot keep its bytes, is not programmed.
 Step<void> keepBackup(UnitSession& session, const LineChoice& line, CommandHistory& history,
-                      RecordRow& row, std::ostream& out) {
+                      RecordRow& row, std::ostream& err) {
     const std::string device = line.device.toStdString();
     const std::string advice = "; nothing was sent: --no-backup programs it without a backup";
     const Result<Image, UnitOutcome> held = session.read();
@@ -146,7 +146,8 @@ Step<void> keepBackup(UnitSession& session, const LineChoice& line, CommandHisto
                                                      " holds could not be kept in the history (" +
                                                      kept.error().message + ")" + advice};
     }
-    out << "what the unit held: history entry " << *kept << "\n" << std::flush;
+    err << "velmora-cli: what the unit on " << device << " held is history entry " << *kept
+        << "\n" << std::flush;
     return {};
 }
 
@@ -266,7 +267,7 @@ ExitStatus programImage(const Arguments& arguments, const Programming& job,
     UnitSession& session = *opened->session;
     row.device = stableDeviceName(choice.device);
     if (!arguments.has("--no-backup"))
-        if (const auto kept = keepBackup(session, choice, history, row, out); !kept)
+        if (const auto kept = keepBackup(session, choice, history, row, err); !kept)
             return finish(log, row, kept.error(), err);
     const auto failure = programUnit(session, choice, job, history, row, out, err);
     return finish(log, row, failure, err);

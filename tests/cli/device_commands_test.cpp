@@ -71,7 +71,8 @@ TEST(DeviceCommands, ReadThenProgramThenVerifyFindsNoDifference) {
     EXPECT_EQ(fileText(folder / "got.prg"), fileText(heldFile));
 
     const CliRun program =
-        runCli({"program", "--port", "1", pathText(wantedFile), "--verify"}, unit.link());
+        runCli({"program", "--port", "1", pathText(wantedFile), "--verify", "--no-backup"},
+               unit.link());
     ASSERT_EQ(program.exitCode, 0) << program.err;
     EXPECT_EQ(program.out, "programmed and verified\n");
 
@@ -95,7 +96,8 @@ TEST(DeviceCommands, VerifyComparesEveryByteOfTheReadBack) {
         answerFrames, line.masterFd(),
         std::vector<Bytes>{Bytes(kImageSize, 0x55), Bytes(held.begin(), held.end())});
     const CliRun spoilt = runCli({"program", "--device", QString::fromStdString(line.slavePath()),
-                                  pathText(folder.save("default.prg", windowAfter())), "--verify"});
+                                  pathText(folder.save("default.prg", windowAfter())), "--verify",
+                                  "--no-backup"});
     player.join();
     EXPECT_EQ(spoilt.exitCode, 1) << spoilt.err;
     EXPECT_EQ(spoilt.out, "image byte 96: sent 0, unit holds 200\n");
@@ -115,9 +117,9 @@ TEST(DeviceCommands, AUnitThatDoesNotAnswerEndsInATimeOut) {
         int atLeastMs;
     };
     const std::vector<Case> cases{
-        {{"--silent"}, {"program", input}, "no complete answer", 500},
+        {{"--silent"}, {"program", input, "--no-backup"}, "no complete answer", 500},
         {{"--short", "40"}, {"read", "-o", target}, "no complete answer", 500},
-        {{"--garbage"}, {"program", input}, "wrong answer", 0},
+        {{"--garbage"}, {"program", input, "--no-backup"}, "wrong answer", 0},
     };
     for (const Case& test : cases) {
         SimulatedUnit unit(test.unitOptions);
@@ -205,9 +207,14 @@ TEST(DeviceCommands, AnInterruptedExchangeEndsWithItsSummary) {
         bool recordFull = false;
     };
     const std::vector<Case> cases{
-        {{"program", input, "--log", record}, SIGINT, "the programming frame had been sent"},
+        {{"program", input, "--no-backup", "--log", record},
+         SIGINT,
+         "the programming frame had been sent"},
         {{"read", "-o", pathText(folder / "out.prg")}, SIGTERM, "the read request had been sent"},
-        {{"program", input, "--log", record}, SIGINT, "the programming frame had been sent", true},
+        {{"program", input, "--no-backup", "--log", record},
+         SIGINT,
+         "the programming frame had been sent",
+         true},
     };
     for (const Case& test : cases) {
         SimulatedUnit unit({"--silent"});
