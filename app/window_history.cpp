@@ -36,8 +36,8 @@ void WindowHistory::removeExpired(const QString& settingsFile) {
 
 void WindowHistory::sent(const Image& image, const QString& device) {
     post([image, device = device.toStdString(), last = lastSent_](ExchangeHistory& history) {
-        store::HistoryEntry entry = store::entryOnThisHost(store::kWindowProgram, "Programma",
-                                                           store::kSentToUnit, device);
+        store::HistoryEntry entry =
+            store::entryOnThisHost(store::kWindowProgram, "Programma", store::kSentToUnit, device);
         store::keepImage(entry, image);
         entry.outcome = store::kUnanswered;
         auto added = history.add(entry);
@@ -59,8 +59,8 @@ void WindowHistory::acknowledged() {
 
 void WindowHistory::read(const Image& image, bool decoded, const QString& device) {
     post([image, decoded, device = device.toStdString()](ExchangeHistory& history) {
-        store::HistoryEntry entry = store::entryOnThisHost(store::kWindowProgram, "Leggi",
-                                                           store::kReadFromUnit, device);
+        store::HistoryEntry entry =
+            store::entryOnThisHost(store::kWindowProgram, "Leggi", store::kReadFromUnit, device);
         store::keepImage(entry, image);
         entry.outcome = decoded ? store::kDecoded : store::kRefused;
         auto added = history.add(entry);

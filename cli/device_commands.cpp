@@ -88,13 +88,12 @@ Step<void> programUnit(UnitSession& session, const LineChoice& line, const Progr
     }
     const Result<Image, UnitOutcome> held = session.read();
     if (held)
-        keepInHistory(history, "verify", store::kReadFromUnit, line.device, *held,
-                      decodeImage(*held, ImageSource::FileImport) ? store::kDecoded
-                                                                  : store::kRefused,
-                      err);
-    const auto checked = held ? Result<std::vector<Difference>, UnitOutcome>(
-                                    compareReadBack(image, *held))
-                              : Result<std::vector<Difference>, UnitOutcome>(held.error());
+        keepInHistory(
+            history, "verify", store::kReadFromUnit, line.device, *held,
+            decodeImage(*held, ImageSource::FileImport) ? store::kDecoded : store::kRefused, err);
+    const auto checked =
+        held ? Result<std::vector<Difference>, UnitOutcome>(compareReadBack(image, *held))
+             : Result<std::vector<Difference>, UnitOutcome>(held.error());
     if (!checked) {
         row.result = checked.error();
         row.detail = "acknowledged, not verified";
@@ -130,9 +129,8 @@ Step<void> keepBackup(UnitSession& session, const LineChoice& line, CommandHisto
         row.result = held.error();
         row.detail = "the backup read was not answered; nothing was sent";
         if (row.result == UnitOutcome::Interrupted)
-            return Failure{ExitStatus::Interrupted,
-                           "interrupted while reading what the unit on " + device +
-                               " holds; nothing was sent"};
+            return Failure{ExitStatus::Interrupted, "interrupted while reading what the unit on " +
+                                                        device + " holds; nothing was sent"};
         const Failure trouble = troubleFailure(row.result, line, "the backup read");
         return Failure{trouble.status, trouble.message + advice};
     }
@@ -146,8 +144,8 @@ Step<void> keepBackup(UnitSession& session, const LineChoice& line, CommandHisto
                                                      " holds could not be kept in the history (" +
                                                      kept.error().message + ")" + advice};
     }
-    err << "velmora-cli: what the unit on " << device << " held is history entry " << *kept
-        << "\n" << std::flush;
+    err << "velmora-cli: what the unit on " << device << " held is history entry " << *kept << "\n"
+        << std::flush;
     return {};
 }
 
@@ -242,8 +240,8 @@ ExitStatus programCommand(const Arguments& arguments, std::ostream& out, std::os
                         **history, out, err);
 }
 
-ExitStatus programImage(const Arguments& arguments, const Programming& job,
-                        CommandHistory& history, std::ostream& out, std::ostream& err) {
+ExitStatus programImage(const Arguments& arguments, const Programming& job, CommandHistory& history,
+                        std::ostream& out, std::ostream& err) {
     RecordRow row;
     row.number = numberOf(job.image);
     row.configurationFile = job.file;

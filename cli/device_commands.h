@@ -36,8 +36,8 @@ struct Programming {
 
 // Programs the image on the line of the arguments, first keeping what the unit held
 // unless --no-backup is given; every frame sent and image read kept in `history`.
-ExitStatus programImage(const Arguments& arguments, const Programming& job,
-                        CommandHistory& history, std::ostream& out, std::ostream& err);
+ExitStatus programImage(const Arguments& arguments, const Programming& job, CommandHistory& history,
+                        std::ostream& out, std::ostream& err);
 
 // The highest peripheral number a unit takes (four digits).
 inline constexpr long kHighestPeripheralNumber = 9999;

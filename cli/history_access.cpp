@@ -40,8 +40,8 @@ StoreResult<long> CommandHistory::removeExpired(std::ostream& err) {
 StoreResult<long> CommandHistory::keep(const std::string& action, const char* direction,
                                        const QString& device, const Image& image,
                                        const std::string& outcome) {
-    store::HistoryEntry entry = store::entryOnThisHost(store::kCommandLineProgram, action,
-                                                       direction, device.toStdString());
+    store::HistoryEntry entry =
+        store::entryOnThisHost(store::kCommandLineProgram, action, direction, device.toStdString());
     store::keepImage(entry, image);
     entry.outcome = outcome;
     return thread_.run<StoreResult<long>>(

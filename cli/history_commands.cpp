@@ -44,9 +44,10 @@ std::optional<std::int64_t> sinceOf(const std::string& text) {
 
 std::string entryJson(const HistoryEntry& entry) {
     const std::pair<const char*, const std::string*> fields[] = {
-        {"id", &entry.id},           {"time", &entry.recordedAt}, {"host", &entry.host},
-        {"operator", &entry.operatorName}, {"program", &entry.program},
-        {"device", &entry.device},   {"action", &entry.action},   {"direction", &entry.direction},
+        {"id", &entry.id},           {"time", &entry.recordedAt},
+        {"host", &entry.host},       {"operator", &entry.operatorName},
+        {"program", &entry.program}, {"device", &entry.device},
+        {"action", &entry.action},   {"direction", &entry.direction},
         {"number", &entry.number},   {"outcome", &entry.outcome}};
     std::string json = "  {";
     for (const auto& [name, value] : fields)
@@ -59,8 +60,8 @@ std::string entryJson(const HistoryEntry& entry) {
 }
 
 std::string entryLine(const HistoryEntry& entry) {
-    return entry.id + "  " + entry.recordedAt + "  " + entry.program + "  " + entry.action +
-           "  " + entry.direction + "  " + entry.device + "  number " +
+    return entry.id + "  " + entry.recordedAt + "  " + entry.program + "  " + entry.action + "  " +
+           entry.direction + "  " + entry.device + "  number " +
            (entry.number.empty() ? "-" : entry.number) + "  " + entry.outcome + "  " +
            entry.operatorName + "@" + entry.host + "\n";
 }
@@ -123,9 +124,9 @@ Step<std::pair<Image, FormModel>> formNamed(CommandHistory& history, const std::
         return image.error();
     Result<FormModel> form = formFromImage(*image);
     if (!form)
-        return Failure{ExitStatus::NoAnswer, "history entry " + id +
-                                                 " holds bytes the window cannot load: " +
-                                                 describe(form.problems())};
+        return Failure{ExitStatus::NoAnswer,
+                       "history entry " + id +
+                           " holds bytes the window cannot load: " + describe(form.problems())};
     return std::pair{*image, std::move(*form)};
 }
 
@@ -168,9 +169,8 @@ ExitStatus diffEntries(const Arguments& arguments, CommandHistory& history, std:
     const auto second = formNamed(history, arguments.plain[2]);
     if (!second)
         return report(err, second.error());
-    const std::vector<Difference> found =
-        differences(first->first, listParameters(first->second), second->first,
-                    listParameters(second->second));
+    const std::vector<Difference> found = differences(
+        first->first, listParameters(first->second), second->first, listParameters(second->second));
     for (const Difference& difference : found)
         out << difference.caption << ": " << difference.first << " -> " << difference.second
             << "\n";
@@ -193,8 +193,8 @@ ExitStatus restoreEntry(const Arguments& arguments, CommandHistory& history, std
 }
 
 const Subcommand kSubcommands[] = {
-    {"list", 0, listEntries},   {"show", 1, showEntry},       {"save", 1, saveEntry},
-    {"diff", 2, diffEntries},   {"restore", 1, restoreEntry},
+    {"list", 0, listEntries}, {"show", 1, showEntry},       {"save", 1, saveEntry},
+    {"diff", 2, diffEntries}, {"restore", 1, restoreEntry},
 };
 
 } // namespace

@@ -29,10 +29,10 @@ QVariant optionalText(const std::string& value) {
 
 HistoryEntry entryOf(const QSqlQuery& query) {
     HistoryEntry entry;
-    std::string* const fields[] = {&entry.id,     &entry.recordedAt, &entry.host,
-                                   &entry.operatorName, &entry.program, &entry.device,
-                                   &entry.action, &entry.direction,  &entry.image,
-                                   &entry.number, &entry.outcome};
+    std::string* const fields[] = {&entry.id,           &entry.recordedAt, &entry.host,
+                                   &entry.operatorName, &entry.program,    &entry.device,
+                                   &entry.action,       &entry.direction,  &entry.image,
+                                   &entry.number,       &entry.outcome};
     for (int column = 0; column < static_cast<int>(std::size(fields)); ++column)
         *fields[column] = query.value(column).toString().toStdString();
     return entry;
@@ -161,8 +161,8 @@ StoreResult<std::optional<HistoryEntry>> ExchangeHistory::find(const std::string
 
 StoreResult<long> ExchangeHistory::removeOlderThan(std::int64_t cutoffMs) {
     return attempt([&](StoreConnection& db) -> StoreResult<long> {
-        auto removed = db.run("DELETE FROM history WHERE recorded_ms < ?",
-                              {static_cast<qlonglong>(cutoffMs)});
+        auto removed =
+            db.run("DELETE FROM history WHERE recorded_ms < ?", {static_cast<qlonglong>(cutoffMs)});
         if (!removed)
             return removed.error();
         return static_cast<long>((*removed)->numRowsAffected());

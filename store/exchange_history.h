@@ -14,11 +14,11 @@ namespace velmora::store {
 
 // One configuration that went to a unit or came from one, as the history keeps it.
 struct HistoryEntry {
-    std::string id; // "17"; a batch unit is its job's number: "rx300/117"
+    std::string id;         // "17"; a batch unit is its job's number: "rx300/117"
     std::string recordedAt; // ISO 8601 with the local offset
     std::string host;
     std::string operatorName;
-    std::string program;   // kWindowProgram or kCommandLineProgram
+    std::string program; // kWindowProgram or kCommandLineProgram
     std::string device;
     std::string action;    // what was done: "Programma", "Leggi", "program", "backup" ...
     std::string direction; // kSentToUnit or kReadFromUnit
@@ -34,7 +34,7 @@ inline constexpr const char* kReadFromUnit = "read";
 inline constexpr const char* kAcknowledged = "acknowledged"; // the unit confirmed the frame
 inline constexpr const char* kUnanswered = "unanswered";     // sent, no confirmation (yet)
 inline constexpr const char* kDecoded = "decoded";           // read, a configuration
-inline constexpr const char* kRefused = "refused"; // read, bytes the window cannot load
+inline constexpr const char* kRefused = "refused";           // read, bytes the window cannot load
 
 // Which entries a listing shows; empty fields take every value.
 struct HistoryFilter {

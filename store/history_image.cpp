@@ -10,8 +10,8 @@
 
 namespace velmora::store {
 
-HistoryEntry entryOnThisHost(const char* program, const std::string& action,
-                             const char* direction, const std::string& device) {
+HistoryEntry entryOnThisHost(const char* program, const std::string& action, const char* direction,
+                             const std::string& device) {
     HistoryEntry entry;
     entry.host = QSysInfo::machineHostName().toStdString();
     entry.operatorName = accountOperator();
@@ -32,8 +32,9 @@ void keepImage(HistoryEntry& entry, const Image& image) {
 
 std::optional<Image> imageOfEntry(const HistoryEntry& entry) {
     const QByteArray hex = QByteArray::fromStdString(entry.image);
-    if (hex.size() != 2 * kImageSize ||
-        !std::all_of(hex.begin(), hex.end(), [](char c) { return std::isxdigit(static_cast<unsigned char>(c)); }))
+    if (hex.size() != 2 * kImageSize || !std::all_of(hex.begin(), hex.end(), [](char c) {
+            return std::isxdigit(static_cast<unsigned char>(c));
+        }))
         return std::nullopt;
     const QByteArray bytes = QByteArray::fromHex(hex);
     Image image{};

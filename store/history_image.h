@@ -9,8 +9,8 @@
 namespace velmora::store {
 
 // An entry of this host and operator: what `program` did (`action`) on `device`.
-HistoryEntry entryOnThisHost(const char* program, const std::string& action,
-                             const char* direction, const std::string& device);
+HistoryEntry entryOnThisHost(const char* program, const std::string& action, const char* direction,
+                             const std::string& device);
 
 // Puts the 96 bytes into the entry, and the peripheral number they carry when the decoder
 // reads one.

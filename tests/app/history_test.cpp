@@ -144,11 +144,12 @@ private slots:
                                            " " + entry.direction + " " + entry.number + " " +
                                            entry.outcome + " " + entry.device);
         const std::string device = unit.link().toStdString();
-        QCOMPARE(seen, (QStringList{
-                           QString::fromStdString("1 window Programma sent 101 acknowledged " + device),
-                           QString::fromStdString("2 window Leggi read 101 decoded " + device),
-                           QString::fromStdString("3 window Programma sent 202 acknowledged " + device),
-                       }));
+        QCOMPARE(seen,
+                 (QStringList{
+                     QString::fromStdString("1 window Programma sent 101 acknowledged " + device),
+                     QString::fromStdString("2 window Leggi read 101 decoded " + device),
+                     QString::fromStdString("3 window Programma sent 202 acknowledged " + device),
+                 }));
         const auto sent = programmedImages(unit);
         QCOMPARE(sent, (std::vector<std::string>{entries[0].image, entries[2].image}));
         QVERIFY(hexText(joined(unit.sent())).find(entries[1].image) != std::string::npos);
@@ -186,8 +187,8 @@ private slots:
         QVERIFY(window.programs("102"));
         window.model.setText("Txtnumero"_control, "999");
         window.controller.read();
-        QVERIFY(QTest::qWaitFor([&] { return window.model.text("Txtnumero"_control) == "102"; },
-                                1500));
+        QVERIFY(
+            QTest::qWaitFor([&] { return window.model.text("Txtnumero"_control) == "102"; }, 1500));
         QVERIFY(window.programs("103"));
         QTRY_COMPARE_WITH_TIMEOUT(window.dialogs.events.size(), 2, 2000);
         QTest::qWait(1500);
@@ -204,8 +205,9 @@ private slots:
                 polls.push_back(chunk.ms);
         QVERIFY(polls.size() >= 6);
         for (auto poll = polls.begin() + 1; poll < polls.end(); ++poll)
-            QVERIFY2(*poll - *(poll - 1) < 300,
-                     qPrintable(QStringLiteral("%1 ms between two polls").arg(*poll - *(poll - 1))));
+            QVERIFY2(
+                *poll - *(poll - 1) < 300,
+                qPrintable(QStringLiteral("%1 ms between two polls").arg(*poll - *(poll - 1))));
     }
 };
 

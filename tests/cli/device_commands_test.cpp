@@ -70,9 +70,8 @@ TEST(DeviceCommands, ReadThenProgramThenVerifyFindsNoDifference) {
     ASSERT_EQ(read.exitCode, 0) << read.err;
     EXPECT_EQ(fileText(folder / "got.prg"), fileText(heldFile));
 
-    const CliRun program =
-        runCli({"program", "--port", "1", pathText(wantedFile), "--verify", "--no-backup"},
-               unit.link());
+    const CliRun program = runCli(
+        {"program", "--port", "1", pathText(wantedFile), "--verify", "--no-backup"}, unit.link());
     ASSERT_EQ(program.exitCode, 0) << program.err;
     EXPECT_EQ(program.out, "programmed and verified\n");
 
@@ -95,9 +94,9 @@ TEST(DeviceCommands, VerifyComparesEveryByteOfTheReadBack) {
     std::thread player(
         answerFrames, line.masterFd(),
         std::vector<Bytes>{Bytes(kImageSize, 0x55), Bytes(held.begin(), held.end())});
-    const CliRun spoilt = runCli({"program", "--device", QString::fromStdString(line.slavePath()),
-                                  pathText(folder.save("default.prg", windowAfter())), "--verify",
-                                  "--no-backup"});
+    const CliRun spoilt =
+        runCli({"program", "--device", QString::fromStdString(line.slavePath()),
+                pathText(folder.save("default.prg", windowAfter())), "--verify", "--no-backup"});
     player.join();
     EXPECT_EQ(spoilt.exitCode, 1) << spoilt.err;
     EXPECT_EQ(spoilt.out, "image byte 96: sent 0, unit holds 200\n");

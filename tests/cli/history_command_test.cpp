@@ -121,12 +121,13 @@ TEST(History, RestoreRefusesWhatItCannotSendAndSendsNothing) {
         if (test.schemaVersion) {
             QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "aside");
             db.setDatabaseName(store::storeLocationOf({})->sqliteFile);
-            ASSERT_TRUE(db.open() && QSqlQuery(db).exec(
-                                         QString("UPDATE velmora_schema SET version = %1")
-                                             .arg(test.schemaVersion)));
+            ASSERT_TRUE(
+                db.open() &&
+                QSqlQuery(db).exec(
+                    QString("UPDATE velmora_schema SET version = %1").arg(test.schemaVersion)));
         }
-        const CliRun run = runCli(QStringList{"history"} + test.words + QStringList{"--port", "1"},
-                                  unit.link());
+        const CliRun run =
+            runCli(QStringList{"history"} + test.words + QStringList{"--port", "1"}, unit.link());
         EXPECT_EQ(run.exitCode, test.status) << run.err;
         EXPECT_TRUE(holds(run.err, test.message));
     }
@@ -142,8 +143,8 @@ TEST(History, ExpiredEntriesGoAndTheListingFilters) {
     std::filesystem::create_directories(folder / "config/velmora");
     store::ExchangeHistory history(*store::storeLocationOf({}));
     for (const char* device : {"/dev/ttyUSB0", "/dev/ttyUSB1", "/dev/ttyUSB1"}) {
-        store::HistoryEntry entry = store::entryOnThisHost(store::kWindowProgram, "Leggi",
-                                                           store::kReadFromUnit, device);
+        store::HistoryEntry entry =
+            store::entryOnThisHost(store::kWindowProgram, "Leggi", store::kReadFromUnit, device);
         store::keepImage(entry, imageOfFrame(windowFrame(windowAfter({"Txtnumero=42"}))));
         entry.outcome = store::kDecoded;
         ASSERT_TRUE(history.add(entry).ok());
@@ -151,10 +152,10 @@ TEST(History, ExpiredEntriesGoAndTheListingFilters) {
     {
         QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "aside");
         db.setDatabaseName(store::storeLocationOf({})->sqliteFile);
-        ASSERT_TRUE(db.open() &&
-                    QSqlQuery(db).exec("UPDATE history SET recorded_ms = recorded_ms - "
-                                       "40 * 86400000, recorded_at = '2026-01-01T08:00:00.000+00:00' "
-                                       "WHERE id = 1"));
+        ASSERT_TRUE(db.open() && QSqlQuery(db).exec(
+                                     "UPDATE history SET recorded_ms = recorded_ms - "
+                                     "40 * 86400000, recorded_at = '2026-01-01T08:00:00.000+00:00' "
+                                     "WHERE id = 1"));
     }
     QSqlDatabase::removeDatabase("aside");
     const struct {

@@ -23,8 +23,17 @@ protected:
 };
 
 HistoryEntry entry(const char* action, const char* direction, const char* device, char fill) {
-    return {{}, {}, "host", "anna", store::kWindowProgram, device, action, direction,
-            std::string(192, fill), "101", store::kUnanswered};
+    return {{},
+            {},
+            "host",
+            "anna",
+            store::kWindowProgram,
+            device,
+            action,
+            direction,
+            std::string(192, fill),
+            "101",
+            store::kUnanswered};
 }
 
 // The window's and the command line's entries, and a batch unit seen through its job's
@@ -38,8 +47,8 @@ TEST_P(ExchangeHistoryTest, EntriesAndBatchUnitsAreOneHistory) {
     ASSERT_TRUE(history.add(entry("Leggi", store::kReadFromUnit, "/dev/ttyUSB1", 'B')).ok());
     {
         auto production = under_->open();
-        const store::JobSpec job{"rx-300", "rx300.prg", std::string(64, 'a'),
-                                 std::string(192, '0'), 101, 102};
+        const store::JobSpec job{"rx-300", "rx300.prg", std::string(64, 'a'), std::string(192, '0'),
+                                 101,      102};
         ASSERT_TRUE(production->createJob(job, "pc1", "anna").ok());
         ASSERT_TRUE(production->take("rx-300", {"pc1", "1", "anna", "/dev/ttyUSB2"}).ok());
         ASSERT_TRUE(production
@@ -48,7 +57,8 @@ TEST_P(ExchangeHistoryTest, EntriesAndBatchUnitsAreOneHistory) {
                         .ok());
         // A number taken but never sent is no exchange.
         ASSERT_TRUE(production->take("rx-300", {"pc1", "2", "anna", "/dev/ttyUSB3"}).ok());
-        ASSERT_TRUE(production->record("rx-300", 102, {store::kFree, "no-answer", "", false, ""}).ok());
+        ASSERT_TRUE(
+            production->record("rx-300", 102, {store::kFree, "no-answer", "", false, ""}).ok());
     }
     const auto listed = history.list({});
     ASSERT_TRUE(listed.ok()) << listed.error().message;
