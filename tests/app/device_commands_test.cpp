@@ -1,5 +1,5 @@
 #include "progfile/programming_file_saving.h"
-#include "simulated_unit.h"
+#include "dialogs_and_rig.h"
 
 #include <QSignalSpy>
 #include <QTest>

@@ -1,5 +1,5 @@
 #include "progfile/programming_file.h"
-#include "simulated_unit.h"
+#include "dialogs_and_rig.h"
 
 #include <QTest>
 
