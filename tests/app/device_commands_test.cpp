@@ -1,5 +1,5 @@
-#include "progfile/programming_file_saving.h"
 #include "dialogs_and_rig.h"
+#include "progfile/programming_file_saving.h"
 
 #include <QSignalSpy>
 #include <QTest>

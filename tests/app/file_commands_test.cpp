@@ -1,5 +1,5 @@
-#include "progfile/programming_file.h"
 #include "dialogs_and_rig.h"
+#include "progfile/programming_file.h"
 
 #include <QTest>
 
