@@ -1,6 +1,6 @@
-#include "cli/form_loading.h"
-#include "cli/production_record.h"
 #include "cli_process.h"
+#include "exchange/form_loading.h"
+#include "production/production_record.h"
 
 #include "unit_sim/pseudo_terminal.h"
 
@@ -172,7 +172,7 @@ TEST(DeviceCommands, ReadFailsOnBytesTheWindowCannotLoadAndKeepsThemWhenAsked) {
     EXPECT_TRUE(holds(read.err, "saved in " + target.toStdString() + " for diagnosis"));
     // The bytes as they came, in a programming file that the window's import refuses.
     EXPECT_TRUE(loadProgrammingFile(folder / "noise.prg").ok());
-    EXPECT_FALSE(cli::loadConfiguration(folder / "noise.prg").ok());
+    EXPECT_FALSE(exchange::loadConfiguration(folder / "noise.prg").ok());
 }
 
 // The line's speed as the terminal layer holds it between programs, after setting it to

@@ -1,5 +1,5 @@
-#include "cli/production_record.h"
 #include "cli_process.h"
+#include "production/production_record.h"
 
 #include <gtest/gtest.h>
 
@@ -119,11 +119,11 @@ TEST(ProductionRecord, ARecordIsReadWholeOrItsFirstBadLineIsNamed) {
     };
     for (const auto& [text, says] : cases) {
         writeText(folder / "record.csv", text);
-        const auto entries = cli::readRecord(pathText(folder / "record.csv"));
+        const auto entries = production::readRecord(pathText(folder / "record.csv"));
         if (says.empty()) {
             ASSERT_TRUE(entries) << entries.error().message;
             std::string seen;
-            for (const cli::RecordEntry& entry : *entries)
+            for (const production::RecordEntry& entry : *entries)
                 seen += std::to_string(entry.line) + ":" + std::to_string(entry.number) +
                         (entry.frameSent ? "+ " : "- ");
             EXPECT_EQ(seen, "2:7+ 4:8- 5:9+ 7:11+ ");
@@ -133,13 +133,13 @@ TEST(ProductionRecord, ARecordIsReadWholeOrItsFirstBadLineIsNamed) {
             EXPECT_TRUE(holds(entries.error().message, says)) << entries.error().message;
         }
     }
-    EXPECT_FALSE(cli::readRecord(pathText(folder / "none.csv")));
+    EXPECT_FALSE(production::readRecord(pathText(folder / "none.csv")));
 
     // A second writer is refused by the batch's test; a programming file given as the
     // record by mistake stays as it was.
     const auto file = folder.save("unit.prg", windowAfter());
     const std::string before = fileText(file);
-    const auto wrong = cli::ProductionRecord::open(pathText(file));
+    const auto wrong = production::ProductionRecord::open(pathText(file));
     ASSERT_FALSE(wrong);
     EXPECT_EQ(wrong.error().status, cli::ExitStatus::RecordFailed);
     EXPECT_EQ(fileText(file), before);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "cli/exit_status.h"
+#include "exchange/failure.h"
 #include "link/serial_link.h"
 #include "protocol/config_image.h"
 
@@ -11,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-namespace velmora::cli {
+namespace velmora::exchange {
 
 // How one attempt at a unit ended: the command line's commands, the batch's summary and
 // the production record all speak of it in these words (see kOutcomes).
@@ -55,4 +55,4 @@ struct UnitReport {
     std::chrono::system_clock::time_point at;
 };
 
-} // namespace velmora::cli
+} // namespace velmora::exchange
