@@ -22,24 +22,28 @@ constexpr int kConfirmationGapMs = 50;
 
 using State = JigPosition::State;
 
-// What each state means: the words for the operator, whether a unit is in the middle of
-// its exchange (holding the number it was given), and whether the state is about that
-// unit. A unit taken away after its attempt and a lost adapter say more of the unit
-// (see stateText() and aboutUnit()).
+// What each state means: the words for the operator; whether a unit is in the middle
+// of its exchange, holding the number it was given; whether the state is about that
+// unit (its number shown); whether a number the store hands out now may go to the unit
+// seated here; whether the position is out of the batch until it is started again. A
+// unit taken away after its attempt and a lost adapter say more of the unit (see
+// stateText() and aboutUnit()).
 struct StateRow {
     State state;
     const char* text;
     bool inExchange;
     bool aboutUnit;
+    bool takesNumber;
+    bool out;
 };
 
 constexpr std::array kStates{
-    StateRow{State::Waiting, "waiting for a unit", false, false},
-    StateRow{State::Programming, "programming", true, true},
-    StateRow{State::Verifying, "verifying", true, true},
-    StateRow{State::TakeAway, "take the unit away", false, true},
-    StateRow{State::Lost, "adapter lost, waiting for it to come back", false, false},
-    StateRow{State::Stopped, "stopped", false, false},
+    StateRow{State::Waiting, "waiting for a unit", false, false, true, false},
+    StateRow{State::Programming, "programming", true, true, false, false},
+    StateRow{State::Verifying, "verifying", true, true, false, false},
+    StateRow{State::TakeAway, "take the unit away", false, true, false, false},
+    StateRow{State::Lost, "adapter lost, waiting for it to come back", false, false, false, true},
+    StateRow{State::Stopped, "stopped", false, false, false, true},
 };
 
 const StateRow& rowOf(State state) {
@@ -70,6 +74,14 @@ JigPosition::JigPosition(int position, std::chrono::milliseconds timeout, bool v
 
 bool JigPosition::busy() const {
     return rowOf(state_).inExchange;
+}
+
+bool JigPosition::takesNumber() const {
+    return rowOf(state_).takesNumber;
+}
+
+bool JigPosition::out() const {
+    return rowOf(state_).out;
 }
 
 std::string JigPosition::stateText() const {

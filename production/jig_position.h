@@ -51,6 +51,10 @@ public:
     State state() const { return state_; }
     // A unit is in the middle of its exchange here, with the number it was given.
     bool busy() const;
+    // The number the store hands out now may go to program() here.
+    bool takesNumber() const;
+    // Out of the batch: lost or stopped.
+    bool out() const;
     // What the operator is told of the position: "verifying", "done, take the unit away".
     std::string stateText() const;
     // Whether the state is about the last unit given a number, whose number is shown.

@@ -170,7 +170,7 @@ void ProductionLine::taken(JigPosition* jig,
     }
     const store::Taken number = **answer;
     freeLeft_ = number.freeLeft;
-    if (stopping_ || jig->state() != JigPosition::State::Waiting) {
+    if (stopping_ || !jig->takesNumber()) {
         // No frame left for it: the number goes back to the job.
         UnitReport unused;
         unused.position = jig->position();
@@ -304,10 +304,7 @@ void ProductionLine::endIfDone() {
     if (finished_)
         return;
     const auto busy = [](const Position& p) { return p.jig->busy(); };
-    const auto out = [](const Position& p) {
-        return p.jig->state() == JigPosition::State::Lost ||
-               p.jig->state() == JigPosition::State::Stopped;
-    };
+    const auto out = [](const Position& p) { return p.jig->out(); };
     if (std::any_of(positions_.begin(), positions_.end(), busy))
         return;
     // Outcomes go to the store before the batch ends; after Ctrl-C only for a while.
