@@ -1,6 +1,6 @@
 #pragma once
 
-#include "exchange/unit_outcome.h"
+#include "production/unit_report.h"
 
 #include <optional>
 #include <set>
@@ -8,9 +8,6 @@
 #include <vector>
 
 namespace velmora::production {
-
-using exchange::UnitOutcome;
-using exchange::UnitReport;
 
 // What became of every number this batch handled, told to the operator when it ends:
 // the units handled, counted honestly, and each number as verified, programmed or spent

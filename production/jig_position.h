@@ -2,6 +2,7 @@
 
 #include "exchange/unit_exchange.h"
 #include "link/serial_link.h"
+#include "production/unit_report.h"
 #include "protocol/frames.h"
 
 #include <QObject>
@@ -13,9 +14,6 @@
 #include <string>
 
 namespace velmora::production {
-
-using exchange::UnitOutcome;
-using exchange::UnitReport;
 
 // One cradle of the jig: its own serial link, driven without ever blocking the event
 // loop, so that every position of a batch runs on the one thread at once.

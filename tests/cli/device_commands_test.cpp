@@ -115,9 +115,12 @@ TEST(DeviceCommands, AUnitThatDoesNotAnswerEndsInATimeOut) {
         int atLeastMs;
     };
     const std::vector<Case> cases{
-        {{"--silent"}, {"program", input}, "no complete answer", 500},
-        {{"--short", "40"}, {"read", "-o", target}, "no complete answer", 500},
-        {{"--garbage"}, {"program", input}, "wrong answer", 0},
+        {{"--silent"},
+         {"program", input},
+         "no complete answer to the programming frame within 500 ms",
+         500},
+        {{"--short", "40"}, {"read", "-o", target}, "no complete answer to the read request", 500},
+        {{"--garbage"}, {"program", input}, "an image came instead of the acknowledgement", 0},
     };
     for (const Case& test : cases) {
         SimulatedUnit unit(test.unitOptions);
@@ -206,7 +209,9 @@ TEST(DeviceCommands, AnInterruptedExchangeEndsWithItsSummary) {
     };
     const std::vector<Case> cases{
         {{"program", input, "--log", record}, SIGINT, "the programming frame had been sent"},
-        {{"read", "-o", pathText(folder / "out.prg")}, SIGTERM, "the read request had been sent"},
+        {{"read", "-o", pathText(folder / "out.prg")},
+         SIGTERM,
+         "stopped while the image was awaited; nothing was saved"},
         {{"program", input, "--log", record}, SIGINT, "the programming frame had been sent", true},
     };
     for (const Case& test : cases) {
