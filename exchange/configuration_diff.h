@@ -1,12 +1,12 @@
 #pragma once
 
-#include "cli/parameter_listing.h"
+#include "exchange/parameter_listing.h"
 #include "protocol/config_image.h"
 
 #include <string>
 #include <vector>
 
-namespace velmora::cli {
+namespace velmora::exchange {
 
 // One parameter that two configurations hold differently; for an image byte that no
 // listed value shows (a marker, a bit nothing reads) the caption names the byte.
@@ -22,4 +22,4 @@ struct Difference {
 std::vector<Difference> differences(const Image& first, const Listing& firstListing,
                                     const Image& second, const Listing& secondListing);
 
-} // namespace velmora::cli
+} // namespace velmora::exchange

@@ -1,9 +1,9 @@
-#include "cli/unit_outcome.h"
+#include "exchange/unit_outcome.h"
 
 #include <algorithm>
 #include <array>
 
-namespace velmora::cli {
+namespace velmora::exchange {
 namespace {
 
 struct OutcomeRow {
@@ -56,4 +56,4 @@ UnitOutcome outcomeOf(ExchangeOutcome exchange) {
         ->outcome;
 }
 
-} // namespace velmora::cli
+} // namespace velmora::exchange

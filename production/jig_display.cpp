@@ -1,4 +1,4 @@
-#include "cli/jig_display.h"
+#include "production/jig_display.h"
 
 #include "store/production_store.h"
 
@@ -9,7 +9,7 @@
 #include <unistd.h>
 #endif
 
-namespace velmora::cli {
+namespace velmora::production {
 namespace {
 
 constexpr std::size_t kDefaultWidth = 80;
@@ -103,4 +103,4 @@ void JigDisplay::close() {
     lines_.assign(lines_.size(), {});
 }
 
-} // namespace velmora::cli
+} // namespace velmora::production

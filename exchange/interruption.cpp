@@ -1,4 +1,4 @@
-#include "cli/interruption.h"
+#include "exchange/interruption.h"
 
 #include <QSocketNotifier>
 
@@ -9,7 +9,7 @@
 #include <unistd.h>
 #endif
 
-namespace velmora::cli {
+namespace velmora::exchange {
 
 #ifdef Q_OS_WIN
 
@@ -94,4 +94,4 @@ void Interruption::drain() {
 
 #endif
 
-} // namespace velmora::cli
+} // namespace velmora::exchange

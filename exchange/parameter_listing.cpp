@@ -1,11 +1,11 @@
-#include "cli/parameter_listing.h"
+#include "exchange/parameter_listing.h"
 
 #include "protocol/byte_map.h"
 
 #include <algorithm>
 #include <span>
 
-namespace velmora::cli {
+namespace velmora::exchange {
 namespace {
 
 std::string positionNumber(std::size_t index) {
@@ -131,4 +131,4 @@ std::vector<std::string> controlsOfImageByte(int n) {
     return names;
 }
 
-} // namespace velmora::cli
+} // namespace velmora::exchange

@@ -1,12 +1,12 @@
 #pragma once
 
 #include "model/form_model.h"
-#include "values/result.h"
 #include "protocol/frames.h"
+#include "values/result.h"
 
 #include <filesystem>
 
-namespace velmora::cli {
+namespace velmora::exchange {
 
 // The form that a window shows after importing an image, for a window whose operator
 // had first chosen the band of the image's transmit frequency and which already held
@@ -32,4 +32,4 @@ Result<LoadedFile> loadConfiguration(const std::filesystem::path& path);
 // send for this form, or why it would send none.
 Result<Frame> frameOfForm(const FormModel& form);
 
-} // namespace velmora::cli
+} // namespace velmora::exchange

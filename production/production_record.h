@@ -1,7 +1,7 @@
 #pragma once
 
-#include "cli/exit_status.h"
-#include "cli/unit_outcome.h"
+#include "exchange/failure.h"
+#include "exchange/unit_outcome.h"
 #include "protocol/config_image.h"
 
 #include <QFile>
@@ -15,7 +15,12 @@
 #include <string_view>
 #include <variant>
 
-namespace velmora::cli {
+namespace velmora::production {
+
+using exchange::ExitStatus;
+using exchange::Failure;
+using exchange::Step;
+using exchange::UnitOutcome;
 
 // The traceability record of the production line (--log FILE.csv): one row per unit and
 // attempt, in CSV that a spreadsheet opens (RFC 4180 quoting, CRLF line ends, UTF-8), the
@@ -93,4 +98,4 @@ std::string hexOf(const Image& image);
 // (or starts or ends with a blank), quotes doubled.
 std::string csvField(std::string_view text);
 
-} // namespace velmora::cli
+} // namespace velmora::production

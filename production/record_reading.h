@@ -1,13 +1,15 @@
 #pragma once
 
-#include "cli/exit_status.h"
+#include "exchange/failure.h"
 
 #include <QString>
 
 #include <string>
 #include <vector>
 
-namespace velmora::cli {
+namespace velmora::production {
+
+using exchange::Step;
 
 // One row of a record (see kRecordColumns), read strictly, with the line it starts on.
 struct RecordEntry {
@@ -31,4 +33,4 @@ struct RecordEntry {
 // that a unit may hold must never be dropped unseen.
 Step<std::vector<RecordEntry>> readRecord(const QString& path);
 
-} // namespace velmora::cli
+} // namespace velmora::production

@@ -1,6 +1,4 @@
-#include "cli/production_record.h"
-
-#include "cli/command_line.h"
+#include "production/production_record.h"
 
 #include <QCryptographicHash>
 #include <QDateTime>
@@ -15,7 +13,7 @@
 #include <unistd.h>
 #endif
 
-namespace velmora::cli {
+namespace velmora::production {
 namespace {
 
 constexpr std::string_view kLineEnd = "\r\n";
@@ -171,4 +169,4 @@ std::string hexOf(const Image& image) {
     return bytes.toHex().toUpper().toStdString();
 }
 
-} // namespace velmora::cli
+} // namespace velmora::production

@@ -1,8 +1,9 @@
-#include "cli/jig_position.h"
+#include "production/jig_position.h"
 
-#include "cli/verification.h"
+#include <algorithm>
+#include <array>
 
-namespace velmora::cli {
+namespace velmora::production {
 namespace {
 
 // Two polls in a row decide: a connector that bounces is neither taken nor let go.
@@ -19,11 +20,43 @@ constexpr int kPollGuardMs = 1000;
 // apart however late the first "V" came back.
 constexpr int kConfirmationGapMs = 50;
 
+using State = JigPosition::State;
+
+// What each state means: the words for the operator; whether a unit is in the middle
+// of its exchange, holding the number it was given; whether the state is about that
+// unit (its number shown); whether a number the store hands out now may go to the unit
+// seated here; whether the position is out of the batch until it is started again. A
+// unit taken away after its attempt and a lost adapter say more of the unit (see
+// stateText() and aboutUnit()).
+struct StateRow {
+    State state;
+    const char* text;
+    bool inExchange;
+    bool aboutUnit;
+    bool takesNumber;
+    bool out;
+};
+
+constexpr std::array kStates{
+    StateRow{State::Waiting, "waiting for a unit", false, false, true, false},
+    StateRow{State::Programming, "programming", true, true, false, false},
+    StateRow{State::Verifying, "verifying", true, true, false, false},
+    StateRow{State::TakeAway, "take the unit away", false, true, false, false},
+    StateRow{State::Lost, "adapter lost, waiting for it to come back", false, false, false, true},
+    StateRow{State::Stopped, "stopped", false, false, false, true},
+};
+
+const StateRow& rowOf(State state) {
+    return *std::find_if(kStates.begin(), kStates.end(),
+                         [&](const StateRow& row) { return row.state == state; });
+}
+
 } // namespace
 
 JigPosition::JigPosition(int position, std::chrono::milliseconds timeout, bool verify,
                          QObject* parent)
-    : QObject(parent), position_(position), timeout_(timeout), verify_(verify), link_(this) {
+    : QObject(parent), position_(position), verify_(verify), link_(this),
+      exchange_(link_, timeout, this) {
     pollGuard_.setTimerType(Qt::PreciseTimer);
     pollGuard_.setSingleShot(true);
     pollGuard_.setInterval(kPollGuardMs);
@@ -33,9 +66,41 @@ JigPosition::JigPosition(int position, std::chrono::milliseconds timeout, bool v
     confirmation_.setInterval(kConfirmationGapMs);
     connect(&confirmation_, &QTimer::timeout, this, &JigPosition::confirm);
     connect(&link_, &SerialLink::linkStatusChanged, this, &JigPosition::linkStatus);
-    connect(&link_, &SerialLink::exchangeEnded, this, &JigPosition::exchangeEnded);
+    connect(&exchange_, &exchange::UnitExchange::stepStarted, this, &JigPosition::stepStarted);
+    connect(&exchange_, &exchange::UnitExchange::finished, this, &JigPosition::finish);
     connect(&link_, &SerialLink::portLost, this, &JigPosition::lost);
     connect(&link_, &SerialLink::portBack, this, &JigPosition::back);
+}
+
+bool JigPosition::busy() const {
+    return rowOf(state_).inExchange;
+}
+
+bool JigPosition::takesNumber() const {
+    return rowOf(state_).takesNumber;
+}
+
+bool JigPosition::out() const {
+    return rowOf(state_).out;
+}
+
+std::string JigPosition::stateText() const {
+    const char* text = rowOf(state_).text;
+    if (state_ != State::TakeAway || !unit_)
+        return text;
+    if (succeeded(unit_->outcome))
+        return std::string("done, ") + text;
+    return std::string("FAILED (") + outcomeWord(unit_->outcome) + "), " + text +
+           (unit_->frameSent
+                ? " and set it aside to check: it may hold " + std::to_string(unit_->number)
+                : "");
+}
+
+bool JigPosition::aboutUnit() const {
+    // An adapter lost during the exchange takes its unit's number with it.
+    if (state_ == State::Lost)
+        return unit_ && unit_->outcome == UnitOutcome::PortLost;
+    return unit_ && rowOf(state_).aboutUnit;
 }
 
 void JigPosition::start() {
@@ -100,57 +165,19 @@ void JigPosition::program(long number, long ordinal, const Frame& frame) {
     state_ = State::Programming;
     pollGuard_.stop();
     confirmation_.stop();
-    unit_->frameSent = link_.programAndAwait(frame, timeout_);
+    std::vector steps{exchange::ExchangeStep::Program};
+    if (verify_)
+        steps.push_back(exchange::ExchangeStep::ReadBack);
+    exchange_.start(std::move(steps), unit_->image);
+    unit_->frameSent = exchange_.frameSent();
     emit stateChanged(this);
 }
 
-void JigPosition::exchangeEnded(ExchangeOutcome outcome, const Image& image) {
-    if (!busy())
+void JigPosition::stepStarted(exchange::ExchangeStep step) {
+    if (step != exchange::ExchangeStep::ReadBack)
         return;
-    const char* exchange =
-        state_ == State::Programming ? "the programming frame" : "the read request";
-    switch (outcome) {
-    case ExchangeOutcome::Acknowledged:
-        acknowledged();
-        return;
-    case ExchangeOutcome::ImageReceived:
-        imageReceived(image);
-        return;
-    case ExchangeOutcome::WrongAnswer:
-        finish(UnitOutcome::WrongAnswer, state_ == State::Programming
-                                             ? "an image came instead of the acknowledgement"
-                                             : "an acknowledgement came instead of the image");
-        return;
-    case ExchangeOutcome::NoAnswer:
-        finish(UnitOutcome::NoAnswer, std::string("no complete answer to ") + exchange +
-                                          " within " + std::to_string(timeout_.count()) + " ms");
-        return;
-    case ExchangeOutcome::PortLost:
-        finish(UnitOutcome::PortLost, "the line was lost during the exchange");
-        return;
-    }
-}
-
-void JigPosition::acknowledged() {
-    if (!verify_) {
-        finish(UnitOutcome::Programmed);
-        return;
-    }
     state_ = State::Verifying;
-    link_.readAndAwait(timeout_);
     emit stateChanged(this);
-}
-
-void JigPosition::imageReceived(const Image& image) {
-    const std::vector<Difference> found = compareReadBack(unit_->image, image);
-    if (found.empty()) {
-        finish(UnitOutcome::Verified);
-        return;
-    }
-    std::string detail;
-    for (const Difference& difference : found)
-        detail += (detail.empty() ? "" : "; ") + describeReadBack(difference);
-    finish(UnitOutcome::VerifyFailed, detail);
 }
 
 // During an exchange the link reports the loss as the exchange's outcome first.
@@ -168,22 +195,19 @@ void JigPosition::back() {
 
 void JigPosition::stop() {
     if (busy()) {
-        finish(UnitOutcome::Interrupted, state_ == State::Programming
-                                             ? "stopped while the acknowledgement was awaited"
-                                             : "stopped while the read-back was awaited");
+        exchange_.stop();
         return;
     }
     if (state_ != State::Stopped)
         enter(State::Stopped);
 }
 
-void JigPosition::finish(UnitOutcome outcome, std::string detail) {
-    const State next = outcome == UnitOutcome::PortLost      ? State::Lost
-                       : outcome == UnitOutcome::Interrupted ? State::Stopped
-                                                             : State::TakeAway;
-    link_.abandonExchange();
-    unit_->outcome = outcome;
-    unit_->detail = std::move(detail);
+void JigPosition::finish(const exchange::ExchangeResult& result) {
+    const State next = result.outcome == UnitOutcome::PortLost      ? State::Lost
+                       : result.outcome == UnitOutcome::Interrupted ? State::Stopped
+                                                                    : State::TakeAway;
+    unit_->outcome = result.outcome;
+    unit_->detail = result.detail;
     unit_->at = std::chrono::system_clock::now();
     // Not busy any more while the batch records the unit; a stop() from there wins.
     state_ = next;
@@ -192,4 +216,4 @@ void JigPosition::finish(UnitOutcome outcome, std::string detail) {
         enter(next);
 }
 
-} // namespace velmora::cli
+} // namespace velmora::production

@@ -1,13 +1,13 @@
 #pragma once
 
-#include "cli/unit_outcome.h"
+#include "production/unit_report.h"
 
 #include <optional>
 #include <set>
 #include <string>
 #include <vector>
 
-namespace velmora::cli {
+namespace velmora::production {
 
 // What became of every number this batch handled, told to the operator when it ends:
 // the units handled, counted honestly, and each number as verified, programmed or spent
@@ -36,4 +36,4 @@ private:
 // "101-104, 106, 108-109"
 std::string numberList(const std::set<long>& numbers);
 
-} // namespace velmora::cli
+} // namespace velmora::production

@@ -1,8 +1,8 @@
-#include "cli/verification.h"
+#include "exchange/verification.h"
 
-#include "cli/form_loading.h"
+#include "exchange/form_loading.h"
 
-namespace velmora::cli {
+namespace velmora::exchange {
 namespace {
 
 // A unit may hold an image the window cannot show; its bytes are compared all the same.
@@ -13,13 +13,6 @@ Listing listingOf(const Image& image) {
 
 } // namespace
 
-Result<std::vector<Difference>, UnitOutcome> readBack(UnitSession& session, const Image& sent) {
-    const Result<Image, UnitOutcome> held = session.read();
-    if (!held)
-        return held.error();
-    return compareReadBack(sent, *held);
-}
-
 std::vector<Difference> compareReadBack(const Image& sent, const Image& held) {
     return differences(sent, listingOf(sent), held, listingOf(held));
 }
@@ -28,4 +21,4 @@ std::string describeReadBack(const Difference& difference) {
     return difference.caption + ": sent " + difference.first + ", unit holds " + difference.second;
 }
 
-} // namespace velmora::cli
+} // namespace velmora::exchange

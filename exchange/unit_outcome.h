@@ -1,17 +1,13 @@
 #pragma once
 
-#include "cli/exit_status.h"
+#include "exchange/failure.h"
 #include "link/serial_link.h"
-#include "protocol/config_image.h"
 
-#include <QString>
-
-#include <chrono>
 #include <optional>
 #include <string>
 #include <string_view>
 
-namespace velmora::cli {
+namespace velmora::exchange {
 
 // How one attempt at a unit ended: the command line's commands, the batch's summary and
 // the production record all speak of it in these words (see kOutcomes).
@@ -42,17 +38,4 @@ inline bool succeeded(UnitOutcome outcome) {
     return outcome == UnitOutcome::Programmed || outcome == UnitOutcome::Verified;
 }
 
-// One unit at one jig position, from the moment it was given a number.
-struct UnitReport {
-    int position = 0; // 1 for the first position listed
-    QString device;
-    long number = 0;
-    long ordinal = 0; // 1 for the first unit of this batch
-    bool frameSent = false;
-    UnitOutcome outcome = UnitOutcome::Interrupted;
-    std::string detail; // the differing values, or what went unanswered
-    Image image{};      // the image sent to the unit
-    std::chrono::system_clock::time_point at;
-};
-
-} // namespace velmora::cli
+} // namespace velmora::exchange

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-namespace velmora::cli {
+namespace velmora::production {
 
 // What the operator of a jig sees. On a terminal: one line per position, rewritten in
 // place with its current state only, and a total line under them. Elsewhere (a log, a
@@ -45,4 +45,4 @@ private:
 // "2026-12-07T09:15:02.125+01:00"
 std::string localTimestamp();
 
-} // namespace velmora::cli
+} // namespace velmora::production

@@ -1,11 +1,11 @@
-#include "cli/production_line.h"
+#include "production/production_line.h"
 
-#include "cli/production_record.h"
+#include "production/production_record.h"
 
 #include <algorithm>
 #include <charconv>
 
-namespace velmora::cli {
+namespace velmora::production {
 namespace {
 
 std::string oneDecimal(double value) {
@@ -170,7 +170,7 @@ void ProductionLine::taken(JigPosition* jig,
     }
     const store::Taken number = **answer;
     freeLeft_ = number.freeLeft;
-    if (stopping_ || jig->state() != JigPosition::State::Waiting) {
+    if (stopping_ || !jig->takesNumber()) {
         // No frame left for it: the number goes back to the job.
         UnitReport unused;
         unused.position = jig->position();
@@ -265,42 +265,14 @@ const std::string& ProductionLine::labelOf(const JigPosition& jig) const {
     return positions_[static_cast<std::size_t>(jig.position() - 1)].label;
 }
 
-std::string ProductionLine::stateText(const JigPosition& jig) const {
-    const std::optional<UnitReport>& unit = jig.unit();
-    switch (jig.state()) {
-    case JigPosition::State::Waiting:
-        return "waiting for a unit";
-    case JigPosition::State::Programming:
-        return "programming";
-    case JigPosition::State::Verifying:
-        return "verifying";
-    case JigPosition::State::TakeAway:
-        if (!unit)
-            return "take the unit away";
-        if (succeeded(unit->outcome))
-            return "done, take the unit away";
-        return std::string("FAILED (") + outcomeWord(unit->outcome) + "), take the unit away" +
-               (unit->frameSent
-                    ? " and set it aside to check: it may hold " + std::to_string(unit->number)
-                    : "");
-    case JigPosition::State::Lost:
-        return "adapter lost, waiting for it to come back";
-    case JigPosition::State::Stopped:
-        break;
-    }
-    if (interrupted_)
-        return "stopped";
-    return exhausted_ ? "no numbers left, stopped" : "stopped";
-}
-
 void ProductionLine::showPosition(JigPosition* jig) {
-    const std::string state = stateText(*jig);
+    // Which numbers are left is the line's to say.
+    const bool noneLeft =
+        jig->state() == JigPosition::State::Stopped && exhausted_ && !interrupted_;
+    const std::string state = (noneLeft ? "no numbers left, " : "") + jig->stateText();
     const std::optional<UnitReport>& unit = jig->unit();
     // The counter and the number belong to the unit the state is about.
-    const bool aboutUnit = unit && jig->state() != JigPosition::State::Waiting &&
-                           jig->state() != JigPosition::State::Stopped &&
-                           !(jig->state() == JigPosition::State::Lost && !jig->busy() &&
-                             unit->outcome != UnitOutcome::PortLost);
+    const bool aboutUnit = jig->aboutUnit();
     const std::string number = aboutUnit ? std::to_string(unit->number) : "-";
     std::string line = padded(labelOf(*jig), labelWidth_) + "  " +
                        padded(jig->device().toStdString(), deviceWidth_) + "  " +
@@ -332,10 +304,7 @@ void ProductionLine::endIfDone() {
     if (finished_)
         return;
     const auto busy = [](const Position& p) { return p.jig->busy(); };
-    const auto out = [](const Position& p) {
-        return p.jig->state() == JigPosition::State::Lost ||
-               p.jig->state() == JigPosition::State::Stopped;
-    };
+    const auto out = [](const Position& p) { return p.jig->out(); };
     if (std::any_of(positions_.begin(), positions_.end(), busy))
         return;
     // Outcomes go to the store before the batch ends; after Ctrl-C only for a while.
@@ -352,4 +321,4 @@ void ProductionLine::endIfDone() {
     loop_.quit();
 }
 
-} // namespace velmora::cli
+} // namespace velmora::production

@@ -1,4 +1,4 @@
-#include "cli/form_loading.h"
+#include "exchange/form_loading.h"
 
 #include "progfile/programming_file.h"
 #include "protocol/image_decode.h"
@@ -6,7 +6,7 @@
 
 #include <string>
 
-namespace velmora::cli {
+namespace velmora::exchange {
 
 Result<FormModel> formFromImage(const Image& image) {
     const Result<DecodedImage> decoded = decodeImage(image, ImageSource::FileImport);
@@ -54,4 +54,4 @@ Result<Frame> frameOfForm(const FormModel& form) {
     return programmingFrame(*image);
 }
 
-} // namespace velmora::cli
+} // namespace velmora::exchange

@@ -1,7 +1,8 @@
 #pragma once
 
-#include "cli/unit_outcome.h"
+#include "exchange/unit_exchange.h"
 #include "link/serial_link.h"
+#include "production/unit_report.h"
 #include "protocol/frames.h"
 
 #include <QObject>
@@ -10,8 +11,9 @@
 
 #include <chrono>
 #include <optional>
+#include <string>
 
-namespace velmora::cli {
+namespace velmora::production {
 
 // One cradle of the jig: its own serial link, driven without ever blocking the event
 // loop, so that every position of a batch runs on the one thread at once.
@@ -24,6 +26,7 @@ namespace velmora::cli {
 //   Lost        the adapter vanished; once it is back, TakeAway (the cradle may still
 //               hold a unit that was already given a number)
 //   Stopped     the batch has ended for this position
+// What each state means to the operator and the batch stands in one table (kStates).
 class JigPosition : public QObject {
     Q_OBJECT
 
@@ -44,33 +47,41 @@ public:
     int position() const { return position_; }
     const QString& device() const { return link_.device(); }
     State state() const { return state_; }
-    bool busy() const { return state_ == State::Programming || state_ == State::Verifying; }
+    // A unit is in the middle of its exchange here, with the number it was given.
+    bool busy() const;
+    // The number the store hands out now may go to program() here.
+    bool takesNumber() const;
+    // Out of the batch: lost or stopped.
+    bool out() const;
+    // What the operator is told of the position: "verifying", "done, take the unit away".
+    std::string stateText() const;
+    // Whether the state is about the last unit given a number, whose number is shown.
+    bool aboutUnit() const;
     // The last unit given a number here, while it is in progress or waits to be taken away.
     const std::optional<UnitReport>& unit() const { return unit_; }
 
 signals:
     // A unit answered two polls in a row: the position waits for program().
-    void unitArrived(velmora::cli::JigPosition* position);
+    void unitArrived(velmora::production::JigPosition* position);
     // The unit's attempt ended; the position moves on only after this returns.
-    void unitFinished(velmora::cli::JigPosition* position, const velmora::cli::UnitReport& report);
-    void stateChanged(velmora::cli::JigPosition* position);
+    void unitFinished(velmora::production::JigPosition* position,
+                      const velmora::production::UnitReport& report);
+    void stateChanged(velmora::production::JigPosition* position);
 
 private:
     void enter(State state);
     void linkStatus(bool connected);
-    void exchangeEnded(ExchangeOutcome outcome, const Image& image);
-    void acknowledged();
-    void imageReceived(const Image& image);
+    void stepStarted(exchange::ExchangeStep step);
     void lost();
     void back();
-    void finish(UnitOutcome outcome, std::string detail = {});
+    void finish(const exchange::ExchangeResult& result);
     void poll();
     void confirm();
 
     int position_;
-    std::chrono::milliseconds timeout_;
     bool verify_;
     SerialLink link_;
+    exchange::UnitExchange exchange_;
     State state_ = State::Stopped;
     int inARow_ = 0;
     std::optional<UnitReport> unit_;
@@ -78,4 +89,4 @@ private:
     QTimer confirmation_;
 };
 
-} // namespace velmora::cli
+} // namespace velmora::production

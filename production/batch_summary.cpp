@@ -1,6 +1,6 @@
-#include "cli/batch_summary.h"
+#include "production/batch_summary.h"
 
-namespace velmora::cli {
+namespace velmora::production {
 
 std::string numberList(const std::set<long>& numbers) {
     std::string text;
@@ -70,4 +70,4 @@ std::vector<std::string> BatchSummary::lines(std::optional<long> freeLeft, bool 
     return lines;
 }
 
-} // namespace velmora::cli
+} // namespace velmora::production

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "cli/batch_summary.h"
-#include "cli/exit_status.h"
-#include "cli/jig_display.h"
-#include "cli/jig_position.h"
+#include "exchange/failure.h"
+#include "production/batch_summary.h"
+#include "production/jig_display.h"
+#include "production/jig_position.h"
 #include "store/store_thread.h"
 
 #include <QElapsedTimer>
@@ -19,7 +19,10 @@
 #include <string>
 #include <vector>
 
-namespace velmora::cli {
+namespace velmora::production {
+
+using exchange::ExitStatus;
+using exchange::Step;
 
 // Keeps a copy of every attempt (the --log CSV), or says why the row could not be kept.
 using UnitRecorder = std::function<Step<void>(const UnitReport&)>;
@@ -74,7 +77,6 @@ private:
     void showTotal();
     void stopAll();
     void endIfDone();
-    std::string stateText(const JigPosition& jig) const;
     const std::string& labelOf(const JigPosition& jig) const;
     ExitStatus closingStatus() const;
 
@@ -105,4 +107,4 @@ private:
     std::set<long> unmirrored_;
 };
 
-} // namespace velmora::cli
+} // namespace velmora::production

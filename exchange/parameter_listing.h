@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-namespace velmora::cli {
+namespace velmora::exchange {
 
 // One parameter as the window shows it: the caption beside it, the controls that hold
 // it and their value in one text ("0 / 0" for the two modifiers, "3" for a position).
@@ -32,4 +32,4 @@ std::string formatListing(const Listing& listing);
 // The controls whose values image byte n (1 to 96) carries; empty for the markers.
 std::vector<std::string> controlsOfImageByte(int n);
 
-} // namespace velmora::cli
+} // namespace velmora::exchange

@@ -6,7 +6,7 @@
 
 class QSocketNotifier;
 
-namespace velmora::cli {
+namespace velmora::exchange {
 
 // Ctrl-C (SIGINT), a termination request (SIGTERM) and a closed terminal (SIGHUP) as an
 // event on the event thread, so that a command can end its work in order: close its
@@ -49,4 +49,4 @@ private:
 #endif
 };
 
-} // namespace velmora::cli
+} // namespace velmora::exchange

@@ -1,8 +1,8 @@
-#include "cli/configuration_diff.h"
+#include "exchange/configuration_diff.h"
 
 #include <algorithm>
 
-namespace velmora::cli {
+namespace velmora::exchange {
 namespace {
 
 bool accountedFor(const std::vector<const ListedParameter*>& changed, int n) {
@@ -35,4 +35,4 @@ std::vector<Difference> differences(const Image& first, const Listing& firstList
     return found;
 }
 
-} // namespace velmora::cli
+} // namespace velmora::exchange

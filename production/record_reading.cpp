@@ -1,7 +1,7 @@
-#include "cli/record_reading.h"
+#include "production/record_reading.h"
 
-#include "cli/production_record.h"
-#include "cli/unit_outcome.h"
+#include "exchange/unit_outcome.h"
+#include "production/production_record.h"
 #include "support/number_text.h"
 
 #include <QFile>
@@ -11,7 +11,7 @@
 #include <cctype>
 #include <optional>
 
-namespace velmora::cli {
+namespace velmora::production {
 namespace {
 
 struct CsvRow {
@@ -94,7 +94,7 @@ Result<std::vector<CsvRow>, CsvError> csvRows(std::string_view text) {
 }
 
 bool knownResult(std::string_view word) {
-    return outcomeNamed(word) ||
+    return exchange::outcomeNamed(word) ||
            std::find(kStateWords.begin(), kStateWords.end(), word) != kStateWords.end();
 }
 
@@ -157,4 +157,4 @@ Step<std::vector<RecordEntry>> readRecord(const QString& path) {
     return entries;
 }
 
-} // namespace velmora::cli
+} // namespace velmora::production
