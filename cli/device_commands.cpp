@@ -1,11 +1,11 @@
 #include "cli/device_commands.h"
 
 #include "cli/device_line.h"
-#include "cli/form_loading.h"
 #include "cli/history_access.h"
-#include "cli/interruption.h"
-#include "cli/production_record.h"
-#include "cli/verification.h"
+#include "exchange/form_loading.h"
+#include "exchange/interruption.h"
+#include "exchange/verification.h"
+#include "production/production_record.h"
 #include "progfile/programming_file_saving.h"
 #include "protocol/image_decode.h"
 #include "store/exchange_history.h"
@@ -13,7 +13,16 @@
 #include <memory>
 
 namespace velmora::cli {
+
+// The verbs drive the engines below them.
+using namespace exchange;
+using namespace production;
 namespace {
+
+using exchange::describeReadBack;
+using exchange::Difference;
+using production::ProductionRecord;
+using production::RecordRow;
 
 using OptionalRecord = std::unique_ptr<ProductionRecord>;
 
@@ -46,6 +55,10 @@ std::string numberOf(const Image& image) {
     return decoded ? decoded->values.peripheralNumber : std::string{};
 }
 
+const char* readOutcome(const Image& image) {
+    return decodeImage(image, ImageSource::FileImport) ? store::kDecoded : store::kRefused;
+}
+
 // A configuration the history could not keep is said, and the command goes on: the unit
 // has it already.
 void keepInHistory(CommandHistory& history, const std::string& action, const char* direction,
@@ -55,98 +68,52 @@ void keepInHistory(CommandHistory& history, const std::string& action, const cha
         err << "velmora-cli: not kept in the history: " << kept.error().message << "\n";
 }
 
-// Programs the unit and reads it back when asked; fills in the row's outcome and gives
-// the failure for the operator, if any.
-Step<void> programUnit(UnitSession& session, const LineChoice& line, const Programming& job,
-                       CommandHistory& history, RecordRow& row, std::ostream& out,
+// Programs the unit, first keeping what it held unless --no-backup is given, and reads it
+// back when asked; keeps every image in the history, fills in the row's outcome and
+// gives the failure for the operator, if any.
+Step<void> programUnit(UnitSession& session, const QString& device, const Programming& job,
+                       bool backup, CommandHistory& history, RecordRow& row, std::ostream& out,
                        std::ostream& err) {
-    const std::string device = line.device.toStdString();
-    const Image& image = job.image;
-    const Result<void, UnitOutcome> programmed = session.program(programmingFrame(image));
-    row.frameSent = session.frameSent();
-    if (row.frameSent)
-        keepInHistory(history, job.action, store::kSentToUnit, line.device, image,
-                      programmed ? store::kAcknowledged : store::kUnanswered, err);
-    if (!programmed) {
-        row.result = programmed.error();
-        if (row.result != UnitOutcome::Interrupted)
-            return troubleFailure(row.result, line, "the programming frame");
-        if (!row.frameSent)
-            return Failure{ExitStatus::Interrupted, "interrupted before the programming frame "
-                                                    "went to the unit on " +
-                                                        device + ": the unit is unchanged"};
-        row.detail = "the frame was sent, no acknowledgement yet";
-        return Failure{ExitStatus::Interrupted,
-                       "interrupted while programming the unit on " + device +
-                           ": the programming frame had been sent, so the unit may hold the "
-                           "new configuration; read it before trusting it"};
+    std::vector<ExchangeStep> steps;
+    if (backup)
+        steps.push_back(ExchangeStep::Backup);
+    steps.push_back(ExchangeStep::Program);
+    if (job.verify)
+        steps.push_back(ExchangeStep::ReadBack);
+    // The backup is committed before the frame that overwrites it goes out.
+    session.keepBackupsWith([&](const Image& held, const UnitExchange::KeptCallback& kept) {
+        const auto id =
+            history.keep("backup", store::kReadFromUnit, device, held, readOutcome(held));
+        if (id)
+            err << "velmora-cli: what the unit on " << device.toStdString()
+                << " held is history entry " << *id << "\n"
+                << std::flush;
+        kept(id ? std::nullopt : std::optional(id.error().message));
+    });
+    const ExchangeResult result = session.run(std::move(steps), job.image);
+    if (result.frameSent) {
+        const bool acknowledged =
+            result.step == ExchangeStep::ReadBack || exchange::succeeded(result.outcome);
+        keepInHistory(history, job.action, store::kSentToUnit, device, job.image,
+                      acknowledged ? store::kAcknowledged : store::kUnanswered, err);
     }
-    row.result = UnitOutcome::Programmed;
-    if (!job.verify) {
-        out << "programmed\n" << std::flush;
+    if (result.readBack)
+        keepInHistory(history, "verify", store::kReadFromUnit, device, *result.readBack,
+                      readOutcome(*result.readBack), err);
+    row.frameSent = result.frameSent;
+    row.result = result.outcome;
+    row.detail = result.detail;
+    if (exchange::succeeded(result.outcome)) {
+        out << (job.verify ? "programmed and verified\n" : "programmed\n") << std::flush;
         return {};
     }
-    const Result<Image, UnitOutcome> held = session.read();
-    if (held)
-        keepInHistory(
-            history, "verify", store::kReadFromUnit, line.device, *held,
-            decodeImage(*held, ImageSource::FileImport) ? store::kDecoded : store::kRefused, err);
-    const auto checked =
-        held ? Result<std::vector<Difference>, UnitOutcome>(compareReadBack(image, *held))
-             : Result<std::vector<Difference>, UnitOutcome>(held.error());
-    if (!checked) {
-        row.result = checked.error();
-        row.detail = "acknowledged, not verified";
-        if (row.result == UnitOutcome::Interrupted)
-            return Failure{ExitStatus::Interrupted,
-                           "interrupted while reading back the unit on " + device +
-                               ": it acknowledged the programming frame but is not verified"};
-        return troubleFailure(row.result, line, "the read request after programming");
-    }
-    const std::vector<Difference>& found = *checked;
-    if (found.empty()) {
-        row.result = UnitOutcome::Verified;
-        out << "programmed and verified\n" << std::flush;
-        return {};
-    }
-    row.result = UnitOutcome::VerifyFailed;
-    for (const Difference& difference : found) {
+    if (result.outcome != UnitOutcome::VerifyFailed)
+        return exchangeFailure(result, device);
+    for (const Difference& difference : result.differences)
         out << describeReadBack(difference) << "\n" << std::flush;
-        row.detail += (row.detail.empty() ? "" : "; ") + describeReadBack(difference);
-    }
     return Failure{ExitStatus::Differs, "verify failed: the unit acknowledged but holds " +
-                                            std::to_string(found.size()) + " different value(s)"};
-}
-
-// Reads what the unit holds and keeps it in the history before anything is sent to it;
-// a unit that does not answer, or a history that cannot keep its bytes, is not programmed.
-Step<void> keepBackup(UnitSession& session, const LineChoice& line, CommandHistory& history,
-                      RecordRow& row, std::ostream& err) {
-    const std::string device = line.device.toStdString();
-    const std::string advice = "; nothing was sent: --no-backup programs it without a backup";
-    const Result<Image, UnitOutcome> held = session.read();
-    if (!held) {
-        row.result = held.error();
-        row.detail = "the backup read was not answered; nothing was sent";
-        if (row.result == UnitOutcome::Interrupted)
-            return Failure{ExitStatus::Interrupted, "interrupted while reading what the unit on " +
-                                                        device + " holds; nothing was sent"};
-        const Failure trouble = troubleFailure(row.result, line, "the backup read");
-        return Failure{trouble.status, trouble.message + advice};
-    }
-    const bool loadable = decodeImage(*held, ImageSource::FileImport).ok();
-    const auto kept = history.keep("backup", store::kReadFromUnit, line.device, *held,
-                                   loadable ? store::kDecoded : store::kRefused);
-    if (!kept) {
-        row.result = UnitOutcome::Read;
-        row.detail = "the backup could not be kept; nothing was sent";
-        return Failure{ExitStatus::RecordFailed, "what the unit on " + device +
-                                                     " holds could not be kept in the history (" +
-                                                     kept.error().message + ")" + advice};
-    }
-    err << "velmora-cli: what the unit on " << device << " held is history entry " << *kept << "\n"
-        << std::flush;
-    return {};
+                                            std::to_string(result.differences.size()) +
+                                            " different value(s)"};
 }
 
 } // namespace
@@ -174,25 +141,17 @@ ExitStatus readCommand(const Arguments& arguments, std::ostream&, std::ostream& 
     row.device = stableDeviceName(choice.device);
     row.result = UnitOutcome::Read;
 
-    const Result<Image, UnitOutcome> held = session.read();
-    if (!held) {
-        row.result = held.error();
-        if (row.result == UnitOutcome::Interrupted)
-            return finish(log, row,
-                          Failure{ExitStatus::Interrupted,
-                                  "interrupted while reading the unit on " + device + ": " +
-                                      (session.frameSent() ? "the read request had been sent"
-                                                           : "nothing had been sent") +
-                                      "; nothing was saved"},
-                          err);
-        return finish(log, row, troubleFailure(row.result, choice, "the read request"), err);
+    const ExchangeResult held = session.run({ExchangeStep::Read});
+    if (!held.held) {
+        row.result = held.outcome;
+        row.detail = held.detail;
+        return finish(log, row, exchangeFailure(held, choice.device), err);
     }
-    const Image& image = *held;
+    const Image& image = *held.held;
     row.image = image;
     row.number = numberOf(image);
-    const Result<DecodedImage> decoded = decodeImage(image, ImageSource::FileImport);
-    keepInHistory(**history, "read", store::kReadFromUnit, choice.device, image,
-                  decoded ? store::kDecoded : store::kRefused, err);
+    keepInHistory(**history, "read", store::kReadFromUnit, choice.device, image, readOutcome(image),
+                  err);
     if (saving) {
         // The file keeps what the unit holds, even bytes the window would not import.
         const Result<SavedFile> saved =
@@ -205,6 +164,7 @@ ExitStatus readCommand(const Arguments& arguments, std::ostream&, std::ostream& 
             std::fprintf(stderr, "velmora-cli: %s: %s\n", target->second.c_str(),
                          describeNotKept(*saved).c_str());
     }
+    const Result<DecodedImage> decoded = decodeImage(image, ImageSource::FileImport);
     if (decoded)
         return finish(log, row, {}, err);
     row.result = UnitOutcome::Unloadable;
@@ -231,7 +191,6 @@ ExitStatus programCommand(const Arguments& arguments, std::ostream& out, std::os
     auto history = CommandHistory::open(arguments);
     if (!history)
         return report(err, history.error());
-    // A store that cannot be used is named when an entry cannot be kept.
     (*history)->removeExpired(err);
     // The file's own image, in a frame with the start and end bytes the unit expects.
     return programImage(arguments,
@@ -262,12 +221,9 @@ ExitStatus programImage(const Arguments& arguments, const Programming& job, Comm
     if (!opened)
         return report(err, opened.error());
     const LineChoice& choice = opened->choice;
-    UnitSession& session = *opened->session;
     row.device = stableDeviceName(choice.device);
-    if (!arguments.has("--no-backup"))
-        if (const auto kept = keepBackup(session, choice, history, row, err); !kept)
-            return finish(log, row, kept.error(), err);
-    const auto failure = programUnit(session, choice, job, history, row, out, err);
+    const auto failure = programUnit(*opened->session, choice.device, job,
+                                     !arguments.has("--no-backup"), history, row, out, err);
     return finish(log, row, failure, err);
 }
 

@@ -80,22 +80,31 @@ Failure openFailure(const OpenFailure& failure, int port) {
             withMappingAdvice(failure, failure.text(), port).toStdString()};
 }
 
-Failure troubleFailure(UnitOutcome trouble, const LineChoice& line, const std::string& exchange) {
-    const std::string device = line.device.toStdString();
-    const auto sentence = [&]() -> std::string {
-        switch (trouble) {
-        case UnitOutcome::WrongAnswer:
-            return "the unit on " + device + " gave the wrong answer to " + exchange;
-        case UnitOutcome::PortLost:
-            return "the line to " + device + " was lost";
-        case UnitOutcome::Interrupted:
-            return "interrupted while waiting for the unit on " + device + " to answer " + exchange;
-        default:
-            return "no complete answer from the unit on " + device + " to " + exchange +
-                   " within " + std::to_string(line.timeout.count()) + " ms";
+Failure exchangeFailure(const ExchangeResult& result, const QString& device) {
+    std::string message = "the unit on " + device.toStdString() + ": " + result.detail;
+    // A unit that was not backed up was not programmed either.
+    if (result.step == ExchangeStep::Backup && result.outcome != UnitOutcome::Interrupted)
+        message += "; nothing was sent: --no-backup programs it without a backup";
+    if (result.outcome == UnitOutcome::Interrupted) {
+        switch (result.step) {
+        case ExchangeStep::Backup:
+            message += "; nothing was sent";
+            break;
+        case ExchangeStep::Read:
+            message += "; nothing was saved";
+            break;
+        case ExchangeStep::Program:
+            message += result.frameSent
+                           ? "; the programming frame had been sent, so the unit may hold the "
+                             "new configuration; read it before trusting it"
+                           : "; the unit is unchanged";
+            break;
+        case ExchangeStep::ReadBack:
+            message += "; it acknowledged the programming frame but is not verified";
+            break;
         }
-    };
-    return {exitStatusOf(trouble), sentence()};
+    }
+    return {exchange::exitStatusOf(result.outcome), message};
 }
 
 } // namespace velmora::cli

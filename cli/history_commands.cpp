@@ -1,11 +1,11 @@
 #include "cli/history_commands.h"
 
-#include "cli/configuration_diff.h"
 #include "cli/device_commands.h"
-#include "cli/form_loading.h"
 #include "cli/history_access.h"
 #include "cli/json_text.h"
-#include "cli/parameter_listing.h"
+#include "exchange/configuration_diff.h"
+#include "exchange/form_loading.h"
+#include "exchange/parameter_listing.h"
 #include "progfile/programming_file_saving.h"
 #include "store/history_image.h"
 #include "support/number_text.h"
@@ -16,6 +16,9 @@
 #include <vector>
 
 namespace velmora::cli {
+
+// The verb lists and compares as the file verbs do.
+using namespace exchange;
 namespace {
 
 using store::HistoryEntry;

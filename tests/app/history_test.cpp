@@ -1,5 +1,5 @@
 #include "app/window_history.h"
-#include "simulated_unit.h"
+#include "dialogs_and_rig.h"
 #include "store/exchange_history.h"
 
 #include <QProcess>
