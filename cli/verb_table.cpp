@@ -83,7 +83,8 @@ const std::vector<Verb>& verbs() {
         {.name = "batch",
          .section = Section::Unit,
          .synopsis = "batch (FILE.prg --number-from N --count C [--job NAME] | --job NAME) "
-                     "(--port N[,N...] | --device PATH ...) [--verify] [--store URL|FILE.sqlite] "
+                     "(--port N[,N...] | --device PATH ...) [--verify] [--backup] [--store "
+                     "URL|FILE.sqlite] "
                      "[--station NAME] [--operator NAME] [--log FILE.csv]",
          .help = {{"batch FILE.prg --number-from N --count C [--job NAME] [--verify]"},
                   {"batch --job NAME [--verify]",
@@ -93,7 +94,8 @@ const std::vector<Verb>& verbs() {
                   {"      [--station NAME]", "taking the lowest free number of the job from the"},
                   {"      [--operator NAME]", "production store (default ~/.local/share/velmora/"},
                   {"      [--log FILE.csv]", "production.sqlite; postgresql://... for a line of"},
-                  {"", "several PCs); --log keeps a CSV copy"}},
+                  {"", "several PCs); --log keeps a CSV copy; --backup"},
+                  {"", "keeps what each unit held before its frame"}},
          .options = {{"--port", Takes::WholeList, kFirstPort, kLastPort, "port numbers"},
                      {"--device", Takes::Repeated},
                      kTimeout,
@@ -104,7 +106,8 @@ const std::vector<Verb>& verbs() {
                      kStation,
                      kOperator,
                      kLog,
-                     kVerify},
+                     kVerify,
+                     {"--backup", Takes::Switch}},
          .mostWords = 1,
          .needsEventLoop = true,
          .handler = batchCommand},

@@ -28,58 +28,64 @@ std::string hexText(const Bytes& bytes) {
         .toStdString();
 }
 
-// When the unit took byte `index` of everything it received, on its monotonic clock.
-double momentOfByte(const SimulatedUnit& unit, std::size_t index) {
-    std::size_t seen = 0;
-    for (const auto& chunk : unit.timedChunks("rx")) {
-        seen += chunk.bytes.size();
-        if (seen > index)
-            return chunk.ms;
-    }
+// When the unit took the first byte of its second frame (the first after the backup's
+// read request; polls are single bytes), on its monotonic clock.
+double secondFrameMoment(const SimulatedUnit& unit) {
+    int frames = 0;
+    for (const auto& chunk : unit.timedChunks("rx"))
+        for (std::size_t at = 0; at < chunk.bytes.size();
+             at += chunk.bytes[at] == kFrameStart ? kFrameSize : 1)
+            if (chunk.bytes[at] == kFrameStart && ++frames == 2)
+                return chunk.ms;
     return -1;
 }
 
-// What a unit held is in the history, committed before the first byte of the frame
-// that overwrites it; a unit that does not answer that read is programmed only with
-// --no-backup.
-TEST(History, ProgramKeepsWhatTheUnitHeldBeforeItsFrame) {
+// What a unit held is in the history, committed before the first byte of the frame that
+// overwrites it, for program and for each unit of a batch with --backup; a unit that
+// does not answer that read is programmed only with --no-backup.
+TEST(History, WhatTheUnitHeldIsKeptBeforeItsFrame) {
     Folder folder;
     const auto held = folder.save("held.prg", windowAfter({"Txtnumero=7", "Combotono=5"}));
     const QString wanted = pathText(folder.save("wanted.prg", windowAfter({"Txtnumero=2024"})));
-    SimulatedUnit unit({"--image", pathText(held)});
-    ASSERT_TRUE(unit.started());
-    const CliRun program = runCli({"program", "--port", "1", wanted}, unit.link());
-    ASSERT_EQ(program.exitCode, 0) << program.err;
-    EXPECT_TRUE(holds(program.err, "held is history entry 1"));
-    const double wallLessMonotonic =
-        static_cast<double>(QDateTime::currentMSecsSinceEpoch()) - monotonicMs();
-
-    const auto entries = historyEntries();
-    ASSERT_EQ(entries.size(), 2u);
-    const store::HistoryEntry& backup = entries[0];
-    EXPECT_EQ(backup.action + " " + backup.direction + " " + backup.outcome + " " + backup.number,
-              "backup read decoded 7");
-    const Bytes replies = joined(unit.sent()); // the image, then the acknowledgement
-    ASSERT_GE(replies.size(), static_cast<std::size_t>(kImageSize));
-    EXPECT_EQ(backup.image, hexText(Bytes(replies.begin(), replies.begin() + kImageSize)));
-    const std::vector<Bytes> frames = framesIn(unit.received());
-    ASSERT_EQ(frames.size(), 2u);
-    EXPECT_EQ(entries[1].image, hexText(Bytes(frames[1].begin() + 1, frames[1].end() - 1)));
-    EXPECT_EQ(entries[1].outcome, store::kAcknowledged);
-    const double keptAt =
-        static_cast<double>(*store::momentOf(backup.recordedAt)) - wallLessMonotonic;
-    EXPECT_LT(keptAt, momentOfByte(unit, kFrameSize)) << "kept after the frame's first byte";
-
-    ASSERT_TRUE(unit.control("silent on"));
+    const QStringList commands[] = {
+        {"program", "--port", "1", wanted},
+        {"batch", wanted, "--port", "1", "--number-from", "101", "--count", "1", "--backup"},
+    };
+    for (const QStringList& command : commands) {
+        std::filesystem::remove_all(folder / "velmora");
+        SimulatedUnit unit({"--image", pathText(held)});
+        ASSERT_TRUE(unit.started());
+        const CliRun run = runCli(command, unit.link(), 15000);
+        ASSERT_EQ(run.exitCode, 0) << run.err;
+        const double wallLessMonotonic =
+            static_cast<double>(QDateTime::currentMSecsSinceEpoch()) - monotonicMs();
+        // A batch unit's time is when its number was taken, before the backup read.
+        auto entries = historyEntries();
+        ASSERT_EQ(entries.size(), 2u) << command[0].toStdString();
+        if (entries[0].action != "backup")
+            std::swap(entries[0], entries[1]);
+        const store::HistoryEntry& backup = entries[0];
+        EXPECT_EQ(backup.action + " " + backup.outcome + " " + backup.number, "backup decoded 7");
+        const Bytes replies = joined(unit.sent()); // "V"s, the image, the acknowledgement
+        EXPECT_NE(hexText(replies).find(backup.image), std::string::npos);
+        const std::vector<Bytes> frames = framesIn(unit.received());
+        ASSERT_EQ(frames.size(), 2u);
+        EXPECT_EQ(entries[1].image, hexText(Bytes(frames[1].begin() + 1, frames[1].end() - 1)));
+        const double keptAt =
+            static_cast<double>(*store::momentOf(backup.recordedAt)) - wallLessMonotonic;
+        EXPECT_LT(keptAt, secondFrameMoment(unit)) << command[0].toStdString();
+    }
+    SimulatedUnit silent({"--silent"});
+    ASSERT_TRUE(silent.started());
     const CliRun unanswered =
-        runCli({"program", "--port", "1", "--timeout", "0.2", wanted}, unit.link());
+        runCli({"program", "--port", "1", "--timeout", "0.2", wanted}, silent.link());
     EXPECT_EQ(unanswered.exitCode, 3);
     EXPECT_TRUE(holds(unanswered.err, "nothing was sent: --no-backup programs it"));
-    EXPECT_EQ(framesIn(unit.received()).size(), 3u) << "a frame went to an unanswered unit";
-    const CliRun forced =
-        runCli({"program", "--port", "1", "--timeout", "0.2", "--no-backup", wanted}, unit.link());
+    EXPECT_EQ(framesIn(silent.received()).size(), 1u) << "a frame went to an unanswered unit";
+    const CliRun forced = runCli(
+        {"program", "--port", "1", "--timeout", "0.2", "--no-backup", wanted}, silent.link());
     EXPECT_EQ(forced.exitCode, 3);
-    EXPECT_EQ(framesIn(unit.received()).back(), frames[1]);
+    EXPECT_EQ(framesIn(silent.received()).size(), 2u);
     EXPECT_EQ(historyEntries().back().outcome, store::kUnanswered);
 }
 
