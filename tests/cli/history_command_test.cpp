@@ -89,105 +89,85 @@ TEST(History, WhatTheUnitHeldIsKeptBeforeItsFrame) {
     EXPECT_EQ(historyEntries().back().outcome, store::kUnanswered);
 }
 
-// An entry that does not exist, bytes the window cannot load or would not send, a store
-// of a newer schema: each named, a non-zero status, nothing sent.
-TEST(History, RestoreRefusesWhatItCannotSendAndSendsNothing) {
-    Folder folder;
-    SimulatedUnit unit;
-    ASSERT_TRUE(unit.started());
-    const auto add = [](const std::array<std::uint8_t, 4>& numberDigits) {
-        Image image = imageOfFrame(windowFrame(windowAfter()));
-        for (int n = 1; n <= 4; ++n)
-            imageByte(image, n) = numberDigits[static_cast<std::size_t>(n - 1)];
-        store::HistoryEntry entry = store::entryOnThisHost(store::kCommandLineProgram, "read",
-                                                           store::kReadFromUnit, "/dev/ttyUSB0");
-        store::keepImage(entry, image);
-        entry.outcome = store::kDecoded;
-        return store::ExchangeHistory(*store::storeLocationOf({})).add(entry).ok();
-    };
-    ASSERT_TRUE(add({17, 5, 8, 2})); // 17582: read from a unit, never sent by the window
-    ASSERT_TRUE(add({70, 0, 0, 0})); // 70000: beyond what a unit holds
-    const struct {
-        QStringList words;
-        int status;
-        const char* message;
-        const char* schemaVersion = nullptr; // the store made newer first
-    } cases[] = {
-        {{"restore", "9"}, 2, "the history has no entry 9"},
-        {{"restore", "1"}, 2, "history entry 1 cannot be programmed: "},
-        {{"restore", "2"}, 2, "history entry 2 holds bytes the window cannot load"},
-        {{"show", "2"}, 3, "history entry 2 holds bytes the window cannot load"},
-        {{"diff", "1", "2"}, 3, "history entry 2 holds bytes the window cannot load"},
-        {{"save", "1"}, 2, "history save ID needs -o FILE.prg"},
-        {{"restore"}, 2, "usage: velmora-cli history"},
-        {{"list", "--since", "yesterday"}, 2, "--since takes a date"},
-        {{"restore", "1"}, 2, "newer than this program's", "99"},
-    };
-    for (const auto& test : cases) {
-        if (test.schemaVersion) {
-            QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "aside");
-            db.setDatabaseName(store::storeLocationOf({})->sqliteFile);
-            ASSERT_TRUE(
-                db.open() &&
-                QSqlQuery(db).exec(
-                    QString("UPDATE velmora_schema SET version = %1").arg(test.schemaVersion)));
-        }
-        const CliRun run =
-            runCli(QStringList{"history"} + test.words + QStringList{"--port", "1"}, unit.link());
-        EXPECT_EQ(run.exitCode, test.status) << run.err;
-        EXPECT_TRUE(holds(run.err, test.message));
-    }
-    QSqlDatabase::removeDatabase("aside");
-    EXPECT_TRUE(unit.received().empty());
-}
-
-// Entries older than keep-days go when a command starts; a setting that cannot be read
-// removes nothing and is named. Listing filters by device, number and time.
-TEST(History, ExpiredEntriesGoAndTheListingFilters) {
-    Folder folder;
-    ::setenv("XDG_CONFIG_HOME", (folder / "config").c_str(), 1);
-    std::filesystem::create_directories(folder / "config/velmora");
-    store::ExchangeHistory history(*store::storeLocationOf({}));
-    for (const char* device : {"/dev/ttyUSB0", "/dev/ttyUSB1", "/dev/ttyUSB1"}) {
-        store::HistoryEntry entry =
-            store::entryOnThisHost(store::kWindowProgram, "Leggi", store::kReadFromUnit, device);
-        store::keepImage(entry, imageOfFrame(windowFrame(windowAfter({"Txtnumero=42"}))));
-        entry.outcome = store::kDecoded;
-        ASSERT_TRUE(history.add(entry).ok());
-    }
+// One statement on the test's store, as another program (or a newer velmora) would run it.
+bool aside(const QString& statement) {
+    bool done = false;
     {
         QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "aside");
         db.setDatabaseName(store::storeLocationOf({})->sqliteFile);
-        ASSERT_TRUE(db.open() && QSqlQuery(db).exec(
-                                     "UPDATE history SET recorded_ms = recorded_ms - "
-                                     "40 * 86400000, recorded_at = '2026-01-01T08:00:00.000+00:00' "
-                                     "WHERE id = 1"));
+        done = db.open() && QSqlQuery(db).exec(statement);
     }
     QSqlDatabase::removeDatabase("aside");
+    return done;
+}
+
+// Each step in turn on one history: an entry that does not exist, bytes the window
+// cannot load or would not send and a store of a newer schema are named, with a non-zero
+// status and nothing sent; listings filter by device, number and time; entries older
+// than keep-days go when a command starts, and a setting that cannot be read removes
+// nothing and is named.
+TEST(History, TheVerbRefusesBadInputFiltersAndForgets) {
+    Folder folder;
+    ::setenv("XDG_CONFIG_HOME", (folder / "config").c_str(), 1);
+    std::filesystem::create_directories(folder / "config/velmora");
+    SimulatedUnit unit;
+    ASSERT_TRUE(unit.started());
+    const std::pair<const char*, std::array<std::uint8_t, 4>> kept[] = {
+        {"/dev/ttyUSB0", {17, 5, 8, 2}}, // 17582: read from a unit, never sent by the window
+        {"/dev/ttyUSB0", {70, 0, 0, 0}}, // 70000: beyond what a unit holds
+        {"/dev/ttyUSB1", {0, 0, 4, 2}},
+        {"/dev/ttyUSB1", {0, 0, 4, 2}},
+    };
+    for (const auto& [device, digits] : kept) {
+        Image image = imageOfFrame(windowFrame(windowAfter()));
+        std::copy(digits.begin(), digits.end(), image.begin()); // bytes 1 to 4
+        store::HistoryEntry entry = store::entryOnThisHost(store::kCommandLineProgram, "read",
+                                                           store::kReadFromUnit, device);
+        store::keepImage(entry, image);
+        ASSERT_TRUE(store::ExchangeHistory(*store::storeLocationOf({})).add(entry).ok());
+    }
+    ASSERT_TRUE(aside("UPDATE history SET recorded_ms = recorded_ms - 40 * 86400000, "
+                      "recorded_at = '2026-01-01T08:00:00.000+00:00' WHERE id = 1"));
     const struct {
-        const char* setting; // velmora.conf's [history] line; empty: none
         QStringList words;
-        std::vector<std::string> ids;
+        const char* setting; // velmora.conf's [history] line
+        int status;
+        const char* message; // in standard error; for a listing, the ids it shows
         const char* warning = "";
     } steps[] = {
-        {"keep-days=x", {}, {"1", "2", "3"}, "keep-days=x in "},
-        {"keep-days=60", {"--device", "/dev/ttyUSB0"}, {"1"}},
-        {"keep-days=60", {"--since", "2026-02-01", "--number", "42"}, {"2", "3"}},
-        {"keep-days=60", {"--number", "41"}, {}},
-        {"keep-days=30", {}, {"2", "3"}},
+        {{"restore", "9"}, "", 2, "the history has no entry 9"},
+        {{"restore", "1"}, "", 2, "history entry 1 cannot be programmed: "},
+        {{"restore", "2"}, "", 2, "history entry 2 holds bytes the window cannot load"},
+        {{"diff", "1", "2"}, "", 3, "history entry 2 holds bytes the window cannot load"},
+        {{"save", "1"}, "", 2, "history save ID needs -o FILE.prg"},
+        {{"restore"}, "", 2, "usage: velmora-cli history"},
+        {{"--since", "yesterday"}, "", 2, "--since takes a date"},
+        {{"--json"}, "keep-days=x", 0, "1 2 3 4 ", "keep-days=x in "},
+        {{"--json", "--device", "/dev/ttyUSB0"}, "keep-days=60", 0, "1 2 "},
+        {{"--json", "--since", "2026-02-01", "--number", "42"}, "", 0, "3 4 "},
+        {{"--json"}, "keep-days=30", 0, "2 3 4 "},
+        {{"restore", "3"}, "schema 99", 2, "newer than this program's"},
     };
     for (const auto& step : steps) {
-        writeText(folder / "config/velmora/velmora.conf",
-                  std::string("[history]\n") + step.setting + "\n");
-        const CliRun run = runCli(QStringList{"history", "--json"} + step.words);
-        EXPECT_EQ(run.exitCode, 0) << run.err;
-        EXPECT_TRUE(holds(run.err, step.warning));
-        std::vector<std::string> ids;
+        if (std::string(step.setting) == "schema 99")
+            ASSERT_TRUE(aside("UPDATE velmora_schema SET version = 99"));
+        else
+            writeText(folder / "config/velmora/velmora.conf",
+                      std::string("[history]\n") + step.setting + "\n");
+        const CliRun run =
+            runCli(QStringList{"history"} + step.words + QStringList{"--port", "1"}, unit.link());
+        EXPECT_EQ(run.exitCode, step.status) << run.err;
+        std::string ids;
         for (std::size_t at = run.out.find("\"id\": \""); at != std::string::npos;
              at = run.out.find("\"id\": \"", at + 1))
-            ids.push_back(run.out.substr(at + 7, run.out.find('"', at + 7) - at - 7));
-        EXPECT_EQ(ids, step.ids) << step.setting << " " << step.words.join(' ').toStdString();
+            ids += run.out.substr(at + 7, run.out.find('"', at + 7) - at - 7) + " ";
+        if (step.status == 0)
+            EXPECT_EQ(ids, step.message) << step.words.join(' ').toStdString();
+        else
+            EXPECT_TRUE(holds(run.err, step.message));
+        EXPECT_TRUE(holds(run.err, step.warning));
     }
+    EXPECT_TRUE(unit.received().empty());
     ::unsetenv("XDG_CONFIG_HOME");
 }
 
