@@ -121,7 +121,10 @@ TEST(DeviceCommands, AUnitThatDoesNotAnswerEndsInATimeOut) {
          "no complete answer to the programming frame within 500 ms",
          500},
         {{"--short", "40"}, {"read", "-o", target}, "no complete answer to the read request", 500},
-        {{"--garbage"}, {"program", input, "--no-backup"}, "an image came instead of the acknowledgement", 0},
+        {{"--garbage"},
+         {"program", input, "--no-backup"},
+         "an image came instead of the acknowledgement",
+         0},
     };
     for (const Case& test : cases) {
         SimulatedUnit unit(test.unitOptions);
@@ -209,11 +212,16 @@ TEST(DeviceCommands, AnInterruptedExchangeEndsWithItsSummary) {
         bool recordFull = false;
     };
     const std::vector<Case> cases{
-        {{"program", input, "--no-backup", "--log", record}, SIGINT, "the programming frame had been sent"},
+        {{"program", input, "--no-backup", "--log", record},
+         SIGINT,
+         "the programming frame had been sent"},
         {{"read", "-o", pathText(folder / "out.prg")},
          SIGTERM,
          "stopped while the image was awaited; nothing was saved"},
-        {{"program", input, "--no-backup", "--log", record}, SIGINT, "the programming frame had been sent", true},
+        {{"program", input, "--no-backup", "--log", record},
+         SIGINT,
+         "the programming frame had been sent",
+         true},
     };
     for (const Case& test : cases) {
         SimulatedUnit unit({"--silent"});
