@@ -148,8 +148,9 @@ const std::vector<Verb>& verbs() {
                   {"", "an entry's parameters; an entry as a programming file"},
                   {"history diff ID1 ID2", "the parameters two entries hold differently"},
                   {"history restore ID --port N", "program an entry's bytes back, with a verify"}},
+         // A unit read may carry any 16-bit number, not only one the window sends.
          .options = {{"--device", Takes::Text},
-                     {"--number", Takes::Whole, 0, kHighestPeripheralNumber, "a whole number"},
+                     {"--number", Takes::Whole, 0, 65535, "a whole number"},
                      {"--since", Takes::Text},
                      kJson,
                      kOutput,
