@@ -135,7 +135,6 @@ StoreResult<std::vector<HistoryEntry>> ExchangeHistory::list(const HistoryFilter
             HistoryEntry entry = entryOf(**read);
             const std::int64_t moment = momentOf(entry.recordedAt).value_or(0);
             if ((filter.device.empty() || entry.device == filter.device) &&
-                (filter.number.empty() || entry.number == filter.number) &&
                 (!filter.sinceMs || moment >= *filter.sinceMs))
                 found.emplace_back(moment, std::move(entry));
         }

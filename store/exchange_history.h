@@ -36,10 +36,9 @@ inline constexpr const char* kUnanswered = "unanswered";     // sent, no confirm
 inline constexpr const char* kDecoded = "decoded";           // read, a configuration
 inline constexpr const char* kRefused = "refused";           // read, bytes the window cannot load
 
-// Which entries a listing shows; empty fields take every value.
+// Which entries a listing shows; an empty device takes every one.
 struct HistoryFilter {
     std::string device;
-    std::string number;
     std::optional<std::int64_t> sinceMs; // milliseconds since the epoch
 };
 
@@ -60,8 +59,6 @@ public:
     // Removes the entries recorded before the moment; how many. Batch units stay: they
     // are the production record.
     StoreResult<long> removeOlderThan(std::int64_t cutoffMs);
-
-    const StoreLocation& location() const { return location_; }
 
 private:
     template <typename Work>
