@@ -82,6 +82,11 @@ Failure openFailure(const OpenFailure& failure, int port) {
 
 Failure exchangeFailure(const ExchangeResult& result, const QString& device) {
     std::string message = "the unit on " + device.toStdString() + ": " + result.detail;
+    // A frame that went out unanswered may still have been taken whole.
+    if (result.outcome != UnitOutcome::Interrupted && result.step == ExchangeStep::Program &&
+        result.frameSent)
+        message += "; the programming frame went out, so the unit may hold the new "
+                   "configuration; read it before trusting it";
     if (result.outcome == UnitOutcome::Interrupted) {
         switch (result.step) {
         case ExchangeStep::Read:
