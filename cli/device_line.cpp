@@ -85,6 +85,11 @@ Failure exchangeFailure(const ExchangeResult& result, const QString& device) {
     // A unit that was not backed up was not programmed either.
     if (result.step == ExchangeStep::Backup && result.outcome != UnitOutcome::Interrupted)
         message += "; nothing was sent: --no-backup programs it without a backup";
+    // A frame that went out unanswered may still have been taken whole.
+    if (result.outcome != UnitOutcome::Interrupted && result.step == ExchangeStep::Program &&
+        result.frameSent)
+        message += "; the programming frame went out, so the unit may hold the new "
+                   "configuration; read it before trusting it";
     if (result.outcome == UnitOutcome::Interrupted) {
         switch (result.step) {
         case ExchangeStep::Backup:

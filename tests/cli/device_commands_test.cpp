@@ -118,12 +118,13 @@ TEST(DeviceCommands, AUnitThatDoesNotAnswerEndsInATimeOut) {
     const std::vector<Case> cases{
         {{"--silent"},
          {"program", input, "--no-backup"},
-         "no complete answer to the programming frame within 500 ms",
+         "no complete answer to the programming frame within 500 ms; the programming frame "
+         "went out, so the unit may hold the new configuration",
          500},
         {{"--short", "40"}, {"read", "-o", target}, "no complete answer to the read request", 500},
         {{"--garbage"},
          {"program", input, "--no-backup"},
-         "an image came instead of the acknowledgement",
+         "an image came instead of the acknowledgement; the programming frame went out",
          0},
     };
     for (const Case& test : cases) {
