@@ -53,6 +53,17 @@ void Controller::runCommand(const QString& name) {
     }
 }
 
+void Controller::keepHistory(WindowHistory& history) {
+    history_ = &history;
+    // Told once, in a box: the window goes on without the history.
+    connect(&history, &WindowHistory::unavailable, this, [this](const QString& reason) {
+        dialogs_.show({QStringLiteral("Avviso"),
+                       QStringLiteral("Storico non disponibile: le configurazioni inviate e "
+                                      "lette non vengono conservate"),
+                       reason});
+    });
+}
+
 void Controller::showLinkStatus(bool connected) {
     if (connected) {
         model_.setCaption(kLinkStatus, "Connesso", Background::Green);
@@ -67,6 +78,8 @@ void Controller::showAcknowledgement() {
         return;
     }
     model_.setCaption(kOperationStatus, "Programmato", Background::Green);
+    if (history_ != nullptr)
+        history_->acknowledged();
 }
 
 void Controller::resetOperationStatus() {
@@ -88,9 +101,11 @@ void Controller::writeReceivedImage(const Image& image) {
     if (!decoded) {
         showOperationFailure("Errore lettura");
         qWarning("Immagine letta non valida: %s", describe(decoded.problems()).c_str());
-        return;
+    } else {
+        model_.applyDecodedImage(*decoded, ImageSource::DeviceReply);
     }
-    model_.applyDecodedImage(*decoded, ImageSource::DeviceReply);
+    if (history_ != nullptr)
+        history_->read(image, decoded.ok(), link_.device());
 }
 
 } // namespace velmora

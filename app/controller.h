@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/operator_dialogs.h"
+#include "app/window_history.h"
 #include "link/serial_link.h"
 #include "model/form_model.h"
 #include "protocol/frames.h"
@@ -30,6 +31,9 @@ public:
     // `kImportFileButton`; the window signals it by its object name.
     void runCommand(const QString& name);
 
+    // Keeps every frame sent and every image read in `history` from now on.
+    void keepHistory(WindowHistory& history);
+
     void program();
     void read();
     void saveFile();
@@ -49,6 +53,7 @@ private:
     FormModel& model_;
     SerialLink& link_;
     OperatorDialogs& dialogs_;
+    WindowHistory* history_ = nullptr;
     std::optional<Frame> txFrame_;
     // What this program asked of the unit since the port last opened: a reply to nothing
     // asked (bytes that were on their way before the port opened) is nobody's.

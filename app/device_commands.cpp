@@ -30,6 +30,8 @@ void Controller::program() {
     txFrame_ = frame;
     frameSentOnThisOpening_ = true;
     model_.setEnabled(kSaveFileButton, true);
+    if (history_ != nullptr)
+        history_->sent(*image, link_.device());
 }
 
 void Controller::read() {

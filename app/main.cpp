@@ -2,6 +2,8 @@
 #include "app/controller.h"
 #include "app/qt_operator_dialogs.h"
 #include "app/qt_translations.h"
+#include "app/window_history.h"
+#include "link/port_map.h"
 #include "link/serial_link.h"
 #include "model/form_model.h"
 #include "ui/form1.h"
@@ -19,6 +21,10 @@ int main(int argc, char** argv) {
     velmora::SerialLink link;
     velmora::QtOperatorDialogs dialogs;
     velmora::Controller controller(model, link, dialogs);
+    // The history lives in the production store's local file.
+    velmora::WindowHistory history(*velmora::store::storeLocationOf({}));
+    history.removeExpired(velmora::PortMap::filePath());
+    controller.keepHistory(history);
 
     velmora::Form1 window(model);
     dialogs.setParentWidget(&window);

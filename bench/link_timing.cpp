@@ -2,9 +2,12 @@
 // simulated unit paced at 9600 baud, with the window's controller and link in this
 // process. Measures the distance of each poll interval from 200 ms (as the unit saw
 // the polls arrive, Timer4 running) and the time from the unit's writing of the last
-// acknowledgement byte to "Programmato" in the window's model.
+// acknowledgement byte to "Programmato" in the window's model. With --history the window
+// keeps its history in that SQLite file (a full disk or a read-only folder shows what a
+// history that cannot be written costs the line).
 //
-//   link_timing [POLLS] [PROGRAMMINGS]      defaults: 110 polls, 30 programmings
+//   link_timing [POLLS] [PROGRAMMINGS] [--history FILE.sqlite]
+//                                          defaults: 110 polls, 30 programmings
 #include "app/controller.h"
 #include "harness/log_measures.h"
 #include "harness/repeated_runs.h"
@@ -28,7 +31,8 @@ namespace {
 using namespace velmora;
 using namespace velmora::bench;
 
-constexpr const char* kUsage = "usage: link_timing [POLLS] [PROGRAMMINGS]\n";
+constexpr const char* kUsage =
+    "usage: link_timing [POLLS] [PROGRAMMINGS] [--history FILE.sqlite]\n";
 constexpr int kAcknowledgementTimeoutMs = 1000;
 constexpr int kLogCatchUpMs = 20; // the unit writes its log line just after the bytes
 constexpr int kBetweenProgrammingsMs = 300;
@@ -37,6 +41,7 @@ constexpr double kCadenceSettleMs = 250;
 struct Options {
     int polls = 110;
     int programmings = 30;
+    std::string history; // none when empty
 };
 
 class NoDialogs : public OperatorDialogs {
@@ -73,6 +78,13 @@ std::optional<Figures> measure(const Options& options, const std::string& folder
     SerialLink serial;
     NoDialogs dialogs;
     Controller controller(model, serial, dialogs);
+    std::optional<WindowHistory> history;
+    if (!options.history.empty()) {
+        store::StoreLocation location;
+        location.sqliteFile = QString::fromStdString(options.history);
+        location.shown = options.history;
+        controller.keepHistory(history.emplace(location));
+    }
     qputenv("VELMORA_COM1", QByteArray::fromStdString(folder + "/com1"));
     controller.startUp();
 
@@ -125,11 +137,12 @@ void summarise(const char* what, const std::vector<double>& values) {
 } // namespace
 
 int main(int argc, char** argv) {
-    const Accepted accepted{{}, {}, {}, 2};
+    const Accepted accepted{{"--history"}, {}, {}, 2};
     const auto options = readOptions(
         {argv + 1, argv + argc}, accepted, Options{}, [](OptionValues& values, Options& options) {
             values.wholeWord(0, "POLLS", options.polls, 2, 100000);
             values.wholeWord(1, "PROGRAMMINGS", options.programmings, 0, 10000);
+            values.text("--history", options.history);
         });
     if (!options)
         return refuseArguments("link_timing", options.problems(), kUsage);

@@ -7,11 +7,15 @@
 #include "exchange/interruption.h"
 #include "production/production_line.h"
 #include "production/production_record.h"
+#include "protocol/image_decode.h"
+#include "store/history_image.h"
+#include "store/history_thread.h"
 #include "store/store_location.h"
 
 #include <QFileInfo>
 #include <QSysInfo>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -120,6 +124,23 @@ Step<std::map<long, Frame>> framesOf(const store::Job& job) {
     return frames;
 }
 
+// Each unit's backup is posted to the history's thread; the position sends its frame
+// once the answer says it is kept.
+void keepBackups(JigPosition& jig, store::HistoryThread& history) {
+    jig.keepBackupsWith([&jig, &history](const Image& held, UnitExchange::KeptCallback kept) {
+        store::HistoryEntry entry = store::entryOnThisHost(
+            store::kCommandLineProgram, "backup", store::kReadFromUnit, jig.device().toStdString());
+        store::keepImage(entry, held);
+        entry.outcome =
+            decodeImage(held, ImageSource::FileImport) ? store::kDecoded : store::kRefused;
+        history.ask<store::StoreResult<long>>(
+            [entry](store::ExchangeHistory& kept) { return kept.add(entry); }, &jig,
+            [kept = std::move(kept)](store::StoreResult<long> added) {
+                kept(added ? std::nullopt : std::optional(added.error().message));
+            });
+    });
+}
+
 } // namespace
 
 ExitStatus batchCommand(const Arguments& arguments, std::ostream& out, std::ostream& err) {
@@ -155,6 +176,10 @@ ExitStatus batchCommand(const Arguments& arguments, std::ostream& out, std::ostr
     if (!mirror)
         return report(err, mirror.error());
 
+    // With --backup what each unit held goes to the history of the job's store first.
+    std::unique_ptr<store::HistoryThread> history;
+    if (arguments.has("--backup"))
+        history = std::make_unique<store::HistoryThread>(*location);
     std::vector<ProductionLine::Position> positions;
     std::vector<std::string> devices;
     for (const LinePlace& place : places) {
@@ -162,6 +187,8 @@ ExitStatus batchCommand(const Arguments& arguments, std::ostream& out, std::ostr
                                                  arguments.has("--verify"));
         if (const auto opened = jig->open(place.device); !opened)
             return report(err, openFailure(opened.error(), place.port));
+        if (history)
+            keepBackups(*jig, *history);
         devices.push_back(jig->device().toStdString());
         positions.push_back({place.label, std::move(jig)});
     }
@@ -186,9 +213,11 @@ ExitStatus batchCommand(const Arguments& arguments, std::ostream& out, std::ostr
         BatchSummary(job->name, job->firstNumber, job->lastNumber), std::move(*mirror));
     QObject::connect(&interruption, &Interruption::interrupted, &line, &ProductionLine::interrupt);
     const ExitStatus status = line.run();
-    if (line.storeBusy())
+    if (line.storeBusy()) {
         // A frozen server holds the store's thread: the process ends without waiting on it.
         (void)started->release();
+        (void)history.release();
+    }
     return status;
 }
 

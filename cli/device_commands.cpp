@@ -1,12 +1,14 @@
 #include "cli/device_commands.h"
 
 #include "cli/device_line.h"
+#include "cli/history_access.h"
 #include "exchange/form_loading.h"
 #include "exchange/interruption.h"
 #include "exchange/verification.h"
 #include "production/production_record.h"
 #include "progfile/programming_file_saving.h"
 #include "protocol/image_decode.h"
+#include "store/exchange_history.h"
 
 #include <memory>
 
@@ -53,19 +55,56 @@ std::string numberOf(const Image& image) {
     return decoded ? decoded->values.peripheralNumber : std::string{};
 }
 
-// Programs the unit and reads it back when asked; fills in the row's outcome and gives
-// the failure for the operator, if any.
-Step<void> programUnit(UnitSession& session, const QString& device, const Image& image, bool verify,
-                       RecordRow& row, std::ostream& out) {
-    std::vector steps{ExchangeStep::Program};
-    if (verify)
+const char* readOutcome(const Image& image) {
+    return decodeImage(image, ImageSource::FileImport) ? store::kDecoded : store::kRefused;
+}
+
+// A configuration the history could not keep is said, and the command goes on: the unit
+// has it already.
+void keepInHistory(CommandHistory& history, const std::string& action, const char* direction,
+                   const QString& device, const Image& image, const char* outcome,
+                   std::ostream& err) {
+    if (const auto kept = history.keep(action, direction, device, image, outcome); !kept)
+        err << "velmora-cli: not kept in the history: " << kept.error().message << "\n";
+}
+
+// Programs the unit, first keeping what it held unless --no-backup is given, and reads it
+// back when asked; keeps every image in the history, fills in the row's outcome and
+// gives the failure for the operator, if any.
+Step<void> programUnit(UnitSession& session, const QString& device, const Programming& job,
+                       bool backup, CommandHistory& history, RecordRow& row, std::ostream& out,
+                       std::ostream& err) {
+    std::vector<ExchangeStep> steps;
+    if (backup)
+        steps.push_back(ExchangeStep::Backup);
+    steps.push_back(ExchangeStep::Program);
+    if (job.verify)
         steps.push_back(ExchangeStep::ReadBack);
-    const ExchangeResult result = session.run(std::move(steps), image);
+    // The backup is committed before the frame that overwrites it goes out.
+    session.keepBackupsWith([&](const Image& held, const UnitExchange::KeptCallback& kept) {
+        const auto id =
+            history.keep("backup", store::kReadFromUnit, device, held, readOutcome(held));
+        if (id)
+            err << "velmora-cli: what the unit on " << device.toStdString()
+                << " held is history entry " << *id << "\n"
+                << std::flush;
+        kept(id ? std::nullopt : std::optional(id.error().message));
+    });
+    const ExchangeResult result = session.run(std::move(steps), job.image);
+    if (result.frameSent) {
+        const bool acknowledged =
+            result.step == ExchangeStep::ReadBack || exchange::succeeded(result.outcome);
+        keepInHistory(history, job.action, store::kSentToUnit, device, job.image,
+                      acknowledged ? store::kAcknowledged : store::kUnanswered, err);
+    }
+    if (result.readBack)
+        keepInHistory(history, "verify", store::kReadFromUnit, device, *result.readBack,
+                      readOutcome(*result.readBack), err);
     row.frameSent = result.frameSent;
     row.result = result.outcome;
     row.detail = result.detail;
     if (exchange::succeeded(result.outcome)) {
-        out << (verify ? "programmed and verified\n" : "programmed\n") << std::flush;
+        out << (job.verify ? "programmed and verified\n" : "programmed\n") << std::flush;
         return {};
     }
     if (result.outcome != UnitOutcome::VerifyFailed)
@@ -87,6 +126,11 @@ ExitStatus readCommand(const Arguments& arguments, std::ostream&, std::ostream& 
     if (!record)
         return report(err, record.error());
     ProductionRecord* log = record->get();
+    auto history = CommandHistory::open(arguments);
+    if (!history)
+        return report(err, history.error());
+    // A store that cannot be used is named when an entry cannot be kept.
+    (*history)->removeExpired(err);
     const auto opened = openLine(arguments, interruption);
     if (!opened)
         return report(err, opened.error());
@@ -106,6 +150,8 @@ ExitStatus readCommand(const Arguments& arguments, std::ostream&, std::ostream& 
     const Image& image = *held.held;
     row.image = image;
     row.number = numberOf(image);
+    keepInHistory(**history, "read", store::kReadFromUnit, choice.device, image, readOutcome(image),
+                  err);
     if (saving) {
         // The file keeps what the unit holds, even bytes the window would not import.
         const Result<SavedFile> saved =
@@ -142,13 +188,23 @@ ExitStatus programCommand(const Arguments& arguments, std::ostream& out, std::os
     // The window programs only a form that passes its range check and encodes.
     if (const Result<Frame> checked = frameOfForm(loaded->form); !checked)
         return report(err, {ExitStatus::BadInput, path + ": " + describe(checked.problems())});
+    auto history = CommandHistory::open(arguments);
+    if (!history)
+        return report(err, history.error());
+    (*history)->removeExpired(err);
     // The file's own image, in a frame with the start and end bytes the unit expects.
-    const Image image = imageOfFrame(loaded->frame);
-    const QString file = QString::fromLocal8Bit(path.c_str());
+    return programImage(arguments,
+                        {imageOfFrame(loaded->frame), QString::fromLocal8Bit(path.c_str()),
+                         "program", arguments.has("--verify")},
+                        **history, out, err);
+}
+
+ExitStatus programImage(const Arguments& arguments, const Programming& job, CommandHistory& history,
+                        std::ostream& out, std::ostream& err) {
     RecordRow row;
-    row.number = numberOf(image);
-    row.configurationFile = file;
-    row.image = image;
+    row.number = numberOf(job.image);
+    row.configurationFile = job.file;
+    row.image = job.image;
 
     Interruption interruption;
     auto record = recordOf(arguments);
@@ -156,7 +212,7 @@ ExitStatus programCommand(const Arguments& arguments, std::ostream& out, std::os
         return report(err, record.error());
     ProductionRecord* log = record->get();
     if (log != nullptr) {
-        const auto digest = sha256OfFile(file);
+        const auto digest = sha256OfFile(job.file);
         if (!digest)
             return report(err, digest.error());
         row.configurationSha256 = *digest;
@@ -165,10 +221,9 @@ ExitStatus programCommand(const Arguments& arguments, std::ostream& out, std::os
     if (!opened)
         return report(err, opened.error());
     const LineChoice& choice = opened->choice;
-    UnitSession& session = *opened->session;
     row.device = stableDeviceName(choice.device);
-    const auto failure =
-        programUnit(session, choice.device, image, arguments.has("--verify"), row, out);
+    const auto failure = programUnit(*opened->session, choice.device, job,
+                                     !arguments.has("--no-backup"), history, row, out, err);
     return finish(log, row, failure, err);
 }
 

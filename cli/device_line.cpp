@@ -82,6 +82,9 @@ Failure openFailure(const OpenFailure& failure, int port) {
 
 Failure exchangeFailure(const ExchangeResult& result, const QString& device) {
     std::string message = "the unit on " + device.toStdString() + ": " + result.detail;
+    // A unit that was not backed up was not programmed either.
+    if (result.step == ExchangeStep::Backup && result.outcome != UnitOutcome::Interrupted)
+        message += "; nothing was sent: --no-backup programs it without a backup";
     // A frame that went out unanswered may still have been taken whole.
     if (result.outcome != UnitOutcome::Interrupted && result.step == ExchangeStep::Program &&
         result.frameSent)
@@ -89,6 +92,9 @@ Failure exchangeFailure(const ExchangeResult& result, const QString& device) {
                    "configuration; read it before trusting it";
     if (result.outcome == UnitOutcome::Interrupted) {
         switch (result.step) {
+        case ExchangeStep::Backup:
+            message += "; nothing was sent";
+            break;
         case ExchangeStep::Read:
             message += "; nothing was saved";
             break;

@@ -2,6 +2,7 @@
 
 #include "cli/device_commands.h"
 #include "cli/file_commands.h"
+#include "cli/history_commands.h"
 #include "cli/ports_command.h"
 #include "cli/store_commands.h"
 #include "link/port_mapping.h"
@@ -21,6 +22,8 @@ constexpr VerbOption kOutput{"-o", Takes::Text};
 constexpr VerbOption kStore{"--store", Takes::Text};
 constexpr VerbOption kStation{"--station", Takes::Text};
 constexpr VerbOption kOperator{"--operator", Takes::Text};
+// What a unit held is kept before it is programmed, unless this is given.
+constexpr VerbOption kNoBackup{"--no-backup", Takes::Switch};
 
 constexpr std::string_view kShow = "show FILE.prg [--json]";
 constexpr std::string_view kDiff = "diff A.prg B.prg";
@@ -67,9 +70,12 @@ const std::vector<Verb>& verbs() {
          .handler = readCommand},
         {.name = "program",
          .section = Section::Unit,
-         .synopsis = "program (--port N | --device PATH) FILE.prg [--verify] [--log FILE.csv]",
-         .help = {{"program FILE.prg [--verify]", "program the unit; --verify reads it back"}},
-         .options = {kPort, kDevice, kTimeout, kLog, kVerify},
+         .synopsis = "program (--port N | --device PATH) FILE.prg [--verify] [--no-backup] "
+                     "[--log FILE.csv]",
+         .help = {{"program FILE.prg [--verify]", "program the unit; --verify reads it back"},
+                  {"        [--no-backup]", "(what it held is kept in the history first,"},
+                  {"", "unless --no-backup is given)"}},
+         .options = {kPort, kDevice, kTimeout, kLog, kVerify, kNoBackup},
          .fewestWords = 1,
          .mostWords = 1,
          .needsEventLoop = true,
@@ -77,7 +83,8 @@ const std::vector<Verb>& verbs() {
         {.name = "batch",
          .section = Section::Unit,
          .synopsis = "batch (FILE.prg --number-from N --count C [--job NAME] | --job NAME) "
-                     "(--port N[,N...] | --device PATH ...) [--verify] [--store URL|FILE.sqlite] "
+                     "(--port N[,N...] | --device PATH ...) [--verify] [--backup] [--store "
+                     "URL|FILE.sqlite] "
                      "[--station NAME] [--operator NAME] [--log FILE.csv]",
          .help = {{"batch FILE.prg --number-from N --count C [--job NAME] [--verify]"},
                   {"batch --job NAME [--verify]",
@@ -87,7 +94,8 @@ const std::vector<Verb>& verbs() {
                   {"      [--station NAME]", "taking the lowest free number of the job from the"},
                   {"      [--operator NAME]", "production store (default ~/.local/share/velmora/"},
                   {"      [--log FILE.csv]", "production.sqlite; postgresql://... for a line of"},
-                  {"", "several PCs); --log keeps a CSV copy"}},
+                  {"", "several PCs); --log keeps a CSV copy; --backup"},
+                  {"", "keeps what each unit held before its frame"}},
          .options = {{"--port", Takes::WholeList, kFirstPort, kLastPort, "port numbers"},
                      {"--device", Takes::Repeated},
                      kTimeout,
@@ -98,7 +106,8 @@ const std::vector<Verb>& verbs() {
                      kStation,
                      kOperator,
                      kLog,
-                     kVerify},
+                     kVerify,
+                     {"--backup", Takes::Switch}},
          .mostWords = 1,
          .needsEventLoop = true,
          .handler = batchCommand},
@@ -127,6 +136,30 @@ const std::vector<Verb>& verbs() {
          .fewestWords = 1,
          .needsEventLoop = true,
          .handler = recordCommand},
+        {.name = "history",
+         .section = Section::Store,
+         .synopsis = "history [list] [--device D] [--number N] [--since DATE] [--json] | "
+                     "history (show ID [--json] | save ID -o FILE.prg | diff ID1 ID2 | "
+                     "restore ID (--port N | --device PATH) [--no-backup]) "
+                     "[--store URL|FILE.sqlite]",
+         .help = {{"history [--device D] [--number N] [--since DATE]"},
+                  {"", "every configuration sent to a unit or read from one"},
+                  {"history show ID | history save ID -o FILE.prg"},
+                  {"", "an entry's parameters; an entry as a programming file"},
+                  {"history diff ID1 ID2", "the parameters two entries hold differently"},
+                  {"history restore ID --port N", "program an entry's bytes back, with a verify"}},
+         // A unit read may carry any 16-bit number, not only one the window sends.
+         .options = {{"--device", Takes::Text},
+                     {"--number", Takes::Whole, 0, 65535, "a whole number"},
+                     {"--since", Takes::Text},
+                     kJson,
+                     kOutput,
+                     kPort,
+                     kTimeout,
+                     kNoBackup,
+                     kStore},
+         .needsEventLoop = true,
+         .handler = historyCommand},
         {.name = "ports",
          .section = Section::Ports,
          .synopsis = "ports [--json] | ports map N DEVICE [--force] | ports unmap N | "

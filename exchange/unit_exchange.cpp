@@ -22,6 +22,9 @@ struct StepRow {
 };
 
 constexpr std::array kSteps{
+    StepRow{ExchangeStep::Backup, false, ExchangeOutcome::ImageReceived, UnitOutcome::Read,
+            "the backup read", "an acknowledgement came instead of the image",
+            "stopped while the backup read was awaited"},
     StepRow{ExchangeStep::Read, false, ExchangeOutcome::ImageReceived, UnitOutcome::Read,
             "the read request", "an acknowledgement came instead of the image",
             "stopped while the image was awaited"},
@@ -52,6 +55,7 @@ void UnitExchange::holdBackWhen(std::function<bool()> stopRequested) {
 void UnitExchange::start(std::vector<ExchangeStep> steps, const Image& image) {
     steps_ = std::move(steps);
     image_ = image;
+    ++sequence_;
     done_ = 0;
     result_ = {};
     running_ = true;
@@ -92,9 +96,18 @@ void UnitExchange::exchangeEnded(ExchangeOutcome outcome, const Image& image) {
             return;
         }
     }
-    if (row.step == ExchangeStep::Read)
+    if (row.step == ExchangeStep::Read || row.step == ExchangeStep::Backup)
         result_.held = image;
+    if (row.step == ExchangeStep::Backup && keeper_) {
+        // Nothing more goes to the unit until what it held is kept.
+        link_.abandonExchange();
+        keeper_(image, [this, sequence = sequence_](const std::optional<std::string>& notKept) {
+            backupKept(sequence, notKept);
+        });
+        return;
+    }
     if (row.step == ExchangeStep::ReadBack) {
+        result_.readBack = image;
         result_.differences = compareReadBack(image_, image);
         if (!result_.differences.empty()) {
             std::string detail;
@@ -109,6 +122,20 @@ void UnitExchange::exchangeEnded(ExchangeOutcome outcome, const Image& image) {
         return;
     }
     end(row.succeeded);
+}
+
+void UnitExchange::backupKept(unsigned sequence, const std::optional<std::string>& notKept) {
+    if (!running_ || sequence != sequence_ || result_.step != ExchangeStep::Backup)
+        return;
+    if (notKept) {
+        end(UnitOutcome::NotBackedUp, "what the unit held could not be kept: " + *notKept);
+        return;
+    }
+    if (++done_ < steps_.size()) {
+        next();
+        return;
+    }
+    end(rowOf(ExchangeStep::Backup).succeeded);
 }
 
 void UnitExchange::stop() {

@@ -27,6 +27,7 @@ constexpr std::array kOutcomes{
     OutcomeRow{UnitOutcome::Spent, "spent", ExitStatus::Differs, std::nullopt},
     OutcomeRow{UnitOutcome::Read, "read", ExitStatus::Done, ExchangeOutcome::ImageReceived},
     OutcomeRow{UnitOutcome::Unloadable, "unloadable", ExitStatus::NoAnswer, std::nullopt},
+    OutcomeRow{UnitOutcome::NotBackedUp, "not-backed-up", ExitStatus::RecordFailed, std::nullopt},
 };
 
 const OutcomeRow& rowOf(UnitOutcome outcome) {

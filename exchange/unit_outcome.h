@@ -22,6 +22,7 @@ enum class UnitOutcome {
     Spent,        // "spent": the number went to a unit that may hold it; never reuse it
     Read,         // "read": the unit was read; the image is what it holds
     Unloadable,   // "unloadable": the unit answered a read with bytes the window refuses
+    NotBackedUp,  // "not-backed-up": what the unit held could not be kept; nothing was sent
 };
 
 // "verified", "no-answer": the word the record and the summary use.

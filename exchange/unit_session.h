@@ -30,6 +30,11 @@ public:
     // all.
     void stopOn(const Interruption& interruption);
 
+    // What a Backup step reads goes to `keeper` before the sequence goes on.
+    void keepBackupsWith(UnitExchange::BackupKeeper keeper) {
+        exchange_.keepBackupsWith(std::move(keeper));
+    }
+
     // Runs the steps for `image` (the configuration meant for the unit) to their end.
     ExchangeResult run(std::vector<ExchangeStep> steps, const Image& image = {});
 

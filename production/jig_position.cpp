@@ -39,6 +39,7 @@ struct StateRow {
 
 constexpr std::array kStates{
     StateRow{State::Waiting, "waiting for a unit", false, false, true, false},
+    StateRow{State::BackingUp, "reading what it holds", true, true, false, false},
     StateRow{State::Programming, "programming", true, true, false, false},
     StateRow{State::Verifying, "verifying", true, true, false, false},
     StateRow{State::TakeAway, "take the unit away", false, true, false, false},
@@ -162,10 +163,13 @@ void JigPosition::program(long number, long ordinal, const Frame& frame) {
     unit.image = imageOfFrame(frame);
     unit.at = std::chrono::system_clock::now();
     unit_ = unit;
-    state_ = State::Programming;
+    state_ = backup_ ? State::BackingUp : State::Programming;
     pollGuard_.stop();
     confirmation_.stop();
-    std::vector steps{exchange::ExchangeStep::Program};
+    std::vector<exchange::ExchangeStep> steps;
+    if (backup_)
+        steps.push_back(exchange::ExchangeStep::Backup);
+    steps.push_back(exchange::ExchangeStep::Program);
     if (verify_)
         steps.push_back(exchange::ExchangeStep::ReadBack);
     exchange_.start(std::move(steps), unit_->image);
@@ -173,10 +177,20 @@ void JigPosition::program(long number, long ordinal, const Frame& frame) {
     emit stateChanged(this);
 }
 
+void JigPosition::keepBackupsWith(exchange::UnitExchange::BackupKeeper keeper) {
+    backup_ = true;
+    exchange_.keepBackupsWith(std::move(keeper));
+}
+
 void JigPosition::stepStarted(exchange::ExchangeStep step) {
-    if (step != exchange::ExchangeStep::ReadBack)
+    if (step == exchange::ExchangeStep::Program)
+        unit_->frameSent = exchange_.frameSent();
+    const State now = step == exchange::ExchangeStep::Program    ? State::Programming
+                      : step == exchange::ExchangeStep::ReadBack ? State::Verifying
+                                                                 : state_;
+    if (now == state_)
         return;
-    state_ = State::Verifying;
+    state_ = now;
     emit stateChanged(this);
 }
 
@@ -208,6 +222,7 @@ void JigPosition::finish(const exchange::ExchangeResult& result) {
                                                                     : State::TakeAway;
     unit_->outcome = result.outcome;
     unit_->detail = result.detail;
+    unit_->frameSent = result.frameSent;
     unit_->at = std::chrono::system_clock::now();
     // Not busy any more while the batch records the unit; a stop() from there wins.
     state_ = next;

@@ -31,13 +31,17 @@ class JigPosition : public QObject {
     Q_OBJECT
 
 public:
-    enum class State { Waiting, Programming, Verifying, TakeAway, Lost, Stopped };
+    enum class State { Waiting, BackingUp, Programming, Verifying, TakeAway, Lost, Stopped };
 
     JigPosition(int position, std::chrono::milliseconds timeout, bool verify,
                 QObject* parent = nullptr);
 
     Result<void, OpenFailure> open(const QString& device) { return link_.open(device); }
     void start();
+
+    // From now on each unit is read first and what it held goes to `keeper`; its frame
+    // goes out only once that is kept.
+    void keepBackupsWith(exchange::UnitExchange::BackupKeeper keeper);
 
     // The answer to unitArrived(): program the unit just connected with this number.
     void program(long number, long ordinal, const Frame& frame);
@@ -80,6 +84,7 @@ private:
 
     int position_;
     bool verify_;
+    bool backup_ = false;
     SerialLink link_;
     exchange::UnitExchange exchange_;
     State state_ = State::Stopped;

@@ -58,6 +58,36 @@ const std::vector<std::vector<const char*>> kMigrations{
         " UNIQUE (job, number))",
         "CREATE INDEX numbers_by_state ON numbers (job, state, number)",
     },
+    {
+        // Every configuration sent to a unit or read from one outside a batch. Ids are
+        // handed out by the program (the largest plus one, under the write lock): the
+        // same text on both engines.
+        "CREATE TABLE history ("
+        " id BIGINT PRIMARY KEY,"
+        " recorded_at TEXT NOT NULL,"
+        " recorded_ms BIGINT NOT NULL,"
+        " host TEXT NOT NULL,"
+        " operator TEXT NOT NULL,"
+        " program TEXT NOT NULL CHECK (program IN ('window', 'command line')),"
+        " device TEXT NOT NULL,"
+        " action TEXT NOT NULL,"
+        " direction TEXT NOT NULL CHECK (direction IN ('sent', 'read')),"
+        " image TEXT NOT NULL,"
+        " number TEXT,"
+        " outcome TEXT NOT NULL)",
+        "CREATE INDEX history_by_time ON history (recorded_ms)",
+        // The history as it is read: its own entries and, through their jobs, the batch
+        // units, whose numbers already record the image that went out.
+        "CREATE VIEW exchanges AS"
+        " SELECT CAST(id AS TEXT) AS id, recorded_at, host, operator, program, device,"
+        "  action, direction, image, number, outcome FROM history"
+        " UNION ALL"
+        " SELECT job || '/' || CAST(number AS TEXT), sent_at, station, operator,"
+        "  'command line', device, 'batch', 'sent', image, CAST(number AS TEXT),"
+        "  COALESCE(result, state) FROM numbers"
+        " WHERE state <> 'free' AND COALESCE(frame_sent, 1) = 1 AND image IS NOT NULL"
+        "  AND image <> ''",
+    },
 };
 
 std::atomic<int> connections{0};

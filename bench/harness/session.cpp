@@ -31,8 +31,10 @@ Started Session::startUnit() {
 }
 
 Started Session::startProgram() {
+    // The window keeps its history in the run's folder, never in the user's store.
     const std::vector<std::string> environment{"QT_QPA_PLATFORM=offscreen", "VELMORA_AUTOMATION=1",
-                                               "VELMORA_COM1=" + paths_.workDir + "/com1"};
+                                               "VELMORA_COM1=" + paths_.workDir + "/com1",
+                                               "XDG_DATA_HOME=" + paths_.workDir};
     spawnedMs_ = monotonicMs();
     if (const Started started = program_.start({paths_.program}, environment); !started)
         return started;

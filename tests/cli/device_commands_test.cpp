@@ -70,8 +70,8 @@ TEST(DeviceCommands, ReadThenProgramThenVerifyFindsNoDifference) {
     ASSERT_EQ(read.exitCode, 0) << read.err;
     EXPECT_EQ(fileText(folder / "got.prg"), fileText(heldFile));
 
-    const CliRun program =
-        runCli({"program", "--port", "1", pathText(wantedFile), "--verify"}, unit.link());
+    const CliRun program = runCli(
+        {"program", "--port", "1", pathText(wantedFile), "--verify", "--no-backup"}, unit.link());
     ASSERT_EQ(program.exitCode, 0) << program.err;
     EXPECT_EQ(program.out, "programmed and verified\n");
 
@@ -94,8 +94,9 @@ TEST(DeviceCommands, VerifyComparesEveryByteOfTheReadBack) {
     std::thread player(
         answerFrames, line.masterFd(),
         std::vector<Bytes>{Bytes(kImageSize, 0x55), Bytes(held.begin(), held.end())});
-    const CliRun spoilt = runCli({"program", "--device", QString::fromStdString(line.slavePath()),
-                                  pathText(folder.save("default.prg", windowAfter())), "--verify"});
+    const CliRun spoilt =
+        runCli({"program", "--device", QString::fromStdString(line.slavePath()),
+                pathText(folder.save("default.prg", windowAfter())), "--verify", "--no-backup"});
     player.join();
     EXPECT_EQ(spoilt.exitCode, 1) << spoilt.err;
     EXPECT_EQ(spoilt.out, "image byte 96: sent 0, unit holds 200\n");
@@ -116,13 +117,13 @@ TEST(DeviceCommands, AUnitThatDoesNotAnswerEndsInATimeOut) {
     };
     const std::vector<Case> cases{
         {{"--silent"},
-         {"program", input},
+         {"program", input, "--no-backup"},
          "no complete answer to the programming frame within 500 ms; the programming frame "
          "went out, so the unit may hold the new configuration",
          500},
         {{"--short", "40"}, {"read", "-o", target}, "no complete answer to the read request", 500},
         {{"--garbage"},
-         {"program", input},
+         {"program", input, "--no-backup"},
          "an image came instead of the acknowledgement; the programming frame went out",
          0},
     };
@@ -212,11 +213,16 @@ TEST(DeviceCommands, AnInterruptedExchangeEndsWithItsSummary) {
         bool recordFull = false;
     };
     const std::vector<Case> cases{
-        {{"program", input, "--log", record}, SIGINT, "the programming frame had been sent"},
+        {{"program", input, "--no-backup", "--log", record},
+         SIGINT,
+         "the programming frame had been sent"},
         {{"read", "-o", pathText(folder / "out.prg")},
          SIGTERM,
          "stopped while the image was awaited; nothing was saved"},
-        {{"program", input, "--log", record}, SIGINT, "the programming frame had been sent", true},
+        {{"program", input, "--no-backup", "--log", record},
+         SIGINT,
+         "the programming frame had been sent",
+         true},
     };
     for (const Case& test : cases) {
         SimulatedUnit unit({"--silent"});

@@ -64,8 +64,9 @@ TEST(ProductionRecord, ARowPerAttemptThatASpreadsheetOpensAndResumeReadsBack) {
     EXPECT_TRUE(holds(failed.err, "verify failed"));
     ASSERT_TRUE(unit.control("misstore off"));
     ASSERT_TRUE(unit.control("silent on"));
-    const CliRun unanswered =
-        runCli({"program", "--port", "1", plain, "--timeout", "0.2", "--log", record}, unit.link());
+    const CliRun unanswered = runCli(
+        {"program", "--port", "1", plain, "--timeout", "0.2", "--no-backup", "--log", record},
+        unit.link());
     ASSERT_EQ(unanswered.exitCode, 3) << unanswered.err;
     ASSERT_TRUE(unit.control("silent off"));
     const CliRun read = runCli({"read", "--port", "1", "--log", record}, unit.link());
