@@ -44,29 +44,28 @@ StoreResult<std::vector<std::pair<std::string, long>>>
 ProductionStore::markInFlightToCheck(const std::string& station,
                                      const std::vector<std::string>& devices) {
     using Marked = std::vector<std::pair<std::string, long>>;
-    return attempt([&](StoreConnection& db) {
-        return inTransaction(db, [&]() -> StoreResult<Marked> {
-            Marked marked;
-            for (const std::string& device : devices) {
-                auto found = db.run("SELECT job, number FROM numbers WHERE state = 'sent' AND "
-                                    "station = ? AND device = ? ORDER BY job, number",
-                                    {text(station), text(device)});
-                if (!found)
-                    return found.error();
-                while ((*found)->next())
-                    marked.emplace_back((*found)->value(0).toString().toStdString(),
-                                        (*found)->value(1).toLongLong());
-                auto changed =
-                    db.run("UPDATE numbers SET state = 'to-check', result = 'interrupted', "
-                           "detail = 'in flight when its station stopped; the unit may hold it', "
-                           "finished_at = ? WHERE state = 'sent' AND station = ? AND device = ?",
-                           {text(storeTimestamp()), text(station), text(device)});
-                if (!changed)
-                    return changed.error();
-            }
-            std::sort(marked.begin(), marked.end());
-            return marked;
-        });
+    if (devices.empty())
+        return Marked();
+    // One statement for every device: it commits by itself, in one round trip.
+    QString sweep =
+        QStringLiteral("UPDATE numbers SET state = 'to-check', result = 'interrupted', "
+                       "detail = 'in flight when its station stopped; the unit may hold it', "
+                       "finished_at = ? WHERE state = 'sent' AND station = ? AND device IN (?");
+    sweep += QStringLiteral(", ?").repeated(static_cast<int>(devices.size()) - 1);
+    sweep += QStringLiteral(") RETURNING job, number");
+    std::vector<QVariant> values{text(storeTimestamp()), text(station)};
+    for (const std::string& device : devices)
+        values.push_back(text(device));
+    return attempt([&](StoreConnection& db) -> StoreResult<Marked> {
+        auto swept = db.run(sweep, values);
+        if (!swept)
+            return swept.error();
+        Marked marked;
+        while ((*swept)->next())
+            marked.emplace_back((*swept)->value(0).toString().toStdString(),
+                                (*swept)->value(1).toLongLong());
+        std::sort(marked.begin(), marked.end());
+        return marked;
     });
 }
 
