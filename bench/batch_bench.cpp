@@ -14,16 +14,15 @@
 //
 //   velmora-batch-bench [--runs N] [--units U] [--absent-ms MS] [--idle-seconds S]
 //                       [--verify 0|1] [--store URL] [--cli PATH] [--unit PATH]
+#include "harness/bench_program.h"
 #include "harness/child_process.h"
 #include "harness/line_reader.h"
 #include "harness/process_stats.h"
-#include "harness/repeated_runs.h"
 #include "harness/session.h"
 #include "harness/statistics.h"
 #include "progfile/programming_file.h"
 #include "protocol/config_image.h"
 #include "protocol/frames.h"
-#include "support/command_options.h"
 #include "support/monotonic_clock.h"
 
 #include <charconv>
@@ -59,27 +58,23 @@ struct Options {
     std::string unit = VELMORA_UNIT_SIM;
 };
 
-constexpr const char* kUsage = "usage: velmora-batch-bench [--runs N] [--units U] [--absent-ms MS]"
-                               " [--idle-seconds S] [--verify 0|1] [--store URL] [--cli PATH]"
-                               " [--unit PATH]\n";
+const BenchProgram kProgram{
+    "velmora-batch-bench",
+    "batch",
+    "usage: velmora-batch-bench [--runs N] [--units U] [--absent-ms MS] [--idle-seconds S]"
+    " [--verify 0|1] [--store URL] [--cli PATH] [--unit PATH]\n",
+    {"--runs", "--units", "--absent-ms", "--idle-seconds", "--verify", "--store", "--cli",
+     "--unit"}};
 
-Result<Options> parseOptions(int argc, char** argv) {
-    const Accepted accepted{{"--runs", "--units", "--absent-ms", "--idle-seconds", "--verify",
-                             "--store", "--cli", "--unit"},
-                            {},
-                            {},
-                            0};
-    return readOptions({argv + 1, argv + argc}, accepted, Options{},
-                       [](OptionValues& values, Options& options) {
-                           values.whole("--runs", options.runs, 1, 100);
-                           values.whole("--units", options.units, 2, 10000);
-                           values.whole("--absent-ms", options.absentMs, 0, 60000);
-                           values.whole("--idle-seconds", options.idleSeconds, 1, 3600);
-                           values.whole("--verify", options.verify, 0, 1);
-                           values.text("--store", options.store);
-                           values.text("--cli", options.cli);
-                           values.text("--unit", options.unit);
-                       });
+void readSettings(OptionValues& values, Options& options) {
+    values.whole("--runs", options.runs, 1, 100);
+    values.whole("--units", options.units, 2, 10000);
+    values.whole("--absent-ms", options.absentMs, 0, 60000);
+    values.whole("--idle-seconds", options.idleSeconds, 1, 3600);
+    values.whole("--verify", options.verify, 0, 1);
+    values.text("--store", options.store);
+    values.text("--cli", options.cli);
+    values.text("--unit", options.unit);
 }
 
 // One simulated unit per position, each on its own pseudo-terminal.
@@ -282,23 +277,10 @@ void printRow(const char* name, const std::vector<double>& values, const char* u
                 spread.high, unit, target);
 }
 
-} // namespace
-
-int main(int argc, char** argv) {
-    const auto options = parseOptions(argc, argv);
-    if (!options)
-        return refuseArguments("velmora-batch-bench", options.problems(), kUsage);
-    const auto measured = measureRepeatedly(options->runs, "batch", [&](const std::string& folder) {
-        return measureRun(*options, folder);
-    });
-    if (!measured) {
-        std::fprintf(stderr, "the batch run failed\n");
-        return 1;
-    }
-    const std::vector<RunFigures>& runs = *measured;
-    std::printf("velmora-cli batch figures: %d runs; %d units, %d ms hand-over, %s\n",
-                options->runs, options->units, options->absentMs,
-                options->verify ? "with read-back" : "without read-back");
+void report(const Options& options, const std::vector<RunFigures>& runs) {
+    std::printf("velmora-cli batch figures: %d runs; %d units, %d ms hand-over, %s\n", options.runs,
+                options.units, options.absentMs,
+                options.verify ? "with read-back" : "without read-back");
     std::printf("\n%-44s %10s %24s %-12s %s\n", "figure", "median", "spread (min .. max)", "unit",
                 "target");
     for (const int positions : kPositionCounts) {
@@ -319,8 +301,13 @@ int main(int argc, char** argv) {
     printRow("8 positions / (8 x 1 position)", ratios, "ratio", ">= 0.9");
     char limit[64];
     std::snprintf(limit, sizeof limit, "1 position / line limit %.1f units/min",
-                  60000.0 / lineLimitMs(*options));
+                  60000.0 / lineLimitMs(options));
     printRow(limit, toLimit, "ratio", ">= 0.9");
     printRow("processor use, 8 positions waiting", idle, "% of a core", "< 5 %");
-    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    return runBench<Options>(argc, argv, kProgram, readSettings, measureRun, report);
 }

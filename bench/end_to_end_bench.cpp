@@ -6,12 +6,11 @@
 // of the runs, their spread and the target of each figure.
 //
 //   velmora-bench [--runs N] [--poll-seconds S] [--commands K] [--program PATH] [--unit PATH]
+#include "harness/bench_program.h"
 #include "harness/log_measures.h"
 #include "harness/process_stats.h"
-#include "harness/repeated_runs.h"
 #include "harness/session.h"
 #include "harness/statistics.h"
-#include "support/command_options.h"
 #include "support/monotonic_clock.h"
 
 #include <cstdio>
@@ -62,20 +61,19 @@ constexpr std::size_t kFigureCount = std::size(kFigures);
 
 using RunFigures = std::vector<double>; // in the order of kFigures
 
-constexpr const char* kUsage = "usage: velmora-bench [--runs N] [--poll-seconds S] [--commands K]"
-                               " [--program PATH] [--unit PATH]\n";
+const BenchProgram kProgram{
+    "velmora-bench",
+    "bench",
+    "usage: velmora-bench [--runs N] [--poll-seconds S] [--commands K] [--program PATH]"
+    " [--unit PATH]\n",
+    {"--runs", "--poll-seconds", "--commands", "--program", "--unit"}};
 
-Result<Options> parseOptions(int argc, char** argv) {
-    const Accepted accepted{
-        {"--runs", "--poll-seconds", "--commands", "--program", "--unit"}, {}, {}, 0};
-    return readOptions({argv + 1, argv + argc}, accepted, Options{},
-                       [](OptionValues& values, Options& options) {
-                           values.whole("--runs", options.runs, 1, 100);
-                           values.whole("--poll-seconds", options.pollSeconds, 1, 3600);
-                           values.whole("--commands", options.commands, 1, 1000);
-                           values.text("--program", options.program);
-                           values.text("--unit", options.unit);
-                       });
+void readSettings(OptionValues& values, Options& options) {
+    values.whole("--runs", options.runs, 1, 100);
+    values.whole("--poll-seconds", options.pollSeconds, 1, 3600);
+    values.whole("--commands", options.commands, 1, 1000);
+    values.text("--program", options.program);
+    values.text("--unit", options.unit);
 }
 
 // Clicks `button` `count` times; for each, the time from the unit's last byte to the
@@ -162,18 +160,12 @@ void printTable(const std::vector<RunFigures>& runs) {
 } // namespace
 
 int main(int argc, char** argv) {
-    const auto options = parseOptions(argc, argv);
-    if (!options)
-        return refuseArguments("velmora-bench", options.problems(), kUsage);
-    const auto measured = measureRepeatedly(options->runs, "bench", [&](const std::string& folder) {
-        return measureRun(*options, folder);
-    });
-    if (!measured)
-        return 1;
-    const std::vector<RunFigures>& runs = *measured;
-    std::printf("velmora end-to-end figures: %d runs; in each, %d s of polling, %d programmings"
-                " and %d reads\n",
-                options->runs, options->pollSeconds, options->commands, options->commands);
-    printTable(runs);
-    return 0;
+    return runBench<Options>(
+        argc, argv, kProgram, readSettings, measureRun,
+        [](const Options& options, const std::vector<RunFigures>& runs) {
+            std::printf("velmora end-to-end figures: %d runs; in each, %d s of polling, %d"
+                        " programmings and %d reads\n",
+                        options.runs, options.pollSeconds, options.commands, options.commands);
+            printTable(runs);
+        });
 }

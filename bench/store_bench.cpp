@@ -8,10 +8,9 @@
 //
 //   velmora-store-bench [--store URL|FILE] [--stations S] [--positions P] [--seconds T]
 //                       [--units-per-second U] [--exchange-ms MS] [--runs N]
-#include "harness/repeated_runs.h"
+#include "harness/bench_program.h"
 #include "harness/statistics.h"
 #include "store/store_thread.h"
-#include "support/command_options.h"
 #include "support/monotonic_clock.h"
 
 #include <QCoreApplication>
@@ -40,9 +39,23 @@ struct Options {
     int runs = 3;
 };
 
-constexpr const char* kUsage =
+const BenchProgram kProgram{
+    "velmora-store-bench",
+    "store",
     "usage: velmora-store-bench [--store URL|FILE] [--stations S] [--positions P] "
-    "[--seconds T] [--units-per-second U] [--exchange-ms MS] [--runs N]\n";
+    "[--seconds T] [--units-per-second U] [--exchange-ms MS] [--runs N]\n",
+    {"--store", "--stations", "--positions", "--seconds", "--units-per-second", "--exchange-ms",
+     "--runs"}};
+
+void readSettings(OptionValues& values, Options& o) {
+    values.text("--store", o.store);
+    values.whole("--stations", o.stations, 1, 64);
+    values.whole("--positions", o.positions, 1, 8);
+    values.whole("--seconds", o.seconds, 1, 3600);
+    values.decimal("--units-per-second", o.unitsPerSecond, 0.01, 1000.0);
+    values.whole("--exchange-ms", o.exchangeMs, 0, 60000);
+    values.whole("--runs", o.runs, 1, 100);
+}
 
 struct RunFigures {
     double median;
@@ -162,44 +175,17 @@ std::optional<RunFigures> measureRun(const Options& options, const std::string& 
     return figures;
 }
 
-} // namespace
-
-int main(int argc, char** argv) {
-    QCoreApplication application(argc, argv);
-    const Accepted accepted{{"--store", "--stations", "--positions", "--seconds",
-                             "--units-per-second", "--exchange-ms", "--runs"},
-                            {},
-                            {},
-                            0};
-    const auto options = readOptions(
-        {argv + 1, argv + argc}, accepted, Options{}, [](OptionValues& values, Options& o) {
-            values.text("--store", o.store);
-            values.whole("--stations", o.stations, 1, 64);
-            values.whole("--positions", o.positions, 1, 8);
-            values.whole("--seconds", o.seconds, 1, 3600);
-            values.decimal("--units-per-second", o.unitsPerSecond, 0.01, 1000.0);
-            values.whole("--exchange-ms", o.exchangeMs, 0, 60000);
-            values.whole("--runs", o.runs, 1, 100);
-        });
-    if (!options)
-        return refuseArguments("velmora-store-bench", options.problems(), kUsage);
-    const auto measured = measureRepeatedly(options->runs, "store", [&](const std::string& folder) {
-        return measureRun(*options, folder);
-    });
-    if (!measured) {
-        std::fprintf(stderr, "the store run failed\n");
-        return 1;
-    }
+void report(const Options& options, const std::vector<RunFigures>& runs) {
     std::vector<double> medians;
     std::vector<double> p99s;
-    for (const RunFigures& run : *measured) {
+    for (const RunFigures& run : runs) {
         medians.push_back(run.median);
         p99s.push_back(run.p99);
     }
     std::printf("production store: %s; %d stations x %d positions, %.2f units/s per position, "
                 "%d s, %d runs\n",
-                options->store.empty() ? "SQLite file" : options->store.c_str(), options->stations,
-                options->positions, options->unitsPerSecond, options->seconds, options->runs);
+                options.store.empty() ? "SQLite file" : options.store.c_str(), options.stations,
+                options.positions, options.unitsPerSecond, options.seconds, options.runs);
     const struct {
         const char* name;
         const std::vector<double>& values;
@@ -211,5 +197,11 @@ int main(int argc, char** argv) {
         std::printf("%-24s %8.2f ms (runs %.2f .. %.2f)   %s\n", row.name, spread.median,
                     spread.low, spread.high, row.target);
     }
-    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication application(argc, argv);
+    return runBench<Options>(argc, argv, kProgram, readSettings, measureRun, report);
 }

@@ -1,6 +1,6 @@
 #include "cli/assignment.h"
 
-#include "cli/parameter_listing.h"
+#include "exchange/parameter_listing.h"
 #include "model/input_rules.h"
 #include "values/tone_table.h"
 
@@ -8,6 +8,9 @@
 #include <string>
 
 namespace velmora::cli {
+
+// The verbs drive the exchange engine below them.
+using namespace exchange;
 namespace {
 
 Problem refusal(std::string_view name, const std::string& why) {

@@ -2,11 +2,11 @@
 #include "cli/batch_record.h"
 #include "cli/device_commands.h"
 #include "cli/device_line.h"
-#include "cli/form_loading.h"
-#include "cli/interruption.h"
-#include "cli/production_line.h"
-#include "cli/production_record.h"
 #include "cli/verb_table.h"
+#include "exchange/form_loading.h"
+#include "exchange/interruption.h"
+#include "production/production_line.h"
+#include "production/production_record.h"
 #include "store/store_location.h"
 
 #include <QFileInfo>
@@ -16,6 +16,10 @@
 #include <vector>
 
 namespace velmora::cli {
+
+// The verbs drive the engines below them.
+using namespace exchange;
+using namespace production;
 namespace {
 
 std::string batchUsage() {

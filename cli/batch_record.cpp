@@ -1,10 +1,14 @@
 #include "cli/batch_record.h"
 
-#include "cli/production_record.h"
+#include "production/production_record.h"
 
 #include <memory>
 
 namespace velmora::cli {
+
+// The verbs drive the engines below them.
+using namespace exchange;
+using namespace production;
 
 Step<UnitRecorder> openBatchMirror(const Arguments& arguments, const std::string& configurationFile,
                                    const std::string& sha256,

@@ -2,7 +2,7 @@
 
 #include "cli/command_line.h"
 #include "cli/exit_status.h"
-#include "cli/production_line.h"
+#include "production/production_line.h"
 
 #include <string>
 
@@ -12,8 +12,9 @@ namespace velmora::cli {
 // it, held against every other writer for as long as the recorder lives; no recorder
 // without --log. The store, not this copy, decides which numbers are free.
 // `labelOf` names a position ("port 3") as the record's position column shows it.
-Step<UnitRecorder> openBatchMirror(const Arguments& arguments, const std::string& configurationFile,
-                                   const std::string& sha256,
-                                   std::function<std::string(int)> labelOf);
+Step<production::UnitRecorder> openBatchMirror(const Arguments& arguments,
+                                               const std::string& configurationFile,
+                                               const std::string& sha256,
+                                               std::function<std::string(int)> labelOf);
 
 } // namespace velmora::cli

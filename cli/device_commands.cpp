@@ -1,17 +1,26 @@
 #include "cli/device_commands.h"
 
 #include "cli/device_line.h"
-#include "cli/form_loading.h"
-#include "cli/interruption.h"
-#include "cli/production_record.h"
-#include "cli/verification.h"
+#include "exchange/form_loading.h"
+#include "exchange/interruption.h"
+#include "exchange/verification.h"
+#include "production/production_record.h"
 #include "progfile/programming_file_saving.h"
 #include "protocol/image_decode.h"
 
 #include <memory>
 
 namespace velmora::cli {
+
+// The verbs drive the engines below them.
+using namespace exchange;
+using namespace production;
 namespace {
+
+using exchange::describeReadBack;
+using exchange::Difference;
+using production::ProductionRecord;
+using production::RecordRow;
 
 using OptionalRecord = std::unique_ptr<ProductionRecord>;
 
@@ -46,53 +55,26 @@ std::string numberOf(const Image& image) {
 
 // Programs the unit and reads it back when asked; fills in the row's outcome and gives
 // the failure for the operator, if any.
-Step<void> programUnit(UnitSession& session, const LineChoice& line, const Image& image,
-                       bool verify, RecordRow& row, std::ostream& out) {
-    const std::string device = line.device.toStdString();
-    const Result<void, UnitOutcome> programmed = session.program(programmingFrame(image));
-    row.frameSent = session.frameSent();
-    if (!programmed) {
-        row.result = programmed.error();
-        if (row.result != UnitOutcome::Interrupted)
-            return troubleFailure(row.result, line, "the programming frame");
-        if (!row.frameSent)
-            return Failure{ExitStatus::Interrupted, "interrupted before the programming frame "
-                                                    "went to the unit on " +
-                                                        device + ": the unit is unchanged"};
-        row.detail = "the frame was sent, no acknowledgement yet";
-        return Failure{ExitStatus::Interrupted,
-                       "interrupted while programming the unit on " + device +
-                           ": the programming frame had been sent, so the unit may hold the "
-                           "new configuration; read it before trusting it"};
-    }
-    row.result = UnitOutcome::Programmed;
-    if (!verify) {
-        out << "programmed\n" << std::flush;
+Step<void> programUnit(UnitSession& session, const QString& device, const Image& image, bool verify,
+                       RecordRow& row, std::ostream& out) {
+    std::vector steps{ExchangeStep::Program};
+    if (verify)
+        steps.push_back(ExchangeStep::ReadBack);
+    const ExchangeResult result = session.run(std::move(steps), image);
+    row.frameSent = result.frameSent;
+    row.result = result.outcome;
+    row.detail = result.detail;
+    if (exchange::succeeded(result.outcome)) {
+        out << (verify ? "programmed and verified\n" : "programmed\n") << std::flush;
         return {};
     }
-    const auto checked = readBack(session, image);
-    if (!checked) {
-        row.result = checked.error();
-        row.detail = "acknowledged, not verified";
-        if (row.result == UnitOutcome::Interrupted)
-            return Failure{ExitStatus::Interrupted,
-                           "interrupted while reading back the unit on " + device +
-                               ": it acknowledged the programming frame but is not verified"};
-        return troubleFailure(row.result, line, "the read request after programming");
-    }
-    const std::vector<Difference>& found = *checked;
-    if (found.empty()) {
-        row.result = UnitOutcome::Verified;
-        out << "programmed and verified\n" << std::flush;
-        return {};
-    }
-    row.result = UnitOutcome::VerifyFailed;
-    for (const Difference& difference : found) {
+    if (result.outcome != UnitOutcome::VerifyFailed)
+        return exchangeFailure(result, device);
+    for (const Difference& difference : result.differences)
         out << describeReadBack(difference) << "\n" << std::flush;
-        row.detail += (row.detail.empty() ? "" : "; ") + describeReadBack(difference);
-    }
     return Failure{ExitStatus::Differs, "verify failed: the unit acknowledged but holds " +
-                                            std::to_string(found.size()) + " different value(s)"};
+                                            std::to_string(result.differences.size()) +
+                                            " different value(s)"};
 }
 
 } // namespace
@@ -115,20 +97,13 @@ ExitStatus readCommand(const Arguments& arguments, std::ostream&, std::ostream& 
     row.device = stableDeviceName(choice.device);
     row.result = UnitOutcome::Read;
 
-    const Result<Image, UnitOutcome> held = session.read();
-    if (!held) {
-        row.result = held.error();
-        if (row.result == UnitOutcome::Interrupted)
-            return finish(log, row,
-                          Failure{ExitStatus::Interrupted,
-                                  "interrupted while reading the unit on " + device + ": " +
-                                      (session.frameSent() ? "the read request had been sent"
-                                                           : "nothing had been sent") +
-                                      "; nothing was saved"},
-                          err);
-        return finish(log, row, troubleFailure(row.result, choice, "the read request"), err);
+    const ExchangeResult held = session.run({ExchangeStep::Read});
+    if (!held.held) {
+        row.result = held.outcome;
+        row.detail = held.detail;
+        return finish(log, row, exchangeFailure(held, choice.device), err);
     }
-    const Image& image = *held;
+    const Image& image = *held.held;
     row.image = image;
     row.number = numberOf(image);
     if (saving) {
@@ -192,7 +167,8 @@ ExitStatus programCommand(const Arguments& arguments, std::ostream& out, std::os
     const LineChoice& choice = opened->choice;
     UnitSession& session = *opened->session;
     row.device = stableDeviceName(choice.device);
-    const auto failure = programUnit(session, choice, image, arguments.has("--verify"), row, out);
+    const auto failure =
+        programUnit(session, choice.device, image, arguments.has("--verify"), row, out);
     return finish(log, row, failure, err);
 }
 

@@ -80,22 +80,30 @@ Failure openFailure(const OpenFailure& failure, int port) {
             withMappingAdvice(failure, failure.text(), port).toStdString()};
 }
 
-Failure troubleFailure(UnitOutcome trouble, const LineChoice& line, const std::string& exchange) {
-    const std::string device = line.device.toStdString();
-    const auto sentence = [&]() -> std::string {
-        switch (trouble) {
-        case UnitOutcome::WrongAnswer:
-            return "the unit on " + device + " gave the wrong answer to " + exchange;
-        case UnitOutcome::PortLost:
-            return "the line to " + device + " was lost";
-        case UnitOutcome::Interrupted:
-            return "interrupted while waiting for the unit on " + device + " to answer " + exchange;
-        default:
-            return "no complete answer from the unit on " + device + " to " + exchange +
-                   " within " + std::to_string(line.timeout.count()) + " ms";
+Failure exchangeFailure(const ExchangeResult& result, const QString& device) {
+    std::string message = "the unit on " + device.toStdString() + ": " + result.detail;
+    // A frame that went out unanswered may still have been taken whole.
+    if (result.outcome != UnitOutcome::Interrupted && result.step == ExchangeStep::Program &&
+        result.frameSent)
+        message += "; the programming frame went out, so the unit may hold the new "
+                   "configuration; read it before trusting it";
+    if (result.outcome == UnitOutcome::Interrupted) {
+        switch (result.step) {
+        case ExchangeStep::Read:
+            message += "; nothing was saved";
+            break;
+        case ExchangeStep::Program:
+            message += result.frameSent
+                           ? "; the programming frame had been sent, so the unit may hold the "
+                             "new configuration; read it before trusting it"
+                           : "; the unit is unchanged";
+            break;
+        case ExchangeStep::ReadBack:
+            message += "; it acknowledged the programming frame but is not verified";
+            break;
         }
-    };
-    return {exitStatusOf(trouble), sentence()};
+    }
+    return {exchange::exitStatusOf(result.outcome), message};
 }
 
 } // namespace velmora::cli

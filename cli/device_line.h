@@ -2,7 +2,7 @@
 
 #include "cli/command_line.h"
 #include "cli/exit_status.h"
-#include "cli/unit_session.h"
+#include "exchange/unit_session.h"
 
 #include <QString>
 
@@ -12,6 +12,12 @@
 #include <vector>
 
 namespace velmora::cli {
+
+using exchange::ExchangeResult;
+using exchange::ExchangeStep;
+using exchange::Interruption;
+using exchange::UnitOutcome;
+using exchange::UnitSession;
 
 inline constexpr std::chrono::milliseconds kDefaultTimeout{2000};
 
@@ -51,8 +57,8 @@ Step<OpenLine> openLine(const Arguments& arguments, const Interruption& interrup
 // leads nowhere.
 Failure openFailure(const OpenFailure& failure, int port);
 
-// The failure for an exchange that ended with no-answer, wrong-answer, port-lost or
-// interrupted; `exchange` names what went unanswered ("the programming frame").
-Failure troubleFailure(UnitOutcome trouble, const LineChoice& line, const std::string& exchange);
+// The failure for an exchange sequence that ended without its success: the unit, what
+// went wrong in the engine's words, and what it means for the unit when interrupted.
+Failure exchangeFailure(const ExchangeResult& result, const QString& device);
 
 } // namespace velmora::cli

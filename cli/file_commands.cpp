@@ -1,15 +1,18 @@
 #include "cli/file_commands.h"
 
 #include "cli/assignment.h"
-#include "cli/configuration_diff.h"
-#include "cli/form_loading.h"
 #include "cli/json_text.h"
-#include "cli/parameter_listing.h"
+#include "exchange/configuration_diff.h"
+#include "exchange/form_loading.h"
+#include "exchange/parameter_listing.h"
 #include "progfile/programming_file_saving.h"
 
 #include <string>
 
 namespace velmora::cli {
+
+// The verbs drive the exchange engine below them.
+using namespace exchange;
 namespace {
 
 // The file as "Importa file" takes it; a refusal is said with the window's reasons.

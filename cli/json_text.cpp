@@ -4,6 +4,9 @@
 
 namespace velmora::cli {
 
+// The verbs drive the exchange engine below them.
+using namespace exchange;
+
 std::string jsonString(std::string_view text) {
     static constexpr std::array<char, 16> kHex{'0', '1', '2', '3', '4', '5', '6', '7',
                                                '8', '9', 'a', 'b', 'c', 'd', 'e', 'f'};

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "cli/parameter_listing.h"
+#include "exchange/parameter_listing.h"
 #include "protocol/config_image.h"
 
 #include <string>
@@ -12,6 +12,7 @@ namespace velmora::cli {
 std::string jsonString(std::string_view text);
 
 // {"file": ..., "parameters": [{"caption", "controls", "value"}...], "image": [96 numbers]}
-std::string configurationJson(std::string_view file, const Listing& listing, const Image& image);
+std::string configurationJson(std::string_view file, const exchange::Listing& listing,
+                              const Image& image);
 
 } // namespace velmora::cli

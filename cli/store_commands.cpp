@@ -2,9 +2,9 @@
 
 #include "cli/assignment.h"
 #include "cli/device_line.h"
-#include "cli/form_loading.h"
-#include "cli/production_record.h"
-#include "cli/record_reading.h"
+#include "exchange/form_loading.h"
+#include "production/production_record.h"
+#include "production/record_reading.h"
 #include "store/production_store.h"
 #include "support/number_text.h"
 
@@ -19,6 +19,10 @@
 #include <string>
 
 namespace velmora::cli {
+
+// The verbs drive the engines below them.
+using namespace exchange;
+using namespace production;
 namespace {
 
 constexpr const char* kJobUsage =

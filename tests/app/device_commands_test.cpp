@@ -1,5 +1,5 @@
+#include "dialogs_and_rig.h"
 #include "progfile/programming_file_saving.h"
-#include "simulated_unit.h"
 
 #include <QSignalSpy>
 #include <QTest>

@@ -1,5 +1,5 @@
+#include "dialogs_and_rig.h"
 #include "progfile/programming_file.h"
-#include "simulated_unit.h"
 
 #include <QTest>
 

@@ -1,4 +1,4 @@
-#include "simulated_unit.h"
+#include "dialogs_and_rig.h"
 #include "tests/link/line_peer.h"
 
 #include <QDir>

@@ -67,8 +67,9 @@ TEST(BatchCommand, FourPositionsProgramTwelveUnitsEachOnceWithItsOwnNumber) {
 
 // A unit that never acknowledges, an adapter that hangs up in the middle of a frame and
 // a unit that stores something else: each number sent is spent with its unit, and the
-// other positions go on to the end of the range. A unit on a bouncing connector, which
-// answers every other poll, never answers two in a row: it is never taken.
+// other positions go on to the end of the range, each failure in the words program
+// uses. A unit on a bouncing connector, which answers every other poll, never answers
+// two in a row: it is never taken.
 TEST(BatchCommand, FailingPositionsSpendTheirNumbersWhileTheOthersFinish) {
     Folder folder;
     const auto file = folder.save("site.prg", site(1));
@@ -87,7 +88,9 @@ TEST(BatchCommand, FailingPositionsSpendTheirNumbersWhileTheOthersFinish) {
     EXPECT_TRUE(holds(out, "numbers 101-112: 12 unit(s) handled, 9 programmed, 3 failed\n"))
         << line.err();
     for (const char* outcome :
-         {"verify-failed: Numero periferico: sent ", "no-answer: ", "port-lost: "})
+         {"verify-failed: Numero periferico: sent ",
+          "no-answer: no complete answer to the programming frame within 1000 ms",
+          "port-lost: the line was lost during the exchange"})
         EXPECT_TRUE(holds(out, outcome));
     EXPECT_TRUE(holds(out, "spent, units to check: "));
     EXPECT_TRUE(holds(out, "the number is spent: set the unit aside and check it"));

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "cli/record_reading.h"
 #include "cli_test_support.h"
+#include "production/record_reading.h"
 #include "tests/common/simulated_unit.h"
 
 #include <QElapsedTimer>
@@ -38,10 +38,11 @@ inline QString pathText(const std::filesystem::path& path) {
 
 // The numbers a record shows as sent to a unit, read as record import reads them.
 inline std::set<long> sentNumbersIn(const QString& record) {
-    const auto entries = cli::readRecord(record);
+    const auto entries = production::readRecord(record);
     EXPECT_TRUE(entries) << (entries ? "" : entries.error().message);
     std::set<long> sent;
-    for (const cli::RecordEntry& entry : entries ? *entries : std::vector<cli::RecordEntry>{})
+    for (const production::RecordEntry& entry :
+         entries ? *entries : std::vector<production::RecordEntry>{})
         if (entry.frameSent)
             sent.insert(entry.number);
     return sent;

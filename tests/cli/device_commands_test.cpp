@@ -1,6 +1,6 @@
-#include "cli/form_loading.h"
-#include "cli/production_record.h"
 #include "cli_process.h"
+#include "exchange/form_loading.h"
+#include "production/production_record.h"
 
 #include "unit_sim/pseudo_terminal.h"
 
@@ -115,9 +115,16 @@ TEST(DeviceCommands, AUnitThatDoesNotAnswerEndsInATimeOut) {
         int atLeastMs;
     };
     const std::vector<Case> cases{
-        {{"--silent"}, {"program", input}, "no complete answer", 500},
-        {{"--short", "40"}, {"read", "-o", target}, "no complete answer", 500},
-        {{"--garbage"}, {"program", input}, "wrong answer", 0},
+        {{"--silent"},
+         {"program", input},
+         "no complete answer to the programming frame within 500 ms; the programming frame "
+         "went out, so the unit may hold the new configuration",
+         500},
+        {{"--short", "40"}, {"read", "-o", target}, "no complete answer to the read request", 500},
+        {{"--garbage"},
+         {"program", input},
+         "an image came instead of the acknowledgement; the programming frame went out",
+         0},
     };
     for (const Case& test : cases) {
         SimulatedUnit unit(test.unitOptions);
@@ -172,7 +179,7 @@ TEST(DeviceCommands, ReadFailsOnBytesTheWindowCannotLoadAndKeepsThemWhenAsked) {
     EXPECT_TRUE(holds(read.err, "saved in " + target.toStdString() + " for diagnosis"));
     // The bytes as they came, in a programming file that the window's import refuses.
     EXPECT_TRUE(loadProgrammingFile(folder / "noise.prg").ok());
-    EXPECT_FALSE(cli::loadConfiguration(folder / "noise.prg").ok());
+    EXPECT_FALSE(exchange::loadConfiguration(folder / "noise.prg").ok());
 }
 
 // The line's speed as the terminal layer holds it between programs, after setting it to
@@ -206,7 +213,9 @@ TEST(DeviceCommands, AnInterruptedExchangeEndsWithItsSummary) {
     };
     const std::vector<Case> cases{
         {{"program", input, "--log", record}, SIGINT, "the programming frame had been sent"},
-        {{"read", "-o", pathText(folder / "out.prg")}, SIGTERM, "the read request had been sent"},
+        {{"read", "-o", pathText(folder / "out.prg")},
+         SIGTERM,
+         "stopped while the image was awaited; nothing was saved"},
         {{"program", input, "--log", record}, SIGINT, "the programming frame had been sent", true},
     };
     for (const Case& test : cases) {

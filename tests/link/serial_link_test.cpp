@@ -109,7 +109,7 @@ private slots:
         QTest::addColumn<int>("images");
         QTest::newRow("30, 30, 36 with short gaps")
             << Chunks{{30, 1, 10}, {30, 2, 10}, {36, 3, 60}} << 0 << 1;
-        QTest::newRow("40, a 60 ms pause, 56") << Chunks{{40, 1, 60}, {56, 2, 60}} << 0 << 0;
+        QTest::newRow("40, a 120 ms pause, 56") << Chunks{{40, 1, 120}, {56, 2, 60}} << 0 << 0;
         QTest::newRow("96 U") << Chunks{{96, 0x55, 60}} << 1 << 0;
     }
     void repliesAreCollectedUntilComplete() {

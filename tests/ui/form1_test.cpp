@@ -16,8 +16,6 @@
 #include <memory>
 #include <tuple>
 
-Q_DECLARE_METATYPE(velmora::ControlId)
-
 namespace velmora {
 namespace {
 
@@ -206,33 +204,27 @@ private slots:
     }
 
     // The verdicts are the core's; here a silent refusal, a beep and the band reach the click.
-    void leaveCheckJudgesAClickOnACommand_data() {
-        QTest::addColumn<ControlId>("name");
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<bool>("uhf");
-        QTest::addColumn<bool>("leaves");
-        QTest::addColumn<int>("beeps");
-        QTest::newRow("repetitions 0, silent") << "Text1"_control
-                                               << "0" << false << false << 0;
-        QTest::newRow("VHF 430") << "txttx"_control
-                                 << "430" << false << false << 1;
-        QTest::newRow("UHF 430") << "txttx"_control
-                                 << "430" << true << true << 0;
-    }
-
     void leaveCheckJudgesAClickOnACommand() {
-        QFETCH(ControlId, name);
-        QFETCH(QString, typed);
-        QFETCH(bool, uhf);
-        QFETCH(bool, leaves);
-        QFETCH(int, beeps);
-        model_.setValue("Option2"_control, uhf);
-        typeInto(name, typed);
-        click("Command1"_control);
-        QCOMPARE(commands_, leaves ? QStringList{"Command1"} : QStringList{});
-        QCOMPARE(QApplication::focusWidget() == control(name), !leaves);
-        QCOMPARE(beeps_, beeps);
-        QCOMPARE(text(name), typed);
+        const struct {
+            ControlId name;
+            QString typed;
+            bool uhf;
+            bool leaves;
+            int beeps;
+        } rows[] = {{"Text1"_control, "0", false, false, 0},
+                    {"txttx"_control, "430", false, false, 1},
+                    {"txttx"_control, "430", true, true, 0}};
+        for (const auto& row : rows) {
+            cleanup();
+            init();
+            model_.setValue("Option2"_control, row.uhf);
+            typeInto(row.name, row.typed);
+            click("Command1"_control);
+            QCOMPARE(commands_, row.leaves ? QStringList{"Command1"} : QStringList{});
+            QCOMPARE(QApplication::focusWidget() == control(row.name), !row.leaves);
+            QCOMPARE(beeps_, row.beeps);
+            QCOMPARE(text(row.name), row.typed);
+        }
     }
 
     void refusedClickLeavesTheClickedControlAlone() {
