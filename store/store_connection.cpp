@@ -109,10 +109,6 @@ StoreResult<void> StoreConnection::openDatabase() {
     }
     if (!db_.open())
         return failure(QStringLiteral("cannot open"), db_.lastError());
-    // A plan made for the values at hand trusts the statistics, which know nothing of a
-    // job just created: its counts then walk the whole range instead of the state index.
-    if (location_.engine == StoreLocation::Engine::Postgresql)
-        return exec("SET plan_cache_mode = force_generic_plan");
     return {};
 }
 
