@@ -157,8 +157,9 @@ double lineLimitMs(const Options& options) {
 }
 
 struct Rates {
-    double batch;  // units per minute, from the batch's start to its last unit
-    double steady; // from the first unit's end to the last one's
+    double batch;   // units per minute, from the batch's start to its last unit
+    double steady;  // from the first unit's end to the last one's
+    double firstMs; // from the batch's start to the first unit's end
 };
 
 std::optional<Rates> unitsPerMinute(const Options& options, const std::string& folder,
@@ -202,7 +203,8 @@ std::optional<Rates> unitsPerMinute(const Options& options, const std::string& f
     if (!firstDoneMs || lastDoneMs <= *firstDoneMs)
         return std::nullopt;
     return Rates{options.units / ((lastDoneMs - startMs) / 60000.0),
-                 (options.units - 1) / ((lastDoneMs - *firstDoneMs) / 60000.0)};
+                 (options.units - 1) / ((lastDoneMs - *firstDoneMs) / 60000.0),
+                 *firstDoneMs - startMs};
 }
 
 // Processor use of the batch, in percent of one core, while every position polls an
@@ -252,7 +254,10 @@ std::optional<RunFigures> measureRun(const Options& options, const std::string& 
         if (!rate)
             return std::nullopt;
         figures.rates[positions] = rate->batch;
-        std::fprintf(stderr, "  %d position(s): %.1f units/min\n", positions, rate->batch);
+        std::fprintf(stderr,
+                     "  %d position(s): %.1f units/min (first unit %.0f ms after the start, "
+                     "then %.1f units/min)\n",
+                     positions, rate->batch, rate->firstMs, rate->steady);
         if (positions == 1)
             figures.toLineLimit = rate->steady * lineLimitMs(options) / 60000.0;
     }

@@ -197,13 +197,10 @@ void ProductionLine::unitFinished(JigPosition* jig, const UnitReport& report) {
 void ProductionLine::postOutcome(JigPosition* jig, const UnitReport& report) {
     unrecorded_[report.number] = report;
     waiting_.try_emplace(jig, clock_.elapsed());
-    store_.thread->ask<store::StoreResult<void>>(
-        [job = store_.job, number = report.number, outcome = outcomeOf(report)](
-            store::ProductionStore& store) { return store.record(job, number, outcome); },
-        this,
-        [this, jig, report](store::StoreResult<void> answer) {
-            outcomeRecorded(jig, report, answer);
-        });
+    store_.thread->askOutcome(store_.job, {report.number, outcomeOf(report)}, this,
+                              [this, jig, report](store::StoreResult<void> answer) {
+                                  outcomeRecorded(jig, report, answer);
+                              });
 }
 
 void ProductionLine::outcomeRecorded(JigPosition* jig, const UnitReport& report,

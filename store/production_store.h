@@ -33,12 +33,13 @@ public:
     // The lowest free number of the job, committed as sent by the taker before it is
     // returned (write-ahead); none when the job is used up or closed.
     StoreResult<std::optional<Taken>> take(const std::string& job, const Taker& taker);
-    // A number for each taker in turn, all committed together (one commit for the
-    // group); the takers after the job ran out get none.
-    StoreResult<std::vector<std::optional<Taken>>> takeSeveral(const std::string& job,
-                                                               const std::vector<Taker>& takers);
-    // What became of a number this store handed out.
+    // What became of a number this store handed out; refused when it is not in flight.
     StoreResult<void> record(const std::string& job, long number, const Outcome& outcome);
+    // The outcomes, then a number for each taker in turn, all committed together (one
+    // commit for the group). An outcome refused leaves the others be; the takers after
+    // the job ran out get none.
+    StoreResult<Settled> settle(const std::string& job, const std::vector<NumberOutcome>& outcomes,
+                                const std::vector<Taker>& takers);
     // Marks the numbers spent, all or none (one transaction). A number that is no longer
     // free keeps what the store has of it and is returned: the store's own record,
     // written ahead of the frame, is the better witness. A number outside the job's range

@@ -28,40 +28,74 @@ StoreResult<std::unique_ptr<StoreThread>> StoreThread::start(const StoreLocation
 void StoreThread::askNumber(const std::string& job, const Taker& taker, QObject* receiver,
                             NumberAnswer answer) {
     std::lock_guard lock(wantedGuard_);
-    wanted_.push_back({job, taker, receiver, std::move(answer)});
-    // The first take of a group brings the store thread round; the later ones join it.
-    if (wanted_.size() == 1)
-        QMetaObject::invokeMethod(
-            host_.get(), [this]() { takeWanted(); }, Qt::QueuedConnection);
+    numbersWanted_.push_back({job, taker, receiver, std::move(answer)});
+    settleLater();
 }
 
-void StoreThread::takeWanted() {
-    std::vector<NumberWanted> group;
+void StoreThread::askOutcome(const std::string& job, const NumberOutcome& finished,
+                             QObject* receiver, OutcomeAnswer answer) {
+    std::lock_guard lock(wantedGuard_);
+    outcomesWanted_.push_back({job, finished, receiver, std::move(answer)});
+    settleLater();
+}
+
+// The first question of a group brings the store thread round; the later ones join it.
+void StoreThread::settleLater() {
+    if (numbersWanted_.size() + outcomesWanted_.size() == 1)
+        QMetaObject::invokeMethod(
+            host_.get(), [this]() { settleWanted(); }, Qt::QueuedConnection);
+}
+
+namespace {
+
+template <typename Answer, typename Value>
+void answerOn(const QPointer<QObject>& receiver, const Answer& answer, Value value) {
+    if (receiver)
+        QMetaObject::invokeMethod(
+            receiver.data(), [answer, value = std::move(value)]() { answer(value); },
+            Qt::QueuedConnection);
+}
+
+} // namespace
+
+void StoreThread::settleWanted() {
+    std::vector<NumberWanted> numbers;
+    std::vector<OutcomeWanted> outcomes;
     {
         std::lock_guard lock(wantedGuard_);
-        group.swap(wanted_);
+        numbers.swap(numbersWanted_);
+        outcomes.swap(outcomesWanted_);
     }
-    for (auto first = group.begin(); first != group.end();) {
-        const auto last = std::find_if(first, group.end(), [&first](const NumberWanted& wanted) {
-            return wanted.job != first->job;
-        });
+    std::vector<std::string> jobs;
+    const auto note = [&jobs](const std::string& job) {
+        if (std::find(jobs.begin(), jobs.end(), job) == jobs.end())
+            jobs.push_back(job);
+    };
+    for (const OutcomeWanted& wanted : outcomes)
+        note(wanted.job);
+    for (const NumberWanted& wanted : numbers)
+        note(wanted.job);
+    for (const std::string& job : jobs) {
+        std::vector<NumberOutcome> finished;
+        for (const OutcomeWanted& wanted : outcomes)
+            if (wanted.job == job)
+                finished.push_back(wanted.finished);
         std::vector<Taker> takers;
-        for (auto it = first; it != last; ++it)
-            takers.push_back(it->taker);
-        const auto taken = store_->takeSeveral(first->job, takers);
-        for (auto it = first; it != last; ++it) {
-            if (!it->receiver)
-                continue;
-            StoreResult<std::optional<Taken>> result =
-                taken ? StoreResult<std::optional<Taken>>(
-                            (*taken)[static_cast<std::size_t>(it - first)])
-                      : StoreResult<std::optional<Taken>>(taken.error());
-            QMetaObject::invokeMethod(
-                it->receiver.data(),
-                [answer = it->answer, result = std::move(result)]() { answer(result); },
-                Qt::QueuedConnection);
-        }
-        first = last;
+        for (const NumberWanted& wanted : numbers)
+            if (wanted.job == job)
+                takers.push_back(wanted.taker);
+        const auto settled = store_->settle(job, finished, takers);
+        std::size_t k = 0;
+        for (const OutcomeWanted& wanted : outcomes)
+            if (wanted.job == job)
+                answerOn(wanted.receiver, wanted.answer,
+                         settled ? settled->recorded[k++] : StoreResult<void>(settled.error()));
+        k = 0;
+        for (const NumberWanted& wanted : numbers)
+            if (wanted.job == job)
+                answerOn(wanted.receiver, wanted.answer,
+                         settled ? StoreResult<std::optional<Taken>>(settled->taken[k++])
+                                 : StoreResult<std::optional<Taken>>(settled.error()));
     }
 }
 

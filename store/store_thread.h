@@ -48,11 +48,15 @@ public:
     }
 
     using NumberAnswer = std::function<void(StoreResult<std::optional<Taken>>)>;
-    // Takes a number of `job` for `taker`, answered as `ask` answers. The takes of
-    // positions that ask while the store is busy run together when it is free, in one
-    // transaction: one commit to disk for all of them, each answered after that commit.
+    using OutcomeAnswer = std::function<void(StoreResult<void>)>;
+    // Takes a number of `job` for `taker`, and records the outcome of a number, each
+    // answered as `ask` answers. The takes and outcomes that positions post while the
+    // store is busy run together when it is free, in one transaction, outcomes first: one
+    // commit for all of them, each answered after that commit.
     void askNumber(const std::string& job, const Taker& taker, QObject* receiver,
                    NumberAnswer answer);
+    void askOutcome(const std::string& job, const NumberOutcome& finished, QObject* receiver,
+                    OutcomeAnswer answer);
 
     // Runs `work` on the store's thread and waits for it: only for setting up, before
     // any serial line is driven.
@@ -71,12 +75,20 @@ private:
         QPointer<QObject> receiver;
         NumberAnswer answer;
     };
+    struct OutcomeWanted {
+        std::string job;
+        NumberOutcome finished;
+        QPointer<QObject> receiver;
+        OutcomeAnswer answer;
+    };
 
     StoreThread() = default;
-    void takeWanted();
+    void settleLater();
+    void settleWanted();
 
     std::mutex wantedGuard_;
-    std::vector<NumberWanted> wanted_;
+    std::vector<NumberWanted> numbersWanted_;
+    std::vector<OutcomeWanted> outcomesWanted_;
 
     QThread thread_;
     std::unique_ptr<QObject> host_;

@@ -68,6 +68,19 @@ struct Outcome {
     std::string image; // the image sent, hexadecimal
 };
 
+// The outcome of the unit that was given `number`.
+struct NumberOutcome {
+    long number = 0;
+    Outcome outcome;
+};
+
+// What one transaction of outcomes and takes did: each outcome recorded or refused, in
+// the order given, and each taker's number, if any was left.
+struct Settled {
+    std::vector<StoreResult<void>> recorded;
+    std::vector<std::optional<Taken>> taken;
+};
+
 // A number that an older record shows in a unit, brought into a job as spent.
 struct ImportedNumber {
     long number = 0;

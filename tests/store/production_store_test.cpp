@@ -259,16 +259,22 @@ TEST_P(ProductionStoreTest, TheStoreWorksOnItsOwnThreadAndTakesWaitingNumbersTog
     EXPECT_TRUE(elsewhere.value_or(false));
     EXPECT_TRUE(*answeredHere);
 
-    // Takes asked at once are answered in the order asked, lowest number first, each
-    // counting what is left after it (two numbers went back to the job below one still
-    // in flight), each on record as sent when its answer arrives, the last ones with none.
+    // Outcomes and takes posted at once: the outcomes first, a refused one leaving the
+    // others be (two numbers go back to the job below one still in flight); then the takes
+    // in the order asked, lowest number first, each counting what is left after it, each
+    // on record as sent when its answer arrives, the last ones with none.
     auto other = under_->open();
     ASSERT_TRUE(other);
     const Taker taker{"pc-2", "port 1", "bea", "/dev/ttyS0"};
     for (long number = 101; number <= 103; ++number)
         ASSERT_TRUE(other->take(kJob.name, taker).ok());
-    for (long number : {101, 102})
-        ASSERT_TRUE(other->record(kJob.name, number, {store::kFree, "no-answer", "", false, ""}));
+    std::vector<std::string> outcomeAnswers;
+    for (long number : {101L, 999L, 102L})
+        (*worker)->askOutcome(kJob.name, {number, {store::kFree, "no-answer", "", false, ""}},
+                              &receiver, [&outcomeAnswers](store::StoreResult<void> answer) {
+                                  outcomeAnswers.push_back(answer ? "recorded"
+                                                                  : answer.error().message);
+                              });
     std::vector<std::optional<store::Taken>> answers;
     std::vector<std::string> statesWhenAnswered;
     for (int asked = 0; asked < 60; ++asked)
@@ -282,6 +288,9 @@ TEST_P(ProductionStoreTest, TheStoreWorksOnItsOwnThreadAndTakesWaitingNumbersTog
                         rowsOf(*other, kJob.name)[(*answer)->number].state);
             });
     QTRY_COMPARE(answers.size(), 60u);
+    EXPECT_EQ(outcomeAnswers,
+              (std::vector<std::string>{"recorded", "number 999 of job \"rx-300\" is not in flight",
+                                        "recorded"}));
     std::vector<long> expected{101, 102};
     for (long number = 104; number <= 160; ++number)
         expected.push_back(number);
