@@ -1,6 +1,7 @@
 #include "store/exchange_history.h"
 
 #include "store/production_store.h"
+#include "store/store_steps.h"
 
 #include <QDateTime>
 
@@ -17,10 +18,6 @@ namespace {
 const char* const kEntryColumns =
     "SELECT id, recorded_at, host, operator, program, device, action, direction, image, "
     "number, outcome FROM exchanges";
-
-QVariant text(const std::string& value) {
-    return QString::fromStdString(value);
-}
 
 // An empty number is none: the bytes carried no number the decoder would read.
 QVariant optionalText(const std::string& value) {
@@ -62,25 +59,12 @@ std::string accountOperator() {
 
 template <typename Work>
 auto ExchangeHistory::attempt(Work work) -> decltype(work(std::declval<StoreConnection&>())) {
-    if (!connection_) {
-        auto connection = StoreConnection::open(location_);
-        if (!connection)
-            return connection.error();
-        connection_ = std::move(*connection);
-    }
-    auto done = work(*connection_);
-    connection_->finishAll();
-    // A full disk or a server gone: the next entry opens the store again.
-    if (!done && !done.error().refused)
-        connection_.reset();
-    return done;
+    return onConnection(connection_, location_, work);
 }
 
 StoreResult<long> ExchangeHistory::add(const HistoryEntry& entry) {
-    return attempt([&](StoreConnection& db) -> StoreResult<long> {
-        if (auto began = db.begin(); !began)
-            return began.error();
-        const auto steps = [&]() -> StoreResult<long> {
+    return attempt([&](StoreConnection& db) {
+        return inTransaction(db, [&]() -> StoreResult<long> {
             // Ids count up one at a time, every station of a line in turn.
             if (auto locked = db.run(db.sql().lockSchema); !locked)
                 return locked.error();
@@ -93,25 +77,14 @@ StoreResult<long> ExchangeHistory::add(const HistoryEntry& entry) {
                 "INSERT INTO history (id, recorded_at, recorded_ms, host, operator, program, "
                 "device, action, direction, image, number, outcome) "
                 "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
-                {static_cast<qlonglong>(id), text(now),
-                 static_cast<qlonglong>(momentOf(now).value_or(0)), text(entry.host),
-                 text(entry.operatorName), text(entry.program), text(entry.device),
-                 text(entry.action), text(entry.direction), text(entry.image),
+                {number(id), text(now), static_cast<qlonglong>(momentOf(now).value_or(0)),
+                 text(entry.host), text(entry.operatorName), text(entry.program),
+                 text(entry.device), text(entry.action), text(entry.direction), text(entry.image),
                  optionalText(entry.number), text(entry.outcome)});
             if (!added)
                 return added.error();
             return id;
-        };
-        auto done = steps();
-        if (!done) {
-            db.rollback();
-            return done;
-        }
-        if (auto committed = db.commit(); !committed) {
-            db.rollback();
-            return committed.error();
-        }
-        return done;
+        });
     });
 }
 

@@ -37,21 +37,28 @@ auto inTransaction(StoreConnection& db, Steps steps) -> decltype(steps()) {
 // How many numbers of the job are still free, `highest` being the highest one taken.
 StoreResult<long> freeLeft(StoreConnection& db, const std::string& job, long highest);
 
-// A connection that failed is dropped and opened again by the next verb, so that a
-// server that restarted or a disk with room again is used as soon as it is back.
+// Runs `work` on the kept connection, opening it first when there is none. A connection
+// that failed is dropped and opened again by the next verb, so that a server that
+// restarted or a disk with room again is used as soon as it is back.
 template <typename Work>
-auto ProductionStore::attempt(Work work) -> decltype(work(std::declval<StoreConnection&>())) {
-    if (!connection_) {
-        auto connection = StoreConnection::open(location_);
+auto onConnection(std::unique_ptr<StoreConnection>& kept, const StoreLocation& location, Work work)
+    -> decltype(work(std::declval<StoreConnection&>())) {
+    if (!kept) {
+        auto connection = StoreConnection::open(location);
         if (!connection)
             return connection.error();
-        connection_ = std::move(*connection);
+        kept = std::move(*connection);
     }
-    auto done = work(*connection_);
-    connection_->finishAll();
+    auto done = work(*kept);
+    kept->finishAll();
     if (!done && !done.error().refused)
-        connection_.reset();
+        kept.reset();
     return done;
+}
+
+template <typename Work>
+auto ProductionStore::attempt(Work work) -> decltype(work(std::declval<StoreConnection&>())) {
+    return onConnection(connection_, location_, work);
 }
 
 } // namespace velmora::store
