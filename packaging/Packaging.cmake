@@ -107,9 +107,13 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 # The Qt libraries and whatever else the programs link, found by dpkg-shlibdeps,
 # and what the programs load at run time without linking it: Qt's own
-# translations of its standard dialogs. The platform plug-ins (xcb, offscreen)
-# come with libqt6gui6; the serial port needs no plug-in.
+# translations of its standard dialogs, and the SQLite driver of Qt SQL, a plug-in
+# that the history and the production store load (every programming keeps what the
+# unit held). A line of several PCs shares a PostgreSQL store: its driver is
+# recommended. The platform plug-ins (xcb, offscreen) come with libqt6gui6; the
+# serial port needs no plug-in.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-translations-l10n")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-translations-l10n, libqt6sql6-sqlite")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libqt6sql6-psql")
 
 include(CPack)
