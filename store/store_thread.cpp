@@ -6,20 +6,14 @@ namespace velmora::store {
 
 StoreResult<std::unique_ptr<StoreThread>> StoreThread::start(const StoreLocation& location) {
     std::unique_ptr<StoreThread> worker(new StoreThread);
-    worker->host_ = std::make_unique<QObject>();
-    worker->host_->moveToThread(&worker->thread_);
-    worker->thread_.start();
     std::optional<StoreError> failed;
-    QMetaObject::invokeMethod(
-        worker->host_.get(),
-        [&worker, &location, &failed]() {
-            auto opened = ProductionStore::open(location);
-            if (opened)
-                worker->store_ = std::move(*opened);
-            else
-                failed = opened.error();
-        },
-        Qt::BlockingQueuedConnection);
+    worker->worker_.make([&location, &failed]() -> std::unique_ptr<ProductionStore> {
+        auto opened = ProductionStore::open(location);
+        if (opened)
+            return std::move(*opened);
+        failed = opened.error();
+        return nullptr;
+    });
     if (failed)
         return *failed;
     return worker;
@@ -42,8 +36,7 @@ void StoreThread::askOutcome(const std::string& job, const NumberOutcome& finish
 // The first question of a group brings the store thread round; the later ones join it.
 void StoreThread::settleLater() {
     if (numbersWanted_.size() + outcomesWanted_.size() == 1)
-        QMetaObject::invokeMethod(
-            host_.get(), [this]() { settleWanted(); }, Qt::QueuedConnection);
+        worker_.post([this]() { settleWanted(); });
 }
 
 namespace {
@@ -84,7 +77,7 @@ void StoreThread::settleWanted() {
         for (const NumberWanted& wanted : numbers)
             if (wanted.job == job)
                 takers.push_back(wanted.taker);
-        const auto settled = store_->settle(job, finished, takers);
+        const auto settled = worker_.owned().settle(job, finished, takers);
         std::size_t k = 0;
         for (const OutcomeWanted& wanted : outcomes)
             if (wanted.job == job)
@@ -97,15 +90,6 @@ void StoreThread::settleWanted() {
                          settled ? StoreResult<std::optional<Taken>>(settled->taken[k++])
                                  : StoreResult<std::optional<Taken>>(settled.error()));
     }
-}
-
-StoreThread::~StoreThread() {
-    // The work posted before runs first; the store's connection is closed on its thread.
-    QMetaObject::invokeMethod(
-        host_.get(), [this]() { store_.reset(); }, Qt::BlockingQueuedConnection);
-    thread_.quit();
-    thread_.wait();
-    host_.reset();
 }
 
 } // namespace velmora::store

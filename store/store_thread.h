@@ -1,10 +1,10 @@
 #pragma once
 
+#include "store/owned_thread.h"
 #include "store/production_store.h"
 
 #include <QObject>
 #include <QPointer>
-#include <QThread>
 
 #include <functional>
 #include <memory>
@@ -15,9 +15,8 @@
 
 namespace velmora::store {
 
-// The production store on a thread of its own, with its own connection: the thread
-// that drives the serial lines only posts work here and is called back with the answer,
-// so a slow or frozen database never delays a poll or a time-out.
+// The production store on a thread of its own (see OwnedThread), where the numbers
+// that several positions ask for at once are taken together.
 class StoreThread {
 public:
     // Opens the store on the worker thread and waits for the outcome: a batch does not
@@ -25,26 +24,13 @@ public:
     static StoreResult<std::unique_ptr<StoreThread>> start(const StoreLocation& location);
     // Lets the work already posted finish, then ends the thread (waiting for it: a caller
     // whose store does not answer lets go of the object instead).
-    ~StoreThread();
-    StoreThread(const StoreThread&) = delete;
-    StoreThread& operator=(const StoreThread&) = delete;
+    ~StoreThread() = default;
 
-    // Runs `work` on the store's thread, then `answer` with its result on the thread of
-    // `receiver`, in the order posted; no answer once `receiver` is gone.
+    // As OwnedThread::ask.
     template <typename Answer>
     void ask(std::function<Answer(ProductionStore&)> work, QObject* receiver,
              std::function<void(Answer)> answer) {
-        QPointer<QObject> target(receiver);
-        QMetaObject::invokeMethod(
-            host_.get(),
-            [this, work = std::move(work), target, answer = std::move(answer)]() {
-                auto result = work(*store_);
-                if (target)
-                    QMetaObject::invokeMethod(
-                        target.data(), [answer, result = std::move(result)]() { answer(result); },
-                        Qt::QueuedConnection);
-            },
-            Qt::QueuedConnection);
+        worker_.ask(std::move(work), receiver, std::move(answer));
     }
 
     using NumberAnswer = std::function<void(StoreResult<std::optional<Taken>>)>;
@@ -61,11 +47,7 @@ public:
     // Runs `work` on the store's thread and waits for it: only for setting up, before
     // any serial line is driven.
     template <typename Answer> Answer run(std::function<Answer(ProductionStore&)> work) {
-        std::optional<Answer> answer;
-        QMetaObject::invokeMethod(
-            host_.get(), [this, &work, &answer]() { answer.emplace(work(*store_)); },
-            Qt::BlockingQueuedConnection);
-        return std::move(*answer);
+        return worker_.run(std::move(work));
     }
 
 private:
@@ -90,9 +72,8 @@ private:
     std::vector<NumberWanted> numbersWanted_;
     std::vector<OutcomeWanted> outcomesWanted_;
 
-    QThread thread_;
-    std::unique_ptr<QObject> host_;
-    std::unique_ptr<ProductionStore> store_;
+    // Last, so that it ends first: what was posted runs while the lists above still stand.
+    OwnedThread<ProductionStore> worker_{"store"};
 };
 
 } // namespace velmora::store
